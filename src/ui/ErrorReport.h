@@ -1,0 +1,22 @@
+#pragma once
+#include <string_view>
+#include <utility>
+
+// The general error report: a modal box owned by the active window, captioned "Zarvi",
+// error icon and OK. Every error that reaches the user goes through here.
+void ShowErrorReport(std::wstring_view message) noexcept;
+
+// Call only inside a catch block: turns the error being handled into the report.
+void ReportCurrentException() noexcept;
+
+// Runs an event handler so that an error ends the handler, is reported, and goes no further:
+// nothing may escape a window, hook or COM callback.
+template <typename Handler>
+void RunGuarded(Handler&& handler) noexcept
+{
+    try {
+        std::forward<Handler>(handler)();
+    } catch (...) {
+        ReportCurrentException();
+    }
+}

@@ -1,0 +1,48 @@
+#include "ui/TApplication.h"
+
+#include "core/AppInfo.h"
+
+namespace {
+constexpr const wchar_t* kApplicationClass = L"TApplication";
+}
+
+TApplication::TApplication()
+{
+    RegisterWindowClass(kApplicationClass);
+    // Zero size and never shown: it exists to own the visible windows.
+    CreateBound(kApplicationClass, 0, kAppTitle, WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, 0, 0, 0, 0,
+                nullptr);
+}
+
+void TApplication::Terminate(int exitCode) noexcept
+{
+    exitCode_ = exitCode;
+    ::DestroyWindow(Handle());
+}
+
+LRESULT TApplication::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept
+{
+    switch (message) {
+    case WM_CLOSE:
+        Terminate(0);
+        return 0;
+    case WM_DESTROY:
+        ::PostQuitMessage(exitCode_);
+        return 0;
+    default:
+        return DefaultMessage(message, wParam, lParam);
+    }
+}
+
+int RunMessageLoop() noexcept
+{
+    MSG msg;
+    BOOL result;
+    while ((result = ::GetMessageW(&msg, nullptr, 0, 0)) != 0) {
+        if (result == -1)
+            return 1;
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+    return static_cast<int>(msg.wParam);
+}

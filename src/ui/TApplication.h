@@ -1,0 +1,21 @@
+#pragma once
+#include "ui/Window.h"
+
+// The never-seen application window titled "Zarvi": owner of the program's other windows,
+// and the window whose destruction ends the message loop.
+class TApplication : public Window {
+public:
+    TApplication();
+
+    // Ends the message loop with `exitCode` once the windows are gone.
+    void Terminate(int exitCode) noexcept;
+
+protected:
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept override;
+
+private:
+    int exitCode_ = 0;
+};
+
+// Runs the message loop until the program ends; returns the process exit code.
+int RunMessageLoop() noexcept;

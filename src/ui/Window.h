@@ -1,0 +1,34 @@
+#pragma once
+#include <windows.h>
+
+// Base of every window class of the program: binds the HWND to its C++ object and routes
+// each message to OnMessage. The object must outlive its window or destroy it first.
+class Window {
+public:
+    Window(const Window&) = delete;
+    Window& operator=(const Window&) = delete;
+    virtual ~Window();
+
+    HWND Handle() const noexcept { return hwnd_; }
+
+protected:
+    Window() = default;
+
+    // Registers `className` on first use (same procedure for all classes of this base).
+    static void RegisterWindowClass(const wchar_t* className, UINT classStyle = 0, HBRUSH background = nullptr);
+
+    // Creates the window bound to this object; throws AppError when the platform refuses.
+    void CreateBound(const wchar_t* className, DWORD exStyle, const wchar_t* title, DWORD style, int x, int y,
+                     int width, int height, HWND parent, HMENU menuOrId = nullptr);
+
+    virtual LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    LRESULT DefaultMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept
+    {
+        return ::DefWindowProcW(hwnd_, message, wParam, lParam);
+    }
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+
+    HWND hwnd_ = nullptr;
+};
