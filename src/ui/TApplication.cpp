@@ -4,10 +4,12 @@
 
 namespace {
 constexpr const wchar_t* kApplicationClass = L"TApplication";
-}
+TApplication* Application = nullptr;
+} // namespace
 
 TApplication::TApplication()
 {
+    Application = this;
     RegisterWindowClass(kApplicationClass);
     // Zero size and never shown: it exists to own the visible windows.
     CreateBound(kApplicationClass, 0, kAppTitle, WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, 0, 0, 0, 0,
@@ -27,11 +29,20 @@ LRESULT TApplication::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) noex
         Terminate(0);
         return 0;
     case WM_DESTROY:
+        Application = nullptr;
         ::PostQuitMessage(exitCode_);
         return 0;
     default:
         return DefaultMessage(message, wParam, lParam);
     }
+}
+
+void TerminateApplication(int exitCode) noexcept
+{
+    if (Application)
+        Application->Terminate(exitCode);
+    else
+        ::PostQuitMessage(exitCode);
 }
 
 int RunMessageLoop() noexcept

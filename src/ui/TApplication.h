@@ -17,5 +17,9 @@ private:
     int exitCode_ = 0;
 };
 
+// The orderly end: destroys the application's windows, then the loop ends with `exitCode`.
+// Without an application window (tests) it only ends the loop.
+void TerminateApplication(int exitCode) noexcept;
+
 // Runs the message loop until the program ends; returns the process exit code.
 int RunMessageLoop() noexcept;

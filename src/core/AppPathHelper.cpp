@@ -1,0 +1,73 @@
+#include "core/AppPathHelper.h"
+
+#include <windows.h>
+
+#include <shlobj.h>
+
+#include "core/AppInfo.h"
+#include "core/FileHelper.h"
+#include "core/WindowsSpecialFolderHelper.h"
+#include "core/rules/PathListText.h"
+
+namespace {
+
+std::wstring DocumentsFolder()
+{
+    wchar_t buffer[MAX_PATH + 1] = {};
+    if (FAILED(::SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, 0, buffer)))
+        return {};
+    buffer[MAX_PATH] = L'\0';
+    return buffer;
+}
+
+} // namespace
+
+std::wstring GetExeFile()
+{
+    wchar_t buffer[261] = {};
+    const DWORD length = ::GetModuleFileNameW(nullptr, buffer, 261);
+    return std::wstring(buffer, length < 261 ? length : 260);
+}
+
+std::wstring GetExeName()
+{
+    const std::wstring exe = GetExeFile();
+    const size_t cut = exe.find_last_of(L"\\:");
+    return cut == std::wstring::npos ? exe : exe.substr(cut + 1);
+}
+
+std::wstring GetAppFolder()
+{
+    try {
+        const std::wstring path = DocumentsFolder() + L"\\" + kAppName;
+        if (!DirectoryExists(path))
+            ForceDirectories(path);
+        return path;
+    } catch (...) {
+        return {};
+    }
+}
+
+std::wstring GetPathListFile()
+{
+    try {
+        const std::wstring file = GetAppFolder() + L"\\" + kAppName + L".txt";
+        if (!FileExists(file)) {
+            const std::string content = pathlist::DefaultContent(GetSpecialFolder(CSIDL_PROGRAMS),
+                                                                 GetSpecialFolder(CSIDL_PERSONAL));
+            WriteWholeFile(file, content);
+        }
+        return file;
+    } catch (...) {
+        return {};
+    }
+}
+
+std::wstring GetSettingsFile()
+{
+    try {
+        return GetAppFolder() + L"\\" + kAppName + L".ini";
+    } catch (...) {
+        return {};
+    }
+}

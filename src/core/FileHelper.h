@@ -1,0 +1,34 @@
+#pragma once
+#include <string>
+#include <vector>
+
+// Existence tests follow links to their targets: a link whose target is gone counts as nothing.
+bool FileExists(const std::wstring& path);
+bool DirectoryExists(const std::wstring& path);
+bool FileOrDirectoryExists(const std::wstring& path);
+
+// Creates every missing level of `path`, from the top down. Raises AppError for a path that
+// is not valid or names a missing drive; a level the file system refuses is left alone.
+void ForceDirectories(const std::wstring& path);
+
+// Creates or truncates `path` and writes `bytes`; raises AppError on any failure.
+void WriteWholeFile(const std::wstring& path, const std::string& bytes);
+
+// Reads the whole file, denying writers while it is read. Raises AppError
+// "Cannot open file "<path>". <system text>" when it cannot be opened.
+std::string ReadWholeFile(const std::wstring& path);
+
+// The path list file's rows, decoded by its byte-order mark (ANSI without one).
+std::vector<std::wstring> ReadPathListRows(const std::wstring& path);
+
+// folder + name, with "\" between them unless the folder already ends in "\", "/" or ":".
+// Raises AppError when either part holds characters that no path may hold.
+std::wstring JoinPath(const std::wstring& folder, const std::wstring& name);
+
+// Appends the visible children of `folder` (files and folders); with `deeper`, only its visible
+// subfolders, each followed at once by its own visible children. Returns the first search's
+// error code, 0 on success.
+unsigned long ScanFolder(const std::wstring& folder, std::vector<std::wstring>& list, bool deeper);
+
+// Asks the shell to open `path` ("OPEN", normal window); the shell's answer is not examined.
+void OpenPath(const std::wstring& path);

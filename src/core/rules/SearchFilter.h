@@ -1,0 +1,207 @@
+#pragma once
+// The search box's matching rules, without any window: the typed text is trimmed, split at
+// every space into words (two spaces in a row make an empty word, which matches nothing),
+// and an entry matches when every word occurs in it with only a to z folded to capitals.
+//
+// Works on any character type: wchar_t in the program, char (UTF-8) in the host tools.
+// Folding touches ASCII only, so byte-wise UTF-8 matching gives the same answers.
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace search {
+
+template <typename CharT>
+constexpr CharT FoldAscii(CharT c) noexcept
+{
+    return (c >= CharT('a') && c <= CharT('z')) ? static_cast<CharT>(c - (CharT('a') - CharT('A'))) : c;
+}
+
+template <typename CharT>
+std::basic_string<CharT> Folded(std::basic_string_view<CharT> text)
+{
+    std::basic_string<CharT> out(text);
+    for (auto& c : out)
+        c = FoldAscii(c);
+    return out;
+}
+
+// Trimming removes every character of code 32 or less from both ends.
+template <typename CharT>
+std::basic_string_view<CharT> Trimmed(std::basic_string_view<CharT> text) noexcept
+{
+    auto isBlank = [](CharT c) {
+        return static_cast<std::make_unsigned_t<CharT>>(c) <= 32u;
+    };
+    size_t b = 0, e = text.size();
+    while (b < e && isBlank(text[b]))
+        ++b;
+    while (e > b && isBlank(text[e - 1]))
+        --e;
+    return text.substr(b, e - b);
+}
+
+// Words of the typed text, folded. An empty trimmed text gives no words at all.
+template <typename CharT>
+std::vector<std::basic_string<CharT>> SplitWords(std::basic_string_view<CharT> text)
+{
+    std::vector<std::basic_string<CharT>> words;
+    const auto trimmed = Trimmed(text);
+    if (trimmed.empty())
+        return words;
+    size_t start = 0;
+    for (;;) {
+        const size_t space = trimmed.find(CharT(' '), start);
+        words.push_back(Folded(trimmed.substr(start, space == trimmed.npos ? trimmed.npos : space - start)));
+        if (space == trimmed.npos)
+            break;
+        start = space + 1;
+    }
+    return words;
+}
+
+// A folded copy of every entry, made once per hand-over, in one buffer separated by NUL so
+// that a word is searched through all entries at once and a hit skips to the next entry.
+template <typename CharT>
+class EntryIndex {
+public:
+    using String = std::basic_string<CharT>;
+    using View = std::basic_string_view<CharT>;
+
+    EntryIndex() = default;
+
+    template <typename Range>
+    explicit EntryIndex(const Range& entries)
+    {
+        size_t total = 0;
+        for (const auto& e : entries)
+            total += View(e).size() + 1;
+        folded_.reserve(total);
+        starts_.reserve(std::size(entries) + 1);
+        for (const auto& e : entries) {
+            starts_.push_back(folded_.size());
+            for (CharT c : View(e))
+                folded_.push_back(FoldAscii(c));
+            folded_.push_back(CharT(0));
+        }
+        starts_.push_back(folded_.size());
+        for (CharT c : folded_)
+            ++frequency_[Bucket(c)];
+    }
+
+    size_t Size() const noexcept { return starts_.empty() ? 0 : starts_.size() - 1; }
+
+    // Indexes of the entries that contain every word, in stored order. No words: every entry.
+    std::vector<uint32_t> Match(const std::vector<String>& words) const
+    {
+        std::vector<uint32_t> result;
+        const auto n = static_cast<uint32_t>(Size());
+        if (words.empty()) {
+            result.resize(n);
+            for (uint32_t i = 0; i < n; ++i)
+                result[i] = i;
+            return result;
+        }
+        for (const auto& w : words)
+            if (w.empty())
+                return result; // an empty word occurs in no entry
+        // The rarest-looking word first narrows the candidates most; order cannot change the answer.
+        std::vector<const String*> order;
+        for (const auto& w : words)
+            order.push_back(&w);
+        std::stable_sort(order.begin(), order.end(),
+                         [](const String* a, const String* b) { return a->size() > b->size(); });
+
+        FirstWord(*order.front(), result);
+        for (size_t k = 1; k < order.size() && !result.empty(); ++k) {
+            const Needle needle = MakeNeedle(*order[k]);
+            size_t kept = 0;
+            for (uint32_t i : result)
+                if (Contains(EntryView(i), needle))
+                    result[kept++] = i;
+            result.resize(kept);
+        }
+        return result;
+    }
+
+private:
+    struct Needle {
+        View text;
+        size_t rare = 0; // position of the least frequent character, searched for first
+    };
+
+    static size_t Bucket(CharT c) noexcept
+    {
+        const auto u = static_cast<std::make_unsigned_t<CharT>>(c);
+        return u < 256 ? u : 255;
+    }
+
+    View EntryView(uint32_t i) const noexcept
+    {
+        return View(folded_.data() + starts_[i], starts_[i + 1] - starts_[i] - 1);
+    }
+
+    Needle MakeNeedle(const String& word) const noexcept
+    {
+        Needle needle{View(word), 0};
+        for (size_t i = 1; i < word.size(); ++i)
+            if (frequency_[Bucket(word[i])] < frequency_[Bucket(word[needle.rare])])
+                needle.rare = i;
+        return needle;
+    }
+
+    // Finds `needle` in `hay` from `from`; npos when absent.
+    static size_t Find(View hay, const Needle& needle, size_t from) noexcept
+    {
+        const size_t len = needle.text.size();
+        if (hay.size() < len)
+            return View::npos;
+        const CharT rareChar = needle.text[needle.rare];
+        const size_t last = hay.size() - len; // last possible start
+        size_t pos = from + needle.rare;
+        while (from <= last) {
+            const CharT* hit = std::char_traits<CharT>::find(hay.data() + pos, last + needle.rare + 1 - pos, rareChar);
+            if (!hit)
+                return View::npos;
+            const size_t start = static_cast<size_t>(hit - hay.data()) - needle.rare;
+            if (std::char_traits<CharT>::compare(hay.data() + start, needle.text.data(), len) == 0)
+                return start;
+            pos = static_cast<size_t>(hit - hay.data()) + 1;
+            from = start + 1;
+        }
+        return View::npos;
+    }
+
+    static bool Contains(View entry, const Needle& needle) noexcept { return Find(entry, needle, 0) != View::npos; }
+
+    void FirstWord(const String& word, std::vector<uint32_t>& result) const
+    {
+        const Needle needle = MakeNeedle(word);
+        if (word.find(CharT(0)) != String::npos) {
+            // The separator itself: a hit could span two entries, so look entry by entry.
+            for (uint32_t i = 0; i < Size(); ++i)
+                if (Contains(EntryView(i), needle))
+                    result.push_back(i);
+            return;
+        }
+        const View hay(folded_);
+        size_t pos = 0;
+        uint32_t entry = 0;
+        while ((pos = Find(hay, needle, pos)) != View::npos) {
+            // Entries are visited in order, so the owner of a hit is found by walking forward.
+            entry = static_cast<uint32_t>(std::upper_bound(starts_.begin() + entry, starts_.end(), pos) -
+                                          starts_.begin() - 1);
+            result.push_back(entry);
+            pos = starts_[entry + 1];
+        }
+    }
+
+    String folded_;
+    std::vector<size_t> starts_;
+    std::array<size_t, 256> frequency_{};
+};
+
+} // namespace search

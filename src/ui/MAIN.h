@@ -1,0 +1,17 @@
+#pragma once
+#include <string>
+#include <vector>
+
+class TSmartComboBox;
+
+// The entry list: element 0 is the empty string, then every entry in the order found.
+// Rebuilt from nothing at every LoadPathList.
+extern std::vector<std::wstring> EntryList;
+
+// Reads the path list, collects the entries and hands them to `searchBox`. When nothing was
+// found it tells the user, opens the path list for editing and ends the program with exit
+// code 1; it then returns false and the box keeps what it had.
+bool LoadPathList(TSmartComboBox& searchBox);
+
+inline constexpr const wchar_t* kEmptyListMessage =
+    L"Directories list is empty, please add some dirs in the text file being opened, then restart the app";

@@ -1,0 +1,407 @@
+#include "ui/SmartCombo.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "core/FileHelper.h"
+#include "core/rules/AppError.h"
+#include "ui/ErrorReport.h"
+
+namespace {
+
+constexpr const wchar_t* kBoxClass = L"TSmartComboBox";
+constexpr UINT kRestoreListMessage = WM_APP + 1;
+constexpr int kComboId = 1;
+constexpr int kVisibleRows = 8;
+constexpr UINT_PTR kSubclassId = 1;
+
+} // namespace
+
+TSmartComboBox::TSmartComboBox(HWND owner, int x, int y, int width) : width_(width)
+{
+    RegisterWindowClass(kBoxClass);
+    // The box is a thin container so that the combo's notifications come back to the box itself.
+    CreateBound(kBoxClass, WS_EX_CONTROLPARENT, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, x, y, width, 24,
+                owner);
+    RecreateCombo(true, false);
+}
+
+TSmartComboBox::~TSmartComboBox()
+{
+    if (combo_)
+        ::DestroyWindow(combo_);
+}
+
+int TSmartComboBox::Height() const noexcept
+{
+    RECT rc{};
+    ::GetWindowRect(combo_, &rc);
+    return rc.bottom - rc.top;
+}
+
+void TSmartComboBox::SetBounds(int x, int y, int width)
+{
+    width_ = width;
+    ::SetWindowPos(combo_, nullptr, 0, 0, width, Height(), SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
+    ::SetWindowPos(Handle(), nullptr, x, y, width, Height(), SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TSmartComboBox::SetFont(HFONT font)
+{
+    font_ = font;
+    ::SendMessageW(combo_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    SetBounds(0, 0, width_);
+}
+
+void TSmartComboBox::FocusBox()
+{
+    ::SetFocus(edit_ ? edit_ : combo_);
+}
+
+int TSmartComboBox::ItemIndex() const noexcept
+{
+    return static_cast<int>(::SendMessageW(combo_, CB_GETCURSEL, 0, 0));
+}
+
+std::wstring TSmartComboBox::Text() const
+{
+    if (typing_) {
+        std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(edit_)) + 1, L'\0');
+        text.resize(static_cast<size_t>(::GetWindowTextW(edit_, text.data(), static_cast<int>(text.size()))));
+        return text;
+    }
+    const int index = ItemIndex();
+    return index >= 0 && static_cast<size_t>(index) < displayed_.size() ? FStoredItems[displayed_[index]]
+                                                                          : std::wstring();
+}
+
+void TSmartComboBox::SetStoredItems(const std::vector<std::wstring>& list)
+{
+    FStoredItems = list;
+    index_ = search::EntryIndex<wchar_t>(FStoredItems);
+    StoredItemsChanged();
+}
+
+void TSmartComboBox::StoredItemsChanged()
+{
+    // Restoring the list and then replacing it again ends in list style, the full list, nothing
+    // selected: reach that state directly rather than filling the control twice.
+    if (typing_)
+        RecreateCombo(false, false);
+    std::vector<uint32_t> all(FStoredItems.size());
+    for (uint32_t i = 0; i < all.size(); ++i)
+        all[i] = i;
+    ShowItems(all);
+    ::SendMessageW(combo_, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+}
+
+void TSmartComboBox::RestoreList()
+{
+    if (!typing_)
+        return;
+    const int index = ItemIndex();
+    const std::wstring remembered =
+        index >= 0 && static_cast<size_t>(index) < displayed_.size() ? FStoredItems[displayed_[index]] : L"";
+    RecreateCombo(false, false);
+    std::vector<uint32_t> all(FStoredItems.size());
+    for (uint32_t i = 0; i < all.size(); ++i)
+        all[i] = i;
+    ShowItems(all);
+    if (!remembered.empty()) {
+        const auto found = ::SendMessageW(combo_, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                          reinterpret_cast<LPARAM>(remembered.c_str()));
+        ::SendMessageW(combo_, CB_SETCURSEL, static_cast<WPARAM>(found == CB_ERR ? -1 : found), 0);
+    }
+}
+
+void TSmartComboBox::FilterItems()
+{
+    DWORD start = 0, end = 0;
+    ::SendMessageW(combo_, CB_GETEDITSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    ::SendMessageW(combo_, WM_SETREDRAW, FALSE, 0);
+
+    const std::wstring text = Text();
+    const auto words = search::SplitWords(std::wstring_view(text));
+    // An empty text shows every entry; a text of blanks has no words, which matches every entry too.
+    ShowItems(index_.Match(words));
+    if (ItemIndex() != CB_ERR) {
+        BeginProgramEdit();
+        ::SendMessageW(combo_, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+        EndProgramEdit();
+    }
+    if (Text() != text)
+        SetEditText(text);
+
+    ::SendMessageW(combo_, WM_SETREDRAW, TRUE, 0);
+    ::RedrawWindow(combo_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    ::SendMessageW(combo_, CB_SETEDITSEL, 0, MAKELPARAM(start, end));
+}
+
+void TSmartComboBox::ShowItems(const std::vector<uint32_t>& indexes)
+{
+    if (indexes == displayed_ && static_cast<size_t>(::SendMessageW(combo_, CB_GETCOUNT, 0, 0)) == indexes.size())
+        return; // the rows already shown are the rows wanted
+    const bool ownRedraw = ::IsWindowVisible(combo_);
+    if (ownRedraw)
+        ::SendMessageW(combo_, WM_SETREDRAW, FALSE, 0);
+    BeginProgramEdit();
+    ::SendMessageW(combo_, CB_RESETCONTENT, 0, 0);
+    size_t characters = 0;
+    for (uint32_t i : indexes)
+        characters += FStoredItems[i].size() + 1;
+    ::SendMessageW(combo_, CB_INITSTORAGE, indexes.size(), characters * sizeof(wchar_t));
+    for (uint32_t i : indexes)
+        ::SendMessageW(combo_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(FStoredItems[i].c_str()));
+    EndProgramEdit();
+    displayed_ = indexes;
+    if (ownRedraw) {
+        ::SendMessageW(combo_, WM_SETREDRAW, TRUE, 0);
+        ::InvalidateRect(combo_, nullptr, TRUE);
+    }
+}
+
+void TSmartComboBox::SetEditText(const std::wstring& text)
+{
+    BeginProgramEdit();
+    if (typing_)
+        ::SetWindowTextW(edit_, text.c_str());
+    else if (text.empty())
+        ::SendMessageW(combo_, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+    EndProgramEdit();
+}
+
+void TSmartComboBox::OpenListKeepingText()
+{
+    if (!typing_) {
+        ::SendMessageW(combo_, CB_SHOWDROPDOWN, TRUE, 0);
+        return;
+    }
+    // Opening the list may replace the edit text with the matching entry: put text and selection back.
+    const std::wstring text = Text();
+    DWORD start = 0, end = 0;
+    ::SendMessageW(combo_, CB_GETEDITSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    BeginProgramEdit();
+    ::SendMessageW(combo_, CB_SHOWDROPDOWN, TRUE, 0);
+    EndProgramEdit();
+    if (Text() != text)
+        SetEditText(text);
+    ::SendMessageW(combo_, CB_SETEDITSEL, 0, MAKELPARAM(start, end));
+}
+
+bool TSmartComboBox::KeyPress(wchar_t ch)
+{
+    if (!typing_ && ch >= 32 && ch <= 126) {
+        ::SendMessageW(combo_, CB_SHOWDROPDOWN, FALSE, 0);
+        RecreateCombo(true, true);
+        // The character belongs to the new edit field now.
+        if (!KeyPress(ch) && edit_) {
+            forwarding_ = true;
+            ::SendMessageW(edit_, WM_CHAR, ch, 0);
+            forwarding_ = false;
+        }
+        return true;
+    }
+
+    const bool consumed = typing_ && PrefixComplete(ch);
+    if (ch != L'\r' && ch != 27)
+        OpenListKeepingText();
+    if (ch == 27 && ItemIndex() >= 1) {
+        SetEditText(L"");
+        if (typing_) {
+            DWORD start = 0;
+            ::SendMessageW(combo_, CB_GETEDITSEL, reinterpret_cast<WPARAM>(&start), 0);
+            ::SendMessageW(combo_, CB_SETEDITSEL, 0, MAKELPARAM(start, start));
+        }
+        BeginProgramEdit();
+        ::SendMessageW(combo_, CB_SETCURSEL, 0, 0);
+        EndProgramEdit();
+    }
+    if (ch == L'\r') {
+        const std::wstring text = Text();
+        if (!text.empty() && FileOrDirectoryExists(text)) {
+            OpenPath(text);
+            ::ShowWindow(::GetAncestor(Handle(), GA_ROOT), SW_HIDE);
+        }
+    }
+    return consumed;
+}
+
+bool TSmartComboBox::PrefixComplete(wchar_t ch)
+{
+    const std::wstring text = Text();
+    DWORD start = 0, end = 0;
+    ::SendMessageW(combo_, CB_GETEDITSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    start = std::min<DWORD>(start, static_cast<DWORD>(text.size()));
+    end = std::min<DWORD>(std::max(start, end), static_cast<DWORD>(text.size()));
+
+    if (ch == L'\b') {
+        std::wstring shortened = text;
+        DWORD caret = start;
+        if (start != end) {
+            shortened.erase(start, end - start);
+        } else if (start > 0) {
+            const bool pair = start >= 2 && IS_LOW_SURROGATE(text[start - 1]) && IS_HIGH_SURROGATE(text[start - 2]);
+            caret = start - (pair ? 2 : 1);
+            shortened.erase(caret, start - caret);
+        }
+        BeginProgramEdit();
+        ::SendMessageW(combo_, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+        EndProgramEdit();
+        SetEditText(shortened);
+        ::SendMessageW(combo_, CB_SETEDITSEL, 0, MAKELPARAM(caret, caret));
+        return true;
+    }
+    if (ch == L'\t' || ch == 27)
+        return false;
+
+    const std::wstring candidate = text.substr(0, start) + ch + text.substr(end);
+    if (candidate.empty())
+        return false;
+    const auto found = ::SendMessageW(combo_, CB_FINDSTRING, static_cast<WPARAM>(-1),
+                                      reinterpret_cast<LPARAM>(candidate.c_str()));
+    if (found == CB_ERR || static_cast<size_t>(found) >= displayed_.size())
+        return false;
+    const std::wstring& entry = FStoredItems[displayed_[static_cast<size_t>(found)]];
+    BeginProgramEdit();
+    ::SendMessageW(combo_, CB_SETCURSEL, static_cast<WPARAM>(found), 0);
+    EndProgramEdit();
+    const std::wstring completed = candidate + entry.substr(std::min(candidate.size(), entry.size()));
+    SetEditText(completed);
+    ::SendMessageW(combo_, CB_SETEDITSEL, 0, MAKELPARAM(candidate.size(), completed.size()));
+    return true;
+}
+
+void TSmartComboBox::CloseUp()
+{
+    // The combo is still inside its own notification: recreate it once that has returned.
+    if (typing_)
+        ::PostMessageW(Handle(), kRestoreListMessage, 0, 0);
+}
+
+void TSmartComboBox::Exit()
+{
+    ::PostMessageW(Handle(), kRestoreListMessage, 0, 0);
+}
+
+void TSmartComboBox::CommandNotification(WORD code, HWND from)
+{
+    if (code == CBN_CLOSEUP)
+        CloseUp();
+    if (code == CBN_EDITUPDATE && from == combo_ && programEdit_ == 0)
+        FilterItems();
+}
+
+bool TSmartComboBox::IsOwnControl(HWND hwnd) const noexcept
+{
+    return hwnd && (hwnd == Handle() || hwnd == combo_ || hwnd == edit_ || ::IsChild(Handle(), hwnd));
+}
+
+void TSmartComboBox::RecreateCombo(bool typing, bool carryItems)
+{
+    switching_ = true;
+    const HWND old = combo_;
+    const bool hadFocus = old && IsOwnControl(::GetFocus());
+    const int selected = old ? ItemIndex() : -1;
+    const std::wstring text = old ? Text() : std::wstring();
+
+    const DWORD style = WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | CBS_AUTOHSCROLL |
+                        (typing ? CBS_DROPDOWN : CBS_DROPDOWNLIST);
+    const HWND combo = ::CreateWindowExW(0, WC_COMBOBOXW, L"", style, 0, 0, width_, 400, Handle(),
+                                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(kComboId)),
+                                         ::GetModuleHandleW(nullptr), nullptr);
+    if (!combo) {
+        switching_ = false;
+        throw AppError(L"Cannot create the search box");
+    }
+    combo_ = combo;
+    typing_ = typing;
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof(info);
+    ::GetComboBoxInfo(combo, &info);
+    edit_ = typing ? info.hwndItem : nullptr;
+    if (font_)
+        ::SendMessageW(combo, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    ::SendMessageW(combo, CB_SETMINVISIBLE, kVisibleRows, 0);
+    ::SendMessageW(combo, CB_LIMITTEXT, 0, 0);
+    ::SetWindowSubclass(combo, &TSmartComboBox::ChildProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+    if (edit_)
+        ::SetWindowSubclass(edit_, &TSmartComboBox::ChildProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+
+    if (carryItems) {
+        const std::vector<uint32_t> rows = std::move(displayed_);
+        displayed_.clear();
+        ShowItems(rows);
+        BeginProgramEdit();
+        ::SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(selected), 0);
+        EndProgramEdit();
+        if (typing)
+            SetEditText(text);
+    } else {
+        displayed_.clear();
+    }
+    if (old) {
+        ::SetWindowPos(combo, old, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        if (hadFocus)
+            FocusBox();
+        ::DestroyWindow(old);
+    }
+    ::SetWindowPos(Handle(), nullptr, 0, 0, width_, Height(), SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
+    switching_ = false;
+}
+
+LRESULT TSmartComboBox::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept
+{
+    switch (message) {
+    case WM_COMMAND:
+        RunGuarded([&] { CommandNotification(HIWORD(wParam), reinterpret_cast<HWND>(lParam)); });
+        return 0;
+    case kRestoreListMessage:
+        RunGuarded([&] { RestoreList(); });
+        return 0;
+    case WM_SETFOCUS:
+        FocusBox();
+        return 0;
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORSTATIC:
+        // Colours are the owner's business (the theme lives there).
+        return ::SendMessageW(::GetParent(Handle()), message, wParam, lParam);
+    default:
+        return DefaultMessage(message, wParam, lParam);
+    }
+}
+
+LRESULT TSmartComboBox::OnChildMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept
+{
+    switch (message) {
+    case WM_CHAR:
+        if (!forwarding_) {
+            bool consumed = false;
+            RunGuarded([&] { consumed = KeyPress(static_cast<wchar_t>(wParam)); });
+            if (consumed || !::IsWindow(hwnd))
+                return 0;
+        }
+        break;
+    case WM_KILLFOCUS: {
+        // Exit: the focus went to another control of the same window, not to another program.
+        const HWND next = reinterpret_cast<HWND>(wParam);
+        if (!switching_ && next && !IsOwnControl(next) &&
+            ::GetAncestor(next, GA_ROOT) == ::GetAncestor(Handle(), GA_ROOT))
+            Exit();
+        break;
+    }
+    case WM_NCDESTROY:
+        ::RemoveWindowSubclass(hwnd, &TSmartComboBox::ChildProc, kSubclassId);
+        break;
+    default:
+        break;
+    }
+    return ::DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+LRESULT CALLBACK TSmartComboBox::ChildProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                           DWORD_PTR self) noexcept
+{
+    return reinterpret_cast<TSmartComboBox*>(self)->OnChildMessage(hwnd, message, wParam, lParam);
+}

@@ -1,0 +1,76 @@
+#pragma once
+// The search box: a combo box that holds the whole entry list and, while the user types,
+// shows only the entries containing every typed word. It starts in typing style; each
+// hand-over of a new list puts it in list style, and the first printable character typed
+// switches it back to typing style (the platform control is recreated for each switch).
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/rules/SearchFilter.h"
+#include "ui/Window.h"
+
+class TSmartComboBox : public Window {
+public:
+    // Creates the box as a child of `owner` at the given place; its height follows the font.
+    TSmartComboBox(HWND owner, int x, int y, int width);
+    ~TSmartComboBox() override;
+
+    const std::vector<std::wstring>& StoredItems() const noexcept { return FStoredItems; }
+    // Copies `list` (the caller keeps its own) and shows all of it, in list style, nothing selected.
+    void SetStoredItems(const std::vector<std::wstring>& list);
+    // Leaves the typing style and shows the full list again, keeping the selected entry.
+    void RestoreList();
+    // Shows only the stored entries that contain every typed word.
+    void FilterItems();
+
+    // The platform control, and its edit field in typing style (null in list style).
+    HWND Combo() const noexcept { return combo_; }
+    HWND EditField() const noexcept { return edit_; }
+    bool IsTypingStyle() const noexcept { return typing_; }
+    std::wstring Text() const;
+    int ItemIndex() const noexcept;
+
+    void SetBounds(int x, int y, int width);
+    void SetFont(HFONT font);
+    void FocusBox();
+    int Height() const noexcept;
+
+protected:
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept override;
+
+private:
+    void StoredItemsChanged();
+    // Key-press handler: true when the character was consumed.
+    bool KeyPress(wchar_t ch);
+    bool PrefixComplete(wchar_t ch);
+    void CloseUp();
+    void Exit();
+    void CommandNotification(WORD code, HWND from);
+
+    void RecreateCombo(bool typing, bool carryItems);
+    void ShowItems(const std::vector<uint32_t>& indexes);
+    void SetEditText(const std::wstring& text);
+    void OpenListKeepingText();
+    bool IsOwnControl(HWND hwnd) const noexcept;
+    void BeginProgramEdit() noexcept { ++programEdit_; }
+    void EndProgramEdit() noexcept { --programEdit_; }
+
+    LRESULT OnChildMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    static LRESULT CALLBACK ChildProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                      DWORD_PTR self) noexcept;
+
+    std::vector<std::wstring> FStoredItems;
+    search::EntryIndex<wchar_t> index_;
+    std::vector<uint32_t> displayed_; // stored index of each displayed row
+    HWND combo_ = nullptr;
+    HWND edit_ = nullptr;
+    HFONT font_ = nullptr;
+    bool typing_ = true;
+    bool switching_ = false;
+    bool forwarding_ = false;
+    int programEdit_ = 0; // text set by the program is no user edit: it must not filter
+    int width_ = 0;
+};
