@@ -43,12 +43,13 @@ bench_ensure_template() {
             wine regedit /S "$(winepath -w "$ZARVI_ROOT/scripts/lib/test-prefix.reg")" >/dev/null 2>&1
             wineserver -w
             mkdir -p "$WINEPREFIX/drive_c/zarvi-test"
-            exit 0
+        else
+            wineboot -i >/dev/null 2>&1
+            wine regedit /S "$(winepath -w "$ZARVI_ROOT/scripts/lib/base-prefix.reg")" >/dev/null 2>&1
+            wineserver -w
         fi
-        wineboot -i >/dev/null 2>&1
-        wine regedit /S "$(winepath -w "$ZARVI_ROOT/scripts/lib/base-prefix.reg")" >/dev/null 2>&1
-        wineserver -w
-        # Wine links Documents and friends to $HOME; a prefix's files must stay inside it.
+        # Wine links Documents and friends to $HOME (again whenever it updates a prefix):
+        # a prefix's files must stay inside it.
         local profile
         profile="$WINEPREFIX/drive_c/users/$(id -un)"
         for link in "$profile"/*; do

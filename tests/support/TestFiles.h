@@ -1,0 +1,99 @@
+#pragma once
+// Small file fixtures for tests that touch the real (test prefix) file system.
+#include <windows.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+namespace testfiles {
+
+inline void WriteBytes(const std::filesystem::path& path, const std::string& bytes)
+{
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+inline std::string ReadBytes(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline void Touch(const std::filesystem::path& path, DWORD attributes = 0)
+{
+    WriteBytes(path, "");
+    if (attributes)
+        ::SetFileAttributesW(path.c_str(), attributes);
+}
+
+inline void MakeFolder(const std::filesystem::path& path, DWORD attributes = 0)
+{
+    std::filesystem::create_directories(path);
+    if (attributes)
+        ::SetFileAttributesW(path.c_str(), attributes | FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// A folder of its own below C:\zarvi-tmp, removed with everything in it at the end.
+class TempDir {
+public:
+    TempDir()
+    {
+        static int counter = 0;
+        path_ = std::filesystem::path(L"C:\\zarvi-tmp") /
+                (std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(++counter));
+        std::filesystem::remove_all(path_);
+        std::filesystem::create_directories(path_);
+    }
+    ~TempDir()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& Path() const noexcept { return path_; }
+    std::wstring operator/(const std::wstring& name) const { return (path_ / name).wstring(); }
+    std::wstring Str() const { return path_.wstring(); }
+
+private:
+    std::filesystem::path path_;
+};
+
+// Sets one per-user registry value for the life of the object, then puts the old one back.
+class UserRegistryValue {
+public:
+    UserRegistryValue(const wchar_t* key, const wchar_t* name, const std::wstring& value) : key_(key), name_(name)
+    {
+        wchar_t old[2048] = {};
+        DWORD size = sizeof(old);
+        had_ = ::RegGetValueW(HKEY_CURRENT_USER, key, name, RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND,
+                              &type_, old, &size) == ERROR_SUCCESS;
+        old_ = old;
+        Set(REG_SZ, value);
+    }
+    ~UserRegistryValue()
+    {
+        if (had_)
+            Set(type_, old_);
+        else
+            ::RegDeleteKeyValueW(HKEY_CURRENT_USER, key_.c_str(), name_.c_str());
+    }
+    UserRegistryValue(const UserRegistryValue&) = delete;
+    UserRegistryValue& operator=(const UserRegistryValue&) = delete;
+
+private:
+    void Set(DWORD type, const std::wstring& value)
+    {
+        ::RegSetKeyValueW(HKEY_CURRENT_USER, key_.c_str(), name_.c_str(), type, value.c_str(),
+                          static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    }
+    std::wstring key_, name_, old_;
+    DWORD type_ = REG_SZ;
+    bool had_ = false;
+};
+
+} // namespace testfiles
