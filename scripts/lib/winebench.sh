@@ -32,17 +32,21 @@ bench_ensure_template() {
     fi
     echo "bench: building the Wine prefix template \"$kind\" (first run only)" >&2
     mkdir -p "$(dirname "$template")"
-    local work
+    local work base
     work=$(mktemp -d "$(dirname "$template")/building.XXXXXX")
+    base=$(bench_template_dir base)
     (
         export WINEPREFIX="$work/prefix" HOME="$work/home"
         mkdir -p "$HOME"
         if [ "$kind" = test ]; then
-            cp -a "$(bench_template_dir base)" "$WINEPREFIX"
+            cp -a "$base" "$WINEPREFIX"
             rm -f "$WINEPREFIX/.complete"
             wine regedit /S "$(winepath -w "$ZARVI_ROOT/scripts/lib/test-prefix.reg")" >/dev/null 2>&1
             wineserver -w
             mkdir -p "$WINEPREFIX/drive_c/zarvi-test"
+            # Drive X: is a folder of C:, so tests can scan the root of a drive they fill themselves.
+            mkdir -p "$WINEPREFIX/drive_c/zarvi-xdrive"
+            ln -s ../drive_c/zarvi-xdrive "$WINEPREFIX/dosdevices/x:"
         else
             wineboot -i >/dev/null 2>&1
             wine regedit /S "$(winepath -w "$ZARVI_ROOT/scripts/lib/base-prefix.reg")" >/dev/null 2>&1

@@ -199,6 +199,9 @@ bool RunHostCommand(const std::wstring& commandLine, DWORD timeoutMs)
         return false;
     KernelHandle process(pi.hProcess);
     KernelHandle thread(pi.hThread);
+    // Wine starts a Linux program without a process to wait on (pid 0): it runs on its own.
+    if (pi.dwProcessId == 0)
+        return true;
     return ::WaitForSingleObject(process.get(), timeoutMs) == WAIT_OBJECT_0;
 }
 

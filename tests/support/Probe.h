@@ -41,7 +41,8 @@ void KeyUp(WORD vk);
 void TapKey(WORD vk);
 void TypeText(std::wstring_view text);
 
-// Runs a Linux program (xdotool, import) from inside Wine and waits for it to end.
+// Runs a program and waits for it to end. A Linux program (xdotool, import) started from inside
+// Wine cannot be waited for: it is only started, so wait for its effect instead.
 bool RunHostCommand(const std::wstring& commandLine, DWORD timeoutMs = 15000);
 // Writes a screenshot of the whole X display to a Linux path.
 bool TakeScreenshot(const std::string& unixPath);

@@ -44,13 +44,36 @@ public:
         static int counter = 0;
         path_ = std::filesystem::path(L"C:\\zarvi-tmp") /
                 (std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(++counter));
-        std::filesystem::remove_all(path_);
+        RemoveTree(path_.wstring());
         std::filesystem::create_directories(path_);
     }
-    ~TempDir()
+    ~TempDir() { RemoveTree(path_.wstring()); }
+
+    // Removes a folder and everything in it; links are removed, never followed.
+    static void RemoveTree(const std::wstring& folder)
     {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
+        WIN32_FIND_DATAW data{};
+        const HANDLE search = ::FindFirstFileW((folder + L"\\*").c_str(), &data);
+        if (search != INVALID_HANDLE_VALUE) {
+            do {
+                const std::wstring name = data.cFileName;
+                if (name == L"." || name == L"..")
+                    continue;
+                const std::wstring child = folder + L"\\" + name;
+                ::SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+                const bool folderChild = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+                const bool link = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+                if (folderChild && !link)
+                    RemoveTree(child);
+                else if (folderChild)
+                    ::RemoveDirectoryW(child.c_str());
+                else
+                    ::DeleteFileW(child.c_str());
+            } while (::FindNextFileW(search, &data));
+            ::FindClose(search);
+        }
+        ::SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
+        ::RemoveDirectoryW(folder.c_str());
     }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
@@ -95,5 +118,25 @@ private:
     DWORD type_ = REG_SZ;
     bool had_ = false;
 };
+
+} // namespace testfiles
+
+namespace testfiles {
+
+// The Linux path behind a Windows path (Wine only); empty elsewhere.
+inline std::string UnixPath(const std::wstring& dosPath)
+{
+    using Fn = char*(__cdecl*)(const wchar_t*);
+    const auto fn = reinterpret_cast<Fn>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    if (!fn)
+        return {};
+    char* unix = fn(dosPath.c_str());
+    if (!unix)
+        return {};
+    std::string result(unix);
+    ::HeapFree(::GetProcessHeap(), 0, unix);
+    return result;
+}
 
 } // namespace testfiles
