@@ -1,0 +1,216 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "support/OpenedLog.h"
+#include "support/SearchHost.h"
+#include "support/TestFiles.h"
+
+namespace {
+
+using Items = std::vector<std::wstring>;
+
+const Items kEntries{
+    L"",
+    L"D:\\Users\\Ann\\Documents\\Report 2026.docx",
+    L"D:\\Users\\Ann\\Documents\\budget.xlsx",
+    L"D:\\Users\\Ann\\Music",
+    L"D:\\Users\\Ann\\Music\\\u00c9t\u00e9.mp3",
+    L"E:\\Projects\\report-tool",
+};
+
+class SearchBox : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        opened::Clear();
+        host.box->SetStoredItems(kEntries);
+        host.Settle();
+    }
+    SearchHost host;
+};
+
+TEST_F(SearchBox, HandOverShowsEveryEntryInListStyleWithNothingSelected)
+{
+    EXPECT_FALSE(host.box->IsTypingStyle());
+    EXPECT_EQ(host.Shown(), kEntries);
+    EXPECT_EQ(host.box->ItemIndex(), CB_ERR);
+    EXPECT_EQ(host.box->Text(), L"");
+    EXPECT_EQ(host.box->StoredItems(), kEntries);
+}
+
+TEST_F(SearchBox, FirstPrintableCharacterSwitchesToTypingWithThatCharacterInTheEditField)
+{
+    host.Type(L"m");
+    ASSERT_TRUE(host.box->IsTypingStyle());
+    EXPECT_EQ(probe::WindowText(host.box->EditField()), L"m");
+    EXPECT_EQ(::GetFocus(), host.box->EditField());
+    EXPECT_TRUE(host.ListOpen());
+    EXPECT_EQ(host.Shown(), (Items{kEntries[1], kEntries[2], kEntries[3], kEntries[4]}));
+}
+
+struct FilterCase {
+    const char* name;
+    std::wstring typed;
+    Items expected;
+};
+
+class SearchBoxFilter : public SearchBox, public ::testing::WithParamInterface<FilterCase> {};
+
+TEST_P(SearchBoxFilter, ShowsEntriesContainingEveryTypedWord)
+{
+    host.Type(GetParam().typed);
+    EXPECT_EQ(probe::WindowText(host.box->EditField()), GetParam().typed);
+    EXPECT_EQ(host.Shown(), GetParam().expected);
+    EXPECT_EQ(host.box->ItemIndex(), CB_ERR);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SearchBoxFilter,
+    ::testing::Values(FilterCase{"OneWord", L"report", {kEntries[1], kEntries[5]}},
+                      FilterCase{"CapitalsFindTheSame", L"REPORT", {kEntries[1], kEntries[5]}},
+                      FilterCase{"WordsInAnyOrder", L"report ann", {kEntries[1]}},
+                      FilterCase{"LeadingAndTrailingSpaces", L"  ann report  ", {kEntries[1]}},
+                      FilterCase{"TwoSpacesInARowMatchNothing", L"ann  report", {}},
+                      FilterCase{"SpacesOnlyListEverything", L"   ", kEntries},
+                      // The first character must be ASCII: only that switches the box to typing.
+                      FilterCase{"AccentedCapitalIsNotItsSmallLetter", L"music \u00e9t\u00e9", {}},
+                      FilterCase{"AccentedCapitalMatchesItself", L"music \u00c9t\u00e9", {kEntries[4]}},
+                      FilterCase{"FolderNameListsEverythingBelow", L"music", {kEntries[3], kEntries[4]}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(SearchBox, PrefixCompletionSelectsTheRestWithoutNarrowing)
+{
+    host.Type(L"d");
+    EXPECT_EQ(probe::WindowText(host.box->EditField()), L"d:\\Users\\Ann\\Documents\\Report 2026.docx");
+    const auto [start, end] = host.EditSelection();
+    EXPECT_EQ(start, 1u);
+    EXPECT_EQ(end, kEntries[1].size());
+    EXPECT_EQ(host.Shown(), kEntries) << "completion must not narrow the list";
+
+    // Backspace removes the selected rest, still without narrowing.
+    host.Press(VK_BACK);
+    EXPECT_EQ(probe::WindowText(host.box->EditField()), L"d");
+    EXPECT_EQ(host.Shown(), kEntries);
+    EXPECT_EQ(host.EditSelection(), (std::pair<DWORD, DWORD>{1, 1}));
+
+    // A character that completes nothing is typed and narrows by the whole text.
+    host.Type(L"o");
+    EXPECT_EQ(probe::WindowText(host.box->EditField()), L"do");
+    EXPECT_EQ(host.Shown(), (Items{kEntries[1], kEntries[2]}));
+}
+
+TEST_F(SearchBox, NonAsciiFirstCharacterStaysInListStyle)
+{
+    host.Type(L"\u00e9");
+    EXPECT_FALSE(host.box->IsTypingStyle());
+    EXPECT_EQ(host.Shown(), kEntries);
+}
+
+TEST_F(SearchBox, BackspaceWithoutSelectionDeletesOneCharacterBeforeTheCaret)
+{
+    host.Type(L"musi");
+    host.Press(VK_BACK);
+    EXPECT_EQ(probe::WindowText(host.box->EditField()), L"mus");
+    EXPECT_EQ(host.EditSelection(), (std::pair<DWORD, DWORD>{3, 3}));
+    EXPECT_EQ(host.Shown(), (Items{kEntries[3], kEntries[4]})) << "Backspace does not filter again";
+}
+
+TEST_F(SearchBox, EscapeClearsASelectedEntryAndLeavesAnUnselectedBoxAlone)
+{
+    host.Press(VK_ESCAPE);
+    EXPECT_EQ(host.box->ItemIndex(), CB_ERR);
+    EXPECT_EQ(host.box->Text(), L"");
+
+    ::SendMessageW(host.box->Combo(), CB_SETCURSEL, 2, 0);
+    ASSERT_EQ(host.box->Text(), kEntries[2]);
+    host.Press(VK_ESCAPE);
+    EXPECT_EQ(host.box->Text(), L"");
+    EXPECT_EQ(host.box->ItemIndex(), 0);
+}
+
+TEST_F(SearchBox, CloseUpReturnsToTheFullListKeepingTheSelectedEntry)
+{
+    host.Type(L"budget");
+    ASSERT_EQ(host.Shown(), (Items{kEntries[2]}));
+    host.Press(VK_DOWN);
+    host.Press(VK_RETURN); // closes the list; the entry names no real file, so nothing opens
+    EXPECT_FALSE(host.box->IsTypingStyle());
+    EXPECT_EQ(host.Shown(), kEntries);
+    EXPECT_EQ(host.box->Text(), kEntries[2]);
+    EXPECT_TRUE(::IsWindowVisible(host.window));
+}
+
+TEST_F(SearchBox, FocusLeavingForAnotherControlRestoresTheFullList)
+{
+    host.Type(L"music");
+    host.Press(VK_DOWN);
+    const std::wstring selected = host.box->Text();
+    ::SetFocus(host.button);
+    host.Settle();
+    EXPECT_FALSE(host.box->IsTypingStyle());
+    EXPECT_EQ(host.Shown(), kEntries);
+    EXPECT_EQ(host.box->Text(), selected);
+}
+
+TEST_F(SearchBox, HandOverWhileTypingReturnsToListStyleWithNothingSelected)
+{
+    host.Type(L"ann");
+    const Items next{L"", L"F:\\one", L"F:\\two"};
+    host.box->SetStoredItems(next);
+    host.Settle();
+    EXPECT_FALSE(host.box->IsTypingStyle());
+    EXPECT_EQ(host.Shown(), next);
+    EXPECT_EQ(host.box->ItemIndex(), CB_ERR);
+    EXPECT_EQ(host.box->Text(), L"");
+}
+
+class SearchBoxEnter : public SearchBox {
+protected:
+    void SetUp() override
+    {
+        SearchBox::SetUp();
+        testfiles::Touch(dir / L"Alpha.zarvitest");
+        testfiles::MakeFolder(dir / L"Folder");
+    }
+    testfiles::TempDir dir;
+};
+
+TEST_F(SearchBoxEnter, OpensAnExistingFileEvenOutsideTheListAndHidesTheBar)
+{
+    host.Type(dir / L"Alpha.zarvitest");
+    host.Press(VK_RETURN);
+    EXPECT_EQ(opened::WaitForPaths(1), Items{dir / L"Alpha.zarvitest"});
+    EXPECT_FALSE(::IsWindowVisible(host.window));
+}
+
+TEST_F(SearchBoxEnter, OpensAFolder)
+{
+    host.Type(dir / L"Folder");
+    host.Press(VK_RETURN);
+    EXPECT_EQ(opened::WaitForPaths(1), Items{dir / L"Folder"});
+    EXPECT_FALSE(::IsWindowVisible(host.window));
+}
+
+TEST_F(SearchBoxEnter, TextNamingNothingDoesNothing)
+{
+    host.Type(dir / L"Nothing here");
+    host.Press(VK_RETURN);
+    EXPECT_TRUE(::IsWindowVisible(host.window));
+    EXPECT_FALSE(probe::WaitUntil([] { return !opened::Paths().empty(); }, 1000));
+}
+
+TEST_F(SearchBoxEnter, EnterOpensTheCompletedEntry)
+{
+    host.box->SetStoredItems({L"", dir / L"Alpha.zarvitest", dir / L"Folder"});
+    host.Settle();
+    host.Type(L"c");
+    ASSERT_EQ(probe::WindowText(host.box->EditField()), L"c" + (dir / L"Alpha.zarvitest").substr(1));
+    host.Press(VK_RETURN);
+    const auto paths = opened::WaitForPaths(1);
+    ASSERT_EQ(paths.size(), 1u);
+    EXPECT_EQ(_wcsicmp(paths[0].c_str(), (dir / L"Alpha.zarvitest").c_str()), 0) << testing::PrintToString(paths[0]);
+    EXPECT_FALSE(::IsWindowVisible(host.window));
+}
+
+} // namespace
