@@ -199,10 +199,9 @@ bool RunHostCommand(const std::wstring& commandLine, DWORD timeoutMs)
         return false;
     KernelHandle process(pi.hProcess);
     KernelHandle thread(pi.hThread);
-    // Wine starts a Linux program without a process to wait on (pid 0): it runs on its own.
-    if (pi.dwProcessId == 0)
-        return true;
-    return ::WaitForSingleObject(process.get(), timeoutMs) == WAIT_OBJECT_0;
+    // Wine starts a Linux program without a process handle that can be waited on: it runs on its own.
+    const DWORD waited = ::WaitForSingleObject(process.get(), timeoutMs);
+    return waited == WAIT_OBJECT_0 || waited == WAIT_FAILED;
 }
 
 bool TakeScreenshot(const std::string& unixPath)
