@@ -184,9 +184,11 @@ unsigned long ScanFolder(const std::wstring& folder, std::vector<std::wstring>& 
         const bool isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         if (deeper && !isFolder)
             continue;
-        list.push_back(JoinPath(folder, data.cFileName));
+        std::wstring path = JoinPath(folder, data.cFileName);
+        list.push_back(path);
+        // Not list.back(): the nested scan grows the list and would move the string under it.
         if (deeper)
-            ScanFolder(list.back(), list, false);
+            ScanFolder(path, list, false);
     } while (::FindNextFileW(search.get(), &data));
     return 0;
 }

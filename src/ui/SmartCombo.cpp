@@ -14,7 +14,7 @@ constexpr const wchar_t* kBoxClass = L"TSmartComboBox";
 constexpr UINT kRestoreListMessage = WM_APP + 1;
 constexpr int kComboId = 1;
 constexpr int kVisibleRows = 8;
-constexpr UINT_PTR kSubclassId = 1;
+
 
 } // namespace
 
@@ -78,8 +78,14 @@ std::wstring TSmartComboBox::Text() const
 
 void TSmartComboBox::SetStoredItems(const std::vector<std::wstring>& list)
 {
-    FStoredItems = list;
-    index_ = search::EntryIndex<wchar_t>(FStoredItems);
+    // Each showing of the bar hands over a list that is usually the same as the last one:
+    // then the rows already in the control can stay.
+    if (list != FStoredItems) {
+        FStoredItems = list;
+        index_ = search::EntryIndex<wchar_t>(FStoredItems);
+        displayed_.clear();
+        ::SendMessageW(combo_, CB_RESETCONTENT, 0, 0);
+    }
     StoredItemsChanged();
 }
 
@@ -142,9 +148,17 @@ void TSmartComboBox::ShowItems(const std::vector<uint32_t>& indexes)
 {
     if (indexes == displayed_ && static_cast<size_t>(::SendMessageW(combo_, CB_GETCOUNT, 0, 0)) == indexes.size())
         return; // the rows already shown are the rows wanted
+    if (TryDeleteRows(indexes))
+        return;
+    // The opened list is a window of its own: without this it updates its scroll bar per item.
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof(info);
+    ::GetComboBoxInfo(combo_, &info);
     const bool ownRedraw = ::IsWindowVisible(combo_);
     if (ownRedraw)
         ::SendMessageW(combo_, WM_SETREDRAW, FALSE, 0);
+    if (info.hwndList)
+        ::SendMessageW(info.hwndList, WM_SETREDRAW, FALSE, 0);
     BeginProgramEdit();
     ::SendMessageW(combo_, CB_RESETCONTENT, 0, 0);
     size_t characters = 0;
@@ -155,10 +169,43 @@ void TSmartComboBox::ShowItems(const std::vector<uint32_t>& indexes)
         ::SendMessageW(combo_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(FStoredItems[i].c_str()));
     EndProgramEdit();
     displayed_ = indexes;
+    if (info.hwndList) {
+        ::SendMessageW(info.hwndList, WM_SETREDRAW, TRUE, 0);
+        ::InvalidateRect(info.hwndList, nullptr, TRUE);
+    }
     if (ownRedraw) {
         ::SendMessageW(combo_, WM_SETREDRAW, TRUE, 0);
         ::InvalidateRect(combo_, nullptr, TRUE);
     }
+}
+
+bool TSmartComboBox::TryDeleteRows(const std::vector<uint32_t>& indexes)
+{
+    // A narrower list that keeps its rows in order (the usual next keystroke) loses a few rows
+    // faster than the whole list is added again; each removal moves the rows after it.
+    constexpr size_t kMoveBudget = 5'000'000;
+    const size_t shown = displayed_.size();
+    if (shown == 0 || indexes.size() >= shown || (shown - indexes.size()) * shown > kMoveBudget ||
+        static_cast<size_t>(::SendMessageW(combo_, CB_GETCOUNT, 0, 0)) != shown)
+        return false;
+    size_t k = 0;
+    for (size_t j = 0; j < shown && k < indexes.size(); ++j)
+        if (displayed_[j] == indexes[k])
+            ++k;
+    if (k != indexes.size())
+        return false; // not a subsequence of the rows shown
+
+    BeginProgramEdit();
+    size_t keep = indexes.size();
+    for (size_t j = shown; j-- > 0;) {
+        if (keep > 0 && displayed_[j] == indexes[keep - 1])
+            --keep;
+        else
+            ::SendMessageW(combo_, CB_DELETESTRING, j, 0);
+    }
+    EndProgramEdit();
+    displayed_ = indexes;
+    return true;
 }
 
 void TSmartComboBox::SetEditText(const std::wstring& text)
@@ -324,9 +371,9 @@ void TSmartComboBox::RecreateCombo(bool typing, bool carryItems)
         ::SendMessageW(combo, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     ::SendMessageW(combo, CB_SETMINVISIBLE, kVisibleRows, 0);
     ::SendMessageW(combo, CB_LIMITTEXT, 0, 0);
-    ::SetWindowSubclass(combo, &TSmartComboBox::ChildProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+    Subclass(combo);
     if (edit_)
-        ::SetWindowSubclass(edit_, &TSmartComboBox::ChildProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+        Subclass(edit_);
 
     if (carryItems) {
         const std::vector<uint32_t> rows = std::move(displayed_);
@@ -391,17 +438,42 @@ LRESULT TSmartComboBox::OnChildMessage(HWND hwnd, UINT message, WPARAM wParam, L
             Exit();
         break;
     }
-    case WM_NCDESTROY:
-        ::RemoveWindowSubclass(hwnd, &TSmartComboBox::ChildProc, kSubclassId);
-        break;
     default:
         break;
     }
-    return ::DefSubclassProc(hwnd, message, wParam, lParam);
+    return ::CallWindowProcW(OriginalProc(hwnd), hwnd, message, wParam, lParam);
 }
 
-LRESULT CALLBACK TSmartComboBox::ChildProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                           DWORD_PTR self) noexcept
+WNDPROC TSmartComboBox::OriginalProc(HWND child) const noexcept
 {
-    return reinterpret_cast<TSmartComboBox*>(self)->OnChildMessage(hwnd, message, wParam, lParam);
+    for (const auto& [window, proc] : originalProcs_)
+        if (window == child)
+            return proc;
+    return ::DefWindowProcW;
+}
+
+// Plain window-procedure subclassing: the platform's subclass helper costs far more per
+// message, which shows when tens of thousands of items are added.
+void TSmartComboBox::Subclass(HWND child) noexcept
+{
+    // Window properties and the platform's subclass helper both cost a trip to the window
+    // manager per message under Wine; the user data slot and a member are local.
+    originalProcs_.emplace_back(child, reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(child, GWLP_WNDPROC)));
+    ::SetWindowLongPtrW(child, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    ::SetWindowLongPtrW(child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TSmartComboBox::ChildProc));
+}
+
+LRESULT CALLBACK TSmartComboBox::ChildProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept
+{
+    auto* self = reinterpret_cast<TSmartComboBox*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!self)
+        return ::DefWindowProcW(hwnd, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        const WNDPROC original = self->OriginalProc(hwnd);
+        ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
+        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        std::erase_if(self->originalProcs_, [hwnd](const auto& entry) { return entry.first == hwnd; });
+        return ::CallWindowProcW(original, hwnd, message, wParam, lParam);
+    }
+    return self->OnChildMessage(hwnd, message, wParam, lParam);
 }

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/rules/SearchFilter.h"
@@ -52,6 +53,7 @@ private:
 
     void RecreateCombo(bool typing, bool carryItems);
     void ShowItems(const std::vector<uint32_t>& indexes);
+    bool TryDeleteRows(const std::vector<uint32_t>& indexes);
     void SetEditText(const std::wstring& text);
     void OpenListKeepingText();
     bool IsOwnControl(HWND hwnd) const noexcept;
@@ -59,8 +61,9 @@ private:
     void EndProgramEdit() noexcept { --programEdit_; }
 
     LRESULT OnChildMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
-    static LRESULT CALLBACK ChildProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                      DWORD_PTR self) noexcept;
+    void Subclass(HWND child) noexcept;
+    WNDPROC OriginalProc(HWND child) const noexcept;
+    static LRESULT CALLBACK ChildProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
 
     std::vector<std::wstring> FStoredItems;
     search::EntryIndex<wchar_t> index_;
@@ -73,4 +76,5 @@ private:
     bool forwarding_ = false;
     int programEdit_ = 0; // text set by the program is no user edit: it must not filter
     int width_ = 0;
+    std::vector<std::pair<HWND, WNDPROC>> originalProcs_;
 };

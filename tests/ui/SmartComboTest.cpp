@@ -165,6 +165,43 @@ TEST_F(SearchBox, HandOverWhileTypingReturnsToListStyleWithNothingSelected)
     EXPECT_EQ(host.box->Text(), L"");
 }
 
+TEST_F(SearchBox, HandOverOfAnotherListOfTheSameLengthShowsTheNewEntries)
+{
+    Items next = kEntries;
+    next[3] = L"G:\\Replaced";
+    host.box->SetStoredItems(next);
+    host.Settle();
+    EXPECT_EQ(host.Shown(), next);
+    host.Type(L"replaced");
+    EXPECT_EQ(host.Shown(), (Items{L"G:\\Replaced"}));
+}
+
+TEST_F(SearchBox, EachNarrowingKeystrokeShowsExactlyTheMatchingEntries)
+{
+    // Typing on narrows the list step by step; every step must equal a fresh filter.
+    const std::vector<std::pair<std::wstring, Items>> steps{
+        {L"u", {kEntries[1], kEntries[2], kEntries[3], kEntries[4]}},
+        {L"s", {kEntries[1], kEntries[2], kEntries[3], kEntries[4]}},
+        {L"e", {kEntries[1], kEntries[2], kEntries[3], kEntries[4]}},
+        {L"r", {kEntries[1], kEntries[2], kEntries[3], kEntries[4]}},
+        {L"s", {kEntries[1], kEntries[2], kEntries[3], kEntries[4]}},
+        {L" ", {kEntries[1], kEntries[2], kEntries[3], kEntries[4]}},
+        {L"m", {kEntries[1], kEntries[2], kEntries[3], kEntries[4]}},
+        {L"u", {kEntries[3], kEntries[4]}},
+        {L"s", {kEntries[3], kEntries[4]}},
+        {L"i", {kEntries[3], kEntries[4]}},
+        {L"c", {kEntries[3], kEntries[4]}},
+        {L" ", {kEntries[3], kEntries[4]}},
+        {L"p", {kEntries[4]}},
+    };
+    std::wstring typed;
+    for (const auto& [key, expected] : steps) {
+        host.Type(key);
+        typed += key;
+        EXPECT_EQ(host.Shown(), expected) << testing::PrintToString(typed);
+    }
+}
+
 class SearchBoxEnter : public SearchBox {
 protected:
     void SetUp() override

@@ -173,6 +173,29 @@ TEST_F(ScanFolderTest, MissingFolderAddsNothingAndReportsTheSearchError)
     EXPECT_EQ(list, Rows{L""});
 }
 
+TEST(ScanFolderDeep, ManySubfoldersKeepEveryNameIntact)
+{
+    // Enough entries that the list grows many times while a subfolder is being scanned.
+    TempDir dir;
+    std::vector<std::wstring> expected{L""};
+    for (int f = 0; f < 40; ++f) {
+        wchar_t name[16];
+        swprintf(name, 16, L"folder%02d", f);
+        const std::wstring folder = dir / name;
+        testfiles::MakeFolder(folder);
+        expected.push_back(folder);
+        for (int i = 0; i < 12; ++i) {
+            wchar_t file[16];
+            swprintf(file, 16, L"file%02d.txt", i);
+            testfiles::Touch(folder + L"\\" + file);
+            expected.push_back(folder + L"\\" + file);
+        }
+    }
+    std::vector<std::wstring> list{L""};
+    ScanFolder(dir.Str(), list, true);
+    EXPECT_EQ(list, expected);
+}
+
 TEST(ScanDriveRoot, JoinsTheNameDirectlyAfterTheColon)
 {
     // X: is mapped to C:\zarvi-xdrive in the test prefix.

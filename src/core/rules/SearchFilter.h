@@ -79,20 +79,58 @@ public:
         size_t total = 0;
         for (const auto& e : entries)
             total += View(e).size() + 1;
-        folded_.reserve(total);
+        folded_.resize(total);
         starts_.reserve(std::size(entries) + 1);
+        CharT* out = folded_.data();
         for (const auto& e : entries) {
-            starts_.push_back(folded_.size());
-            for (CharT c : View(e))
-                folded_.push_back(FoldAscii(c));
-            folded_.push_back(CharT(0));
+            const View entry(e);
+            starts_.push_back(static_cast<size_t>(out - folded_.data()));
+            out = FoldInto(entry.data(), entry.size(), out);
+            *out++ = CharT(0);
         }
         starts_.push_back(folded_.size());
-        for (CharT c : folded_)
-            ++frequency_[Bucket(c)];
+        CountFrequencies();
+    }
+
+    // From one text whose entries are separated by `separator` (a file read whole, say).
+    // A final separator ends the last entry rather than starting an empty one.
+    static EntryIndex FromText(View text, CharT separator)
+    {
+        EntryIndex index;
+        index.AssignText(text, separator);
+        return index;
+    }
+
+    // The same, reusing this index's memory: for reading a long list piece by piece.
+    void AssignText(View text, CharT separator)
+    {
+        const bool closed = !text.empty() && text.back() == separator;
+        folded_.resize(text.size() + (closed ? 0 : 1));
+        CharT* out = FoldInto(text.data(), text.size(), folded_.data());
+        if (!closed)
+            *out = separator;
+        starts_.clear();
+        starts_.push_back(0);
+        const CharT* base = folded_.data();
+        const size_t size = folded_.size();
+        for (size_t pos = 0; pos < size;) {
+            const CharT* hit = std::char_traits<CharT>::find(base + pos, size - pos, separator);
+            const size_t end = static_cast<size_t>(hit - base);
+            folded_[end] = CharT(0);
+            pos = end + 1;
+            starts_.push_back(pos);
+        }
+        frequency_.fill(0);
+        CountFrequencies();
     }
 
     size_t Size() const noexcept { return starts_.empty() ? 0 : starts_.size() - 1; }
+
+    // Entry `i` of the text an index was made from with FromText, as it stands there.
+    View Original(View text, uint32_t i) const noexcept
+    {
+        return text.substr(starts_[i], starts_[i + 1] - starts_[i] - 1);
+    }
 
     // Indexes of the entries that contain every word, in stored order. No words: every entry.
     std::vector<uint32_t> Match(const std::vector<String>& words) const
@@ -132,6 +170,25 @@ private:
         View text;
         size_t rare = 0; // position of the least frequent character, searched for first
     };
+
+    static CharT* FoldInto(const CharT* in, size_t n, CharT* out) noexcept
+    {
+        // Branch-free so that the compiler can fold many characters at once.
+        using U = std::make_unsigned_t<CharT>;
+        for (size_t i = 0; i < n; ++i) {
+            const U c = static_cast<U>(in[i]);
+            out[i] = static_cast<CharT>(c - (static_cast<U>(c - U('a')) < 26u ? U(32) : U(0)));
+        }
+        return out + n;
+    }
+
+    // Character counts pick which character of a word to look for first; a sample is enough.
+    void CountFrequencies() noexcept
+    {
+        const size_t step = folded_.size() > (1u << 20) ? 61 : 1;
+        for (size_t i = 0; i < folded_.size(); i += step)
+            ++frequency_[Bucket(folded_[i])];
+    }
 
     static size_t Bucket(CharT c) noexcept
     {

@@ -1,0 +1,185 @@
+// Times the search box and the path list under the real platform: one keystroke (filter,
+// list rebuild and paint) and one rebuild of the entry list. Prints "name value unit" lines.
+#include <windows.h>
+
+#include <shlobj.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "PathGenerator.h"
+#include "core/FileHelper.h"
+#include "core/WindowsSpecialFolderHelper.h"
+#include "core/rules/TextConv.h"
+#include "ui/MAIN.h"
+#include "ui/SmartCombo.h"
+
+namespace {
+
+constexpr int kRuns = 7;
+
+double NowMs()
+{
+    LARGE_INTEGER counter, frequency;
+    ::QueryPerformanceCounter(&counter);
+    ::QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+void Pump()
+{
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+}
+
+struct Host {
+    Host()
+    {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = ::DefWindowProcW;
+        wc.hInstance = ::GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"ZarviBenchHost";
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        ::RegisterClassW(&wc);
+        window = ::CreateWindowExW(WS_EX_TOPMOST, wc.lpszClassName, L"bench", WS_POPUP | WS_VISIBLE, 100, 100, 1000,
+                                   40, nullptr, nullptr, wc.hInstance, nullptr);
+        box = std::make_unique<TSmartComboBox>(window, 40, 4, 900);
+        ::SetForegroundWindow(window);
+        box->FocusBox();
+        Pump();
+    }
+    ~Host()
+    {
+        box.reset();
+        ::DestroyWindow(window);
+    }
+    HWND window = nullptr;
+    std::unique_ptr<TSmartComboBox> box;
+};
+
+// Typing style with an empty edit field and the full list: select all and press Delete.
+void ClearTyping(TSmartComboBox& box)
+{
+    ::SendMessageW(box.EditField(), EM_SETSEL, 0, -1);
+    ::SendMessageW(box.EditField(), WM_KEYDOWN, VK_DELETE, 0);
+    ::SendMessageW(box.EditField(), WM_KEYUP, VK_DELETE, 0);
+    Pump();
+}
+
+// The printable character (not a letter that begins entries) found in the share of entries
+// closest to `share`.
+wchar_t CharacterMatching(const std::vector<std::wstring>& entries, double share)
+{
+    wchar_t best = L'#';
+    double bestDistance = 2;
+    for (wchar_t c = 33; c < 127; ++c) {
+        if (c == L'C' || c == L'c' || c == L'D' || c == L'd')
+            continue; // would be completed, not typed
+        const wchar_t upper = (c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - 32) : c;
+        size_t hits = 0;
+        for (const auto& e : entries)
+            hits += std::any_of(e.begin(), e.end(), [&](wchar_t x) {
+                return ((x >= L'a' && x <= L'z') ? static_cast<wchar_t>(x - 32) : x) == upper;
+            });
+        const double distance = std::abs(static_cast<double>(hits) / static_cast<double>(entries.size()) - share);
+        if (distance < bestDistance) {
+            bestDistance = distance;
+            best = c;
+        }
+    }
+    return best;
+}
+
+double KeystrokeMs(Host& host, wchar_t ch)
+{
+    TSmartComboBox& box = *host.box;
+    std::vector<double> times;
+    for (int run = 0; run < kRuns; ++run) {
+        ClearTyping(box);
+        COMBOBOXINFO info{};
+        info.cbSize = sizeof(info);
+        ::GetComboBoxInfo(box.Combo(), &info);
+        const double start = NowMs();
+        ::SendMessageW(box.EditField(), WM_CHAR, ch, 0);
+        ::GetComboBoxInfo(box.Combo(), &info);
+        ::UpdateWindow(box.Combo());
+        ::UpdateWindow(info.hwndList);
+        times.push_back(NowMs() - start);
+        Pump();
+    }
+    return Median(times);
+}
+
+void KeystrokeBench(size_t count, const char* name)
+{
+    std::vector<std::wstring> entries{L""};
+    for (const auto& path : bench::GeneratePaths(count))
+        entries.push_back(Utf8ToWide(path));
+    Host host;
+    host.box->SetStoredItems(entries);
+    Pump();
+    ::SendMessageW(host.box->Combo(), WM_CHAR, L'x', 0); // the switch to typing, not timed
+    Pump();
+
+    const wchar_t few = CharacterMatching(entries, 0.01);
+    std::printf("keystroke_%s_all_ms %.1f ms\n", name, KeystrokeMs(host, L'\\'));
+    std::printf("keystroke_%s_few_ms %.1f ms\n", name, KeystrokeMs(host, few));
+    std::fflush(stdout);
+}
+
+void RebuildBench()
+{
+    namespace fs = std::filesystem;
+    const fs::path tree = L"C:\\zarvi-bench";
+    fs::remove_all(tree);
+    std::wstring rows;
+    for (int f = 0; f < 100; ++f) {
+        const fs::path folder = tree / (L"folder" + std::to_wstring(f));
+        fs::create_directories(folder);
+        for (int i = 0; i < 99; ++i)
+            std::ofstream(folder / (L"document " + std::to_wstring(i) + L".txt"));
+        rows += folder.wstring() + L"\r\n";
+    }
+    // 100 folders of 99 files, plus the folders themselves from one deep row: 10,000 entries.
+    rows = L"*" + tree.wstring() + L"\r\n";
+    const std::wstring listFile = GetSpecialFolder(CSIDL_PERSONAL) + L"\\zarvi\\zarvi.txt";
+    fs::create_directories(fs::path(listFile).parent_path());
+    WriteWholeFile(listFile, "\xEF\xBB\xBF" + WideToUtf8(rows));
+
+    Host host;
+    std::vector<double> times;
+    for (int run = 0; run < kRuns; ++run) {
+        const double start = NowMs();
+        LoadPathList(*host.box);
+        times.push_back(NowMs() - start);
+        Pump();
+    }
+    std::printf("rebuild_10k_ms %.1f ms\n", Median(times));
+    std::fprintf(stderr, "rebuild entries: %zu\n", EntryList.size() - 1);
+    fs::remove_all(tree);
+}
+
+} // namespace
+
+int main()
+{
+    KeystrokeBench(10000, "10k");
+    KeystrokeBench(100000, "100k");
+    RebuildBench();
+    return 0;
+}
