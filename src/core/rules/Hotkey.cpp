@@ -1,0 +1,52 @@
+#include "core/rules/Hotkey.h"
+
+#include "core/rules/SearchFilter.h"
+
+namespace hotkey {
+
+namespace {
+
+std::wstring Upper(std::wstring_view text)
+{
+    return search::Folded(text);
+}
+
+} // namespace
+
+std::wstring NormalizeName(std::wstring_view name)
+{
+    std::wstring lower(search::Trimmed(name));
+    for (auto& c : lower)
+        if (c >= L'A' && c <= L'Z')
+            c = static_cast<wchar_t>(c + 32);
+    return lower.empty() ? L"space" : lower;
+}
+
+uint32_t NameToKey(std::wstring_view name)
+{
+    const std::wstring upper = Upper(name);
+    const std::wstring_view t = search::Trimmed(std::wstring_view(upper));
+    if (t == L"SPACE")
+        return kSpace;
+    if (t == L"<")
+        return kOem102;
+    if (t.size() == 1)
+        return static_cast<uint32_t>(t[0]);
+    return kSpace;
+}
+
+Decision Decide(const KeyEvent& event, KeyState state, uint32_t hotkeyKey) noexcept
+{
+    if (event.message == Message::Other)
+        return {false, false};
+    const bool down = event.message == Message::KeyDown || event.message == Message::SysKeyDown;
+    const bool isWin = event.vk == kLeftWin || event.vk == kRightWin;
+    if (isWin)
+        state.winDown = down;
+    if (event.vk == hotkeyKey)
+        state.hotDown = down;
+    const bool swallow = state.winDown && state.hotDown && (isWin || event.vk == hotkeyKey);
+    return {swallow, swallow && down};
+}
+
+} // namespace hotkey

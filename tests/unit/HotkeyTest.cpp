@@ -1,0 +1,94 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "core/rules/Hotkey.h"
+
+namespace {
+
+using hotkey::Message;
+
+TEST(HotkeyName, NormalisesAndMapsToKeyCodes)
+{
+    struct Case {
+        std::wstring stored;
+        std::wstring name;
+        uint32_t key;
+    };
+    const Case cases[] = {
+        {L"space", L"space", 32}, {L"z", L"z", 90},   {L"x", L"x", 88},         {L"c", L"c", 67},
+        {L"v", L"v", 86},         {L"b", L"b", 66},   {L"n", L"n", 78},         {L"m", L"m", 77},
+        {L"<", L"<", 226},        {L"Z", L"z", 90},   {L" Space ", L"space", 32}, {L"", L"space", 32},
+        {L"   ", L"space", 32},   {L"F5", L"f5", 32}, {L"\tM\r\n", L"m", 77},   {L"\u00c9", L"\u00c9", 0xC9},
+    };
+    for (const auto& c : cases) {
+        const std::wstring name = hotkey::NormalizeName(c.stored);
+        EXPECT_EQ(name, c.name) << testing::PrintToString(c.stored);
+        EXPECT_EQ(hotkey::NameToKey(name), c.key) << testing::PrintToString(c.stored);
+    }
+}
+
+struct Step {
+    Message message;
+    uint32_t vk;
+    bool winDown; // what the system reports just before the event
+    bool hotDown;
+    bool swallow;
+    bool show;
+};
+
+void Replay(const char* name, const std::vector<Step>& steps, uint32_t hotkeyKey = 32)
+{
+    for (size_t i = 0; i < steps.size(); ++i) {
+        const auto& s = steps[i];
+        const auto d = hotkey::Decide({s.message, s.vk}, {s.winDown, s.hotDown}, hotkeyKey);
+        EXPECT_EQ(d.swallow, s.swallow) << name << " step " << i;
+        EXPECT_EQ(d.show, s.show) << name << " step " << i;
+    }
+}
+
+TEST(HotkeyDecision, WindowsKeyThenHotkeyShowsOnTheHotkeysPressOnly)
+{
+    Replay("win first", {{Message::KeyDown, 91, false, false, false, false},
+                         {Message::KeyDown, 32, true, false, true, true},
+                         {Message::KeyDown, 32, true, true, true, true}, // auto-repeat
+                         {Message::KeyUp, 32, true, true, false, false},
+                         {Message::KeyUp, 91, true, false, false, false}});
+}
+
+TEST(HotkeyDecision, HotkeyFirstPassesUntilTheWindowsKeyComes)
+{
+    Replay("hotkey first", {{Message::KeyDown, 32, false, false, false, false},
+                            {Message::KeyDown, 32, false, true, false, false},
+                            {Message::KeyDown, 92, false, true, true, true},
+                            {Message::KeyUp, 92, true, true, false, false},
+                            {Message::KeyUp, 32, false, true, false, false}});
+}
+
+TEST(HotkeyDecision, OtherKeysWithTheWindowsKeyAndKeyUpsAlwaysPass)
+{
+    Replay("others", {{Message::KeyDown, 'E', true, false, false, false},
+                      {Message::KeyDown, 'R', true, false, false, false},
+                      {Message::KeyDown, 91, false, false, false, false},
+                      {Message::KeyUp, 91, true, false, false, false},
+                      // both Windows keys held: releasing one is judged with none held
+                      {Message::KeyUp, 91, true, true, false, false},
+                      {Message::KeyUp, 92, true, true, false, false}});
+}
+
+TEST(HotkeyDecision, AltGivesSystemKeyMessagesJudgedTheSame)
+{
+    Replay("alt", {{Message::SysKeyDown, 91, false, false, false, false},
+                   {Message::SysKeyDown, 32, true, false, true, true},
+                   {Message::SysKeyUp, 32, true, true, false, false},
+                   {Message::Other, 32, true, true, false, false}});
+}
+
+TEST(HotkeyDecision, ChosenHotkeyReplacesSpace)
+{
+    Replay("m", {{Message::KeyDown, 32, true, false, false, false},
+                 {Message::KeyDown, 77, true, false, true, true}},
+           77);
+}
+
+} // namespace
