@@ -5,3 +5,9 @@ inline constexpr const wchar_t* kAppTitle = L"Zarvi";
 
 // Lower-case name used for the application folder and its files.
 inline constexpr const wchar_t* kAppName = L"zarvi";
+
+// The bar's window title: how a later start finds the running instance.
+inline constexpr const wchar_t* kBarTitle = L"Harbolt";
+
+// Posted (never sent) by a later start to the running bar; WM_USER + 113.
+inline constexpr unsigned kActivationMessage = 1137;

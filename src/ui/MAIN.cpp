@@ -2,12 +2,18 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "core/AppInfo.h"
 #include "core/AppPathHelper.h"
+#include "core/KeyHookHelper.h"
+#include "core/rules/BarLayout.h"
 #include "core/FileHelper.h"
 #include "core/MiniLogHelper.h"
 #include "core/rules/AppError.h"
 #include "core/rules/PathListText.h"
+#include "ui/ErrorReport.h"
+#include "ui/Glyphs.h"
 #include "ui/SmartCombo.h"
 #include "ui/TApplication.h"
 
@@ -41,6 +47,11 @@ void CollectEntries(std::vector<std::wstring>& list)
 
 } // namespace
 
+bool LoadPathList()
+{
+    return SearchBox ? LoadPathList(*SearchBox) : true;
+}
+
 bool LoadPathList(TSmartComboBox& searchBox)
 {
     EntryList.clear();
@@ -62,4 +73,290 @@ bool LoadPathList(TSmartComboBox& searchBox)
     }
     searchBox.SetStoredItems(EntryList);
     return true;
+}
+
+TForm1* Form1 = nullptr;
+TSmartComboBox* SearchBox = nullptr;
+
+namespace {
+
+constexpr const wchar_t* kBarClass = L"TForm1";
+constexpr int kMenuId = 101;
+constexpr int kPathsId = 102;
+std::unique_ptr<TSmartComboBox> SearchBoxOwner;
+
+layout::Rect ToRect(const RECT& r)
+{
+    return {r.left, r.top, r.right, r.bottom};
+}
+
+} // namespace
+
+TForm1::TForm1(HWND owner)
+{
+    Form1 = this;
+    RegisterWindowClass(kBarClass, CS_DBLCLKS, ::GetSysColorBrush(COLOR_BTNFACE));
+    // Owned by the application window, so the bar has no taskbar button of its own.
+    CreateBound(kBarClass, WS_EX_TOPMOST | WS_EX_CONTROLPARENT, L".", WS_POPUP | WS_CLIPCHILDREN, 0, 0, 640, 94,
+                owner);
+    dpi_ = static_cast<int>(::GetDpiForWindow(Handle()));
+    CreateButtons();
+    ApplyDpi(dpi_);
+    // An error in one step skips the rest of the start-up; the bar still works without them.
+    RunGuarded([this] { FormCreate(); });
+}
+
+TForm1::~TForm1()
+{
+    SearchBox = nullptr;
+    SearchBoxOwner.reset();
+    if (Form1 == this)
+        Form1 = nullptr;
+    if (ImageList1)
+        ::ImageList_Destroy(ImageList1);
+    if (barFont_)
+        ::DeleteObject(barFont_);
+    if (boxFont_)
+        ::DeleteObject(boxFont_);
+}
+
+void TForm1::FormCreate()
+{
+    SetShowBarTarget(Handle(), kShowBarMessage);
+    InstallKeyHook();
+    // Start with Windows joins here.
+    ::SetWindowTextW(Handle(), kBarTitle);
+    AddLog(L"Starting app...");
+    CreateSearchBox();
+    ::ShowWindow(Handle(), SW_HIDE);
+    // The guide file, the start-up tutorial and the tray hint join here.
+}
+
+void CreateSearchBox()
+{
+    SearchBoxOwner = std::make_unique<TSmartComboBox>(Form1->Handle(), 33, 0, 566);
+    SearchBox = SearchBoxOwner.get();
+    Form1->PlaceBar();
+    // The update check joins here.
+}
+
+void TForm1::CreateButtons()
+{
+    const HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    const DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW;
+    // Tab order: the edit-paths button first, then the menu button.
+    btnPaths_ = ::CreateWindowExW(0, L"BUTTON", L"", style, 608, 0, 32, 32, Handle(),
+                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(kPathsId)), instance, nullptr);
+    btnMenu_ = ::CreateWindowExW(0, L"BUTTON", L"", style, 0, 0, 32, 32, Handle(),
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(kMenuId)), instance, nullptr);
+    tooltip_ = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0,
+                                 Handle(), nullptr, instance, nullptr);
+    const std::pair<HWND, const wchar_t*> tips[] = {{btnMenu_, L"Menu (F1)"}, {btnPaths_, L"Edit paths (F2)"}};
+    for (const auto& [button, text] : tips) {
+        TTTOOLINFOW tool{};
+        tool.cbSize = sizeof(tool);
+        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        tool.hwnd = Handle();
+        tool.uId = reinterpret_cast<UINT_PTR>(button);
+        tool.lpszText = const_cast<wchar_t*>(text);
+        ::SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+}
+
+void TForm1::ApplyDpi(int dpi)
+{
+    dpi_ = dpi;
+    if (ImageList1)
+        ::ImageList_Destroy(ImageList1);
+    ImageList1 = CreateImageList1(layout::Scale(24, dpi));
+    if (barFont_)
+        ::DeleteObject(barFont_);
+    if (boxFont_)
+        ::DeleteObject(boxFont_);
+    barFont_ = ::CreateFontW(-layout::Scale(12, dpi), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Segoe UI");
+    boxFont_ = ::CreateFontW(-::MulDiv(14, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Segoe UI");
+    ::SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(barFont_), FALSE);
+    if (SearchBox)
+        SearchBox->SetFont(boxFont_);
+}
+
+void TForm1::PlaceBar()
+{
+    POINT cursor{};
+    ::GetCursorPos(&cursor);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    ::GetMonitorInfoW(::MonitorFromPoint(cursor, MONITOR_DEFAULTTONEAREST), &monitor);
+    const auto bar = layout::PlaceBar(ToRect(monitor.rcWork), dpi_, SearchBox ? SearchBox->Height() : 0,
+                                      SearchBox != nullptr);
+    ::SetWindowPos(Handle(), nullptr, bar.window.left, bar.window.top, bar.window.Width(), bar.window.Height(),
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowPos(btnMenu_, nullptr, bar.menu.left, bar.menu.top, bar.menu.Width(), bar.menu.Height(),
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowPos(btnPaths_, nullptr, bar.paths.left, bar.paths.top, bar.paths.Width(), bar.paths.Height(),
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+    if (SearchBox)
+        SearchBox->SetBounds(bar.searchBox.left, bar.searchBox.top, bar.searchBox.Width());
+}
+
+void TForm1::ShowBar()
+{
+    if (!Handle())
+        return;
+    if (::IsWindowVisible(Handle())) {
+        ::SetWindowPos(Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        return;
+    }
+    FormShow();
+    if (!Handle() || !::IsWindow(Handle()))
+        return; // the empty-list stop is ending the program
+    if (!shownBefore_) {
+        // The first show of a run is centred on the primary screen, wherever the mouse is.
+        shownBefore_ = true;
+        RECT r{};
+        ::GetWindowRect(Handle(), &r);
+        const auto centred =
+            layout::CentreOnScreen(ToRect(r), ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN),
+                                   ::GetSystemMetrics(SM_XVIRTUALSCREEN), ::GetSystemMetrics(SM_YVIRTUALSCREEN));
+        ::SetWindowPos(Handle(), nullptr, centred.left, centred.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    ::ShowWindow(Handle(), SW_SHOWNORMAL);
+    ActivateBar();
+}
+
+void TForm1::FormShow()
+{
+    PlaceBar();
+    if (!LoadPathList())
+        return;
+    ::Sleep(100);
+    ActivateBar();
+}
+
+void TForm1::ActivateBar()
+{
+    if (!Handle())
+        return;
+    ::SetWindowPos(Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    // An input event of our own makes this process the last to have had input, which the
+    // platform asks of a process that takes the foreground.
+    INPUT empty{};
+    ::SendInput(1, &empty, sizeof(INPUT));
+    ::SetForegroundWindow(Handle());
+    if (SearchBox && ::IsWindowVisible(Handle()))
+        SearchBox->FocusBox();
+}
+
+void TForm1::HideToTray()
+{
+    ::ShowWindow(Handle(), SW_HIDE);
+    // The tray icon joins here; it stays while the bar is hidden.
+}
+
+void TForm1::FormKeyUp(WORD key)
+{
+    switch (key) {
+    case VK_ESCAPE:
+        HideToTray();
+        break;
+    case VK_F1:
+        // The guide joins here.
+        break;
+    case VK_F2:
+        btnPathsClick();
+        break;
+    default:
+        break;
+    }
+}
+
+void TForm1::btnPathsClick()
+{
+    OpenPath(GetPathListFile());
+    ::ShowWindow(Handle(), SW_HIDE);
+}
+
+void TForm1::btnMenuClick()
+{
+    // The popup menu joins here.
+}
+
+void TForm1::ApplicationEvents1Deactivate()
+{
+    ::ShowWindow(Handle(), SW_HIDE);
+}
+
+void TForm1::HandleActivationMessage()
+{
+    ActivateBar();
+}
+
+void TForm1::ShowFromHotkey()
+{
+    MaskWindowsKeyRelease();
+    ShowBar();
+}
+
+void TForm1::FormDestroy() noexcept
+{
+    RemoveKeyHook();
+    SetShowBarTarget(nullptr, 0);
+}
+
+void TForm1::DrawButton(const DRAWITEMSTRUCT& item) const
+{
+    const bool pressed = (item.itemState & ODS_SELECTED) != 0;
+    const HBRUSH face = ::GetSysColorBrush(pressed ? COLOR_BTNSHADOW : COLOR_BTNFACE);
+    ::FillRect(item.hDC, &item.rcItem, face);
+    const int size = layout::Scale(24, dpi_);
+    const int x = (item.rcItem.right - item.rcItem.left - size) / 2;
+    const int y = (item.rcItem.bottom - item.rcItem.top - size) / 2;
+    const int image = item.hwndItem == btnMenu_ ? 1 : 0;
+    ::ImageList_Draw(ImageList1, image, item.hDC, x, y, ILD_NORMAL);
+    if (item.itemState & ODS_FOCUS) {
+        RECT focus = item.rcItem;
+        ::InflateRect(&focus, -2, -2);
+        ::DrawFocusRect(item.hDC, &focus);
+    }
+}
+
+LRESULT TForm1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept
+{
+    switch (message) {
+    case kShowBarMessage:
+        RunGuarded([this] { ShowFromHotkey(); });
+        return 0;
+    case kActivationMessage:
+        RunGuarded([this] { HandleActivationMessage(); });
+        return 0;
+    case WM_ACTIVATEAPP:
+        if (!wParam)
+            RunGuarded([this] { ApplicationEvents1Deactivate(); });
+        return 0;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == kPathsId && HIWORD(wParam) == BN_CLICKED)
+            RunGuarded([this] { btnPathsClick(); });
+        else if (LOWORD(wParam) == kMenuId && HIWORD(wParam) == BN_CLICKED)
+            RunGuarded([this] { btnMenuClick(); });
+        return 0;
+    case WM_DRAWITEM:
+        DrawButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        return TRUE;
+    case WM_DPICHANGED:
+        RunGuarded([&] {
+            ApplyDpi(HIWORD(wParam));
+            PlaceBar();
+        });
+        return 0;
+    case WM_CLOSE:
+        TerminateApplication(0);
+        return 0;
+    case WM_DESTROY:
+        FormDestroy();
+        return 0;
+    default:
+        return DefaultMessage(message, wParam, lParam);
+    }
 }

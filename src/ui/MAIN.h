@@ -1,8 +1,64 @@
 #pragma once
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "ui/Window.h"
+
 class TSmartComboBox;
+
+// The launcher bar: a borderless strip on top of every window, menu button, search box and
+// edit-paths button. Hidden most of the time; shown by the shortcut and the tray.
+class TForm1 : public Window {
+public:
+    // Creates the window and runs FormCreate (the rest of the program's start-up).
+    explicit TForm1(HWND owner);
+    ~TForm1() override;
+
+    // Shows a hidden bar (placing it, rebuilding the entry list) or brings a shown one forward.
+    void ShowBar();
+    void ActivateBar();
+    void PlaceBar();
+    void HideToTray();
+    void FormKeyUp(WORD key);
+
+protected:
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept override;
+
+private:
+    void FormCreate();
+    void FormShow();
+    void FormDestroy() noexcept;
+    void btnPathsClick();
+    void btnMenuClick();
+    void ApplicationEvents1Deactivate();
+    void HandleActivationMessage();
+    void ShowFromHotkey();
+    void CreateButtons();
+    void ApplyDpi(int dpi);
+    void DrawButton(const DRAWITEMSTRUCT& item) const;
+
+    HWND btnMenu_ = nullptr;
+    HWND btnPaths_ = nullptr;
+    HWND tooltip_ = nullptr;
+    HIMAGELIST ImageList1 = nullptr;
+    HFONT barFont_ = nullptr;
+    HFONT boxFont_ = nullptr;
+    int dpi_ = 96;
+    bool shownBefore_ = false;
+};
+
+// The one bar and its search box (null until CreateSearchBox has run).
+extern TForm1* Form1;
+extern TSmartComboBox* SearchBox;
+void CreateSearchBox();
+
+// Posted by the keyboard hook to have the bar shown once the hook has returned.
+inline constexpr UINT kShowBarMessage = WM_APP + 20;
 
 // The entry list: element 0 is the empty string, then every entry in the order found.
 // Rebuilt from nothing at every LoadPathList.
@@ -12,6 +68,8 @@ extern std::vector<std::wstring> EntryList;
 // found it tells the user, opens the path list for editing and ends the program with exit
 // code 1; it then returns false and the box keeps what it had.
 bool LoadPathList(TSmartComboBox& searchBox);
+// The same for the bar's own search box; nothing to do before it exists.
+bool LoadPathList();
 
 inline constexpr const wchar_t* kEmptyListMessage =
     L"Directories list is empty, please add some dirs in the text file being opened, then restart the app";

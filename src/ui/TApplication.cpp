@@ -45,13 +45,15 @@ void TerminateApplication(int exitCode) noexcept
         ::PostQuitMessage(exitCode);
 }
 
-int RunMessageLoop() noexcept
+int RunMessageLoop(MessageFilter filter) noexcept
 {
     MSG msg;
     BOOL result;
     while ((result = ::GetMessageW(&msg, nullptr, 0, 0)) != 0) {
         if (result == -1)
             return 1;
+        if (filter && filter(msg))
+            continue;
         ::TranslateMessage(&msg);
         ::DispatchMessageW(&msg);
     }

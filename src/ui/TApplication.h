@@ -21,5 +21,8 @@ private:
 // Without an application window (tests) it only ends the loop.
 void TerminateApplication(int exitCode) noexcept;
 
+// Sees each message before it is dispatched; true when it was handled and must go no further.
+using MessageFilter = bool (*)(MSG& msg) noexcept;
+
 // Runs the message loop until the program ends; returns the process exit code.
-int RunMessageLoop() noexcept;
+int RunMessageLoop(MessageFilter filter = nullptr) noexcept;

@@ -1,0 +1,95 @@
+#include "ui/Glyphs.h"
+
+#include <algorithm>
+
+#include "core/Handle.h"
+
+namespace {
+
+constexpr COLORREF kInk = RGB(0xE8, 0xEE, 0xF4);
+constexpr COLORREF kAccent = RGB(0x7F, 0xD1, 0xB9);
+
+void Line(HDC dc, int x1, int y1, int x2, int y2)
+{
+    ::MoveToEx(dc, x1, y1, nullptr);
+    ::LineTo(dc, x2, y2);
+}
+
+// Each picture is drawn on a 24-unit grid scaled to `s` pixels.
+void Draw(HDC dc, Glyph glyph, int s)
+{
+    auto u = [s](int v) { return v * s / 24; };
+    GdiHandle pen(::CreatePen(PS_SOLID, std::max(1, s / 12), kInk));
+    GdiHandle accent(::CreatePen(PS_SOLID, std::max(1, s / 12), kAccent));
+    ::SelectObject(dc, pen.get());
+    ::SelectObject(dc, ::GetStockObject(NULL_BRUSH));
+    switch (glyph) {
+    case Glyph::EditPaths: // a page with lines and a pencil
+        ::Rectangle(dc, u(4), u(3), u(16), u(21));
+        Line(dc, u(7), u(8), u(13), u(8));
+        Line(dc, u(7), u(12), u(13), u(12));
+        ::SelectObject(dc, accent.get());
+        Line(dc, u(12), u(20), u(21), u(11));
+        break;
+    case Glyph::Menu: // three bars
+        Line(dc, u(4), u(7), u(20), u(7));
+        Line(dc, u(4), u(12), u(20), u(12));
+        Line(dc, u(4), u(17), u(20), u(17));
+        break;
+    case Glyph::Tutorial: // a lightbulb
+        ::Ellipse(dc, u(6), u(3), u(18), u(15));
+        Line(dc, u(9), u(18), u(15), u(18));
+        Line(dc, u(10), u(21), u(14), u(21));
+        break;
+    case Glyph::Quit: // a power sign
+        ::Arc(dc, u(4), u(5), u(20), u(21), u(16), u(7), u(8), u(7));
+        ::SelectObject(dc, accent.get());
+        Line(dc, u(12), u(3), u(12), u(12));
+        break;
+    case Glyph::Guide: // an open book
+        Line(dc, u(12), u(6), u(12), u(20));
+        ::Rectangle(dc, u(3), u(5), u(12), u(19));
+        ::Rectangle(dc, u(12), u(5), u(21), u(19));
+        break;
+    case Glyph::AddFolder: // a folder with a plus
+        ::Rectangle(dc, u(3), u(7), u(21), u(19));
+        Line(dc, u(3), u(7), u(9), u(4));
+        ::SelectObject(dc, accent.get());
+        Line(dc, u(12), u(10), u(12), u(17));
+        Line(dc, u(9), u(13), u(16), u(13));
+        break;
+    case Glyph::ShowBar: // a search lens
+        ::Ellipse(dc, u(4), u(4), u(15), u(15));
+        ::SelectObject(dc, accent.get());
+        Line(dc, u(14), u(14), u(20), u(20));
+        break;
+    case Glyph::Count:
+        break;
+    }
+    // The pens are deleted on the way out: they must not stay selected.
+    ::SelectObject(dc, ::GetStockObject(BLACK_PEN));
+}
+
+} // namespace
+
+HIMAGELIST CreateImageList1(int size)
+{
+    const int count = static_cast<int>(Glyph::Count);
+    HIMAGELIST list = ::ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, count, 0);
+    const HDC screen = ::GetDC(nullptr);
+    const HDC dc = ::CreateCompatibleDC(screen);
+    for (int i = 0; i < count; ++i) {
+        GdiHandle bitmap(::CreateCompatibleBitmap(screen, size, size));
+        const HGDIOBJ old = ::SelectObject(dc, bitmap.get());
+        // Magenta marks the transparent pixels.
+        const RECT all{0, 0, size, size};
+        GdiHandle key(::CreateSolidBrush(RGB(255, 0, 255)));
+        ::FillRect(dc, &all, static_cast<HBRUSH>(key.get()));
+        Draw(dc, static_cast<Glyph>(i), size);
+        ::SelectObject(dc, old);
+        ::ImageList_AddMasked(list, static_cast<HBITMAP>(bitmap.get()), RGB(255, 0, 255));
+    }
+    ::DeleteDC(dc);
+    ::ReleaseDC(nullptr, screen);
+    return list;
+}

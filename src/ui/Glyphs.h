@@ -1,0 +1,10 @@
+#pragma once
+#include <windows.h>
+
+#include <commctrl.h>
+
+// ImageList1: the program's own small pictures, drawn at the size the DPI asks for.
+// 0 edit paths, 1 menu and settings, 2 tutorial, 3 quit, 4 guide, 5 add a folder, 6 show bar.
+enum class Glyph { EditPaths, Menu, Tutorial, Quit, Guide, AddFolder, ShowBar, Count };
+
+HIMAGELIST CreateImageList1(int size);
