@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <shlobj.h>
+
 #include <cstdlib>
 #include <string>
 
@@ -15,15 +17,22 @@ class ScreenshotOnFailure : public ::testing::EmptyTestEventListener {
     {
         if (!info.result()->Failed())
             return;
-        const char* folder = std::getenv("ZARVI_ARTIFACTS");
-        if (!folder || !*folder)
+        // Next to the program under test: build/<preset>/e2e-artifacts.
+        const char* exe = std::getenv("ZARVI_EXE");
+        if (!exe || exe[0] != '/')
             return;
-        probe::RunHostCommand(L"/bin/mkdir -p \"" + std::wstring(folder, folder + strlen(folder)) + L"\"");
-        const std::string file = std::string(folder) + "/" + info.test_suite_name() + "." + info.name() + ".png";
-        std::string safe;
-        for (char c : file)
-            safe.push_back(c == '\\' ? '_' : c);
-        probe::TakeScreenshot(safe);
+        std::string folder(exe);
+        folder = folder.substr(0, folder.rfind('/')) + "/e2e-artifacts";
+        ::SHCreateDirectoryExW(nullptr, probe::DosPathFromUnix(folder).c_str(), nullptr);
+        std::string name = std::string(info.test_suite_name()) + "." + info.name() + ".png";
+        for (char& c : name)
+            if (c == '/' || c == '\\')
+                c = '_';
+        const std::string file = std::string(folder) + "/" + name;
+        // The screenshot program runs on its own: wait for its picture before the test ends.
+        if (probe::TakeScreenshot(file))
+            probe::WaitUntil([&] { return ::GetFileAttributesW(probe::DosPathFromUnix(file).c_str()) !=
+                                          INVALID_FILE_ATTRIBUTES; }, 10000, 50);
     }
 };
 

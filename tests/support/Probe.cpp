@@ -206,7 +206,10 @@ bool RunHostCommand(const std::wstring& commandLine, DWORD timeoutMs)
 
 bool TakeScreenshot(const std::string& unixPath)
 {
-    return RunHostCommand(L"/usr/bin/import -window root \"" + Utf8ToWide(unixPath) + L"\"");
+    // Written aside and renamed, so that the file appears only once it is whole.
+    const std::wstring path = Utf8ToWide(unixPath);
+    return RunHostCommand(L"/bin/sh -c \"import -window root '" + path + L".part.png' && mv '" + path +
+                          L".part.png' '" + path + L"'\"");
 }
 
 std::wstring DosPathFromUnix(std::string_view unixPath)

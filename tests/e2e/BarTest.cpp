@@ -1,0 +1,187 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <shlobj.h>
+
+#include <filesystem>
+
+#include "ZarviProcess.h"
+#include "core/rules/TextConv.h"
+#include "support/OpenedLog.h"
+#include "support/Probe.h"
+#include "support/TestFiles.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Items = std::vector<std::wstring>;
+
+std::wstring Documents()
+{
+    wchar_t path[MAX_PATH] = {};
+    ::SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, 0, path);
+    return path;
+}
+
+HWND FindCombo(HWND bar)
+{
+    HWND found = nullptr;
+    ::EnumChildWindows(
+        bar,
+        [](HWND child, LPARAM lp) -> BOOL {
+            if (_wcsicmp(probe::ClassName(child).c_str(), L"ComboBox") == 0) {
+                *reinterpret_cast<HWND*>(lp) = child;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+void PressShortcut(WORD hotkey = VK_SPACE)
+{
+    probe::KeyDown(VK_LWIN);
+    probe::KeyDown(hotkey);
+    probe::KeyUp(hotkey);
+    probe::KeyUp(VK_LWIN);
+}
+
+class Bar : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        opened::Clear();
+        appFolder = Documents() + L"\\zarvi";
+        testfiles::TempDir::RemoveTree(appFolder);
+        // A path list of our own: one folder with two files.
+        testfiles::Touch(dir / L"Alpha.zarvitest");
+        testfiles::Touch(dir / L"Beta.zarvitest");
+        WritePathList(dir.Str());
+    }
+    void TearDown() override { testfiles::TempDir::RemoveTree(appFolder); }
+
+    void WritePathList(const std::wstring& text)
+    {
+        testfiles::WriteBytes(appFolder + L"\\zarvi.txt", "\xEF\xBB\xBF" + WideToUtf8(text) + "\r\n");
+    }
+
+    // Starts the program and waits until its start-up is done: the bar exists, titled, hidden.
+    void Start()
+    {
+        zarvi.Start();
+        ASSERT_TRUE(probe::WaitUntil([&] { return (bar = probe::FindTopLevel(L"Harbolt", zarvi.Pid())) != nullptr; }))
+            << "the bar did not appear";
+        ASSERT_TRUE(probe::WaitUntil([&] { return FindCombo(bar) != nullptr; }));
+        EXPECT_FALSE(::IsWindowVisible(bar));
+    }
+
+    bool WaitShown() { return probe::WaitUntil([&] { return ::IsWindowVisible(bar) != FALSE; }); }
+    bool WaitHidden() { return probe::WaitUntil([&] { return !::IsWindowVisible(bar); }); }
+
+    std::wstring appFolder;
+    testfiles::TempDir dir;
+    ZarviProcess zarvi;
+    HWND bar = nullptr;
+};
+
+TEST_F(Bar, ShortcutShowsTheBarWithTheEntriesAndTheFocusInTheSearchBox)
+{
+    Start();
+    PressShortcut();
+    ASSERT_TRUE(WaitShown());
+    ASSERT_TRUE(probe::WaitUntil([&] { return ::GetForegroundWindow() == bar; })) << "the bar is not in front";
+    EXPECT_EQ(probe::ComboItems(FindCombo(bar)), (Items{L"", dir / L"Alpha.zarvitest", dir / L"Beta.zarvitest"}));
+    GUITHREADINFO gui{};
+    gui.cbSize = sizeof(gui);
+    ASSERT_TRUE(::GetGUIThreadInfo(::GetWindowThreadProcessId(bar, nullptr), &gui));
+    EXPECT_TRUE(gui.hwndFocus == FindCombo(bar) || ::IsChild(FindCombo(bar), gui.hwndFocus));
+    // The shortcut's space was kept from every program, the search box included.
+    EXPECT_EQ(probe::WindowText(FindCombo(bar)), L"");
+}
+
+TEST_F(Bar, TypingAndEnterOpensTheEntryAndHidesTheBar)
+{
+    Start();
+    PressShortcut();
+    ASSERT_TRUE(WaitShown());
+    ASSERT_TRUE(probe::WaitUntil([&] { return ::GetForegroundWindow() == bar; }));
+    probe::TypeText(L"beta");
+    ASSERT_TRUE(probe::WaitUntil([&] { return probe::ComboItems(FindCombo(bar)).size() == 1; }));
+    probe::TapKey(VK_DOWN); // the one entry left becomes the text
+    probe::TapKey(VK_RETURN);
+    EXPECT_EQ(opened::WaitForPaths(1), Items{dir / L"Beta.zarvitest"});
+    EXPECT_TRUE(WaitHidden());
+}
+
+TEST_F(Bar, EscapeHidesAndAltF4EndsTheProgramWithExitCode0)
+{
+    Start();
+    PressShortcut();
+    ASSERT_TRUE(WaitShown());
+    ASSERT_TRUE(probe::WaitUntil([&] { return ::GetForegroundWindow() == bar; }));
+    probe::TapKey(VK_ESCAPE);
+    EXPECT_TRUE(WaitHidden());
+
+    PressShortcut();
+    ASSERT_TRUE(WaitShown());
+    ASSERT_TRUE(probe::WaitUntil([&] { return ::GetForegroundWindow() == bar; }));
+    probe::KeyDown(VK_MENU);
+    probe::TapKey(VK_F4);
+    probe::KeyUp(VK_MENU);
+    EXPECT_EQ(zarvi.WaitForExit(), std::optional<DWORD>(0));
+}
+
+TEST_F(Bar, F2OpensThePathListAndHides)
+{
+    Start();
+    PressShortcut();
+    ASSERT_TRUE(WaitShown());
+    ASSERT_TRUE(probe::WaitUntil([&] { return ::GetForegroundWindow() == bar; }));
+    probe::TapKey(VK_F2);
+    EXPECT_EQ(opened::WaitForPaths(1), Items{appFolder + L"\\zarvi.txt"});
+    EXPECT_TRUE(WaitHidden());
+}
+
+TEST_F(Bar, SecondStartEndsAtOnceAndLeavesAHiddenBarHidden)
+{
+    Start();
+    ZarviProcess second;
+    second.Start();
+    EXPECT_EQ(second.WaitForExit(), std::optional<DWORD>(0));
+    EXPECT_FALSE(probe::WaitUntil([&] { return ::IsWindowVisible(bar) != FALSE; }, 500));
+    EXPECT_EQ(probe::TopLevelWindows(second.Pid()).size(), 0u);
+}
+
+TEST_F(Bar, EmptyEntryListStopsWithItsMessageAndExitCode1)
+{
+    WritePathList(L"//nothing but a comment");
+    Start();
+    PressShortcut();
+    const auto box = probe::WaitForMessageBox(zarvi.Pid());
+    ASSERT_TRUE(box.has_value());
+    EXPECT_EQ(box->caption, L"Zarvi");
+    EXPECT_EQ(box->text,
+              L"Directories list is empty, please add some dirs in the text file being opened, then restart the app");
+    probe::PressDialogButton(box->hwnd, L"OK");
+    EXPECT_EQ(zarvi.WaitForExit(), std::optional<DWORD>(1));
+    EXPECT_EQ(opened::WaitForPaths(1), Items{appFolder + L"\\zarvi.txt"});
+
+    // The mutex died with the process: the next start is a first instance again.
+    ZarviProcess next;
+    next.Start();
+    EXPECT_TRUE(probe::WaitUntil([&] { return probe::FindTopLevel(L"Harbolt", next.Pid()) != nullptr; }));
+}
+
+TEST_F(Bar, HotkeyFromTheSettingsFileReplacesSpace)
+{
+    testfiles::WriteBytes(appFolder + L"\\zarvi.ini", "[Settings]\r\nHotkey=m\r\n");
+    Start();
+    PressShortcut(VK_SPACE);
+    EXPECT_FALSE(probe::WaitUntil([&] { return ::IsWindowVisible(bar) != FALSE; }, 700));
+    PressShortcut('M');
+    EXPECT_TRUE(WaitShown());
+}
+
+} // namespace
