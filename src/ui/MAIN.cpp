@@ -85,6 +85,12 @@ constexpr int kMenuId = 101;
 constexpr int kPathsId = 102;
 std::unique_ptr<TSmartComboBox> SearchBoxOwner;
 
+bool IsOwnOrNoWindow(HWND hwnd)
+{
+    DWORD pid = 0;
+    return !hwnd || (::GetWindowThreadProcessId(hwnd, &pid) && pid == ::GetCurrentProcessId());
+}
+
 layout::Rect ToRect(const RECT& r)
 {
     return {r.left, r.top, r.right, r.bottom};
@@ -331,6 +337,11 @@ LRESULT TForm1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept
     case kActivationMessage:
         RunGuarded([this] { HandleActivationMessage(); });
         return 0;
+    case WM_ACTIVATE:
+        // FormActivate: the focus comes to the bar from no window or from another of ours.
+        if (LOWORD(wParam) != WA_INACTIVE && IsOwnOrNoWindow(reinterpret_cast<HWND>(lParam)))
+            RunGuarded([this] { ActivateBar(); });
+        return DefaultMessage(message, wParam, lParam);
     case WM_ACTIVATEAPP:
         if (!wParam)
             RunGuarded([this] { ApplicationEvents1Deactivate(); });

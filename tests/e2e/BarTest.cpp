@@ -185,3 +185,44 @@ TEST_F(Bar, HotkeyFromTheSettingsFileReplacesSpace)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(Bar, ShortcutHookReturnsBeforeTheShowBegins)
+{
+    // A large folder makes the show slow; the hook must have let the key event go long before.
+    for (int i = 0; i < 1000; ++i)
+        testfiles::Touch(dir / (L"file" + std::to_wstring(i) + L".txt"));
+    Start();
+    probe::KeyDown(VK_LWIN);
+    probe::KeyDown(VK_SPACE); // returns once every keyboard hook has answered for this event
+    const bool shownWhenTheHookReturned = ::IsWindowVisible(bar) != FALSE;
+    probe::KeyUp(VK_SPACE);
+    probe::KeyUp(VK_LWIN);
+    EXPECT_FALSE(shownWhenTheHookReturned) << "the show ran inside the hook";
+    EXPECT_TRUE(WaitShown());
+    EXPECT_EQ(probe::ComboItems(FindCombo(bar)).size(), 1003u);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(Bar, RealXKeysShowTheBarAndTheSpaceReachesNoOtherProgram)
+{
+    Start();
+    // A window of another program with the keyboard focus, to see whether the space arrives.
+    HWND other = ::CreateWindowExW(0, L"EDIT", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 50, 300, 80, nullptr,
+                                   nullptr, nullptr, nullptr);
+    ASSERT_TRUE(other);
+    ::SetForegroundWindow(other);
+    ::SetFocus(other);
+    ASSERT_TRUE(probe::WaitUntil([&] { return ::GetForegroundWindow() == other; }));
+    ASSERT_TRUE(probe::RunHostCommand(L"/usr/bin/xdotool key super+space"));
+    EXPECT_TRUE(WaitShown());
+    probe::WaitUntil([] { return false; }, 300); // let any stray key arrive
+    EXPECT_EQ(probe::WindowText(other), L"");
+    ::DestroyWindow(other);
+}
+
+} // namespace
