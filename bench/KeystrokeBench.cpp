@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchTree.h"
 #include "PathGenerator.h"
 #include "core/FileHelper.h"
 #include "core/WindowsSpecialFolderHelper.h"
@@ -144,23 +145,8 @@ void KeystrokeBench(size_t count, const char* name)
 
 void RebuildBench()
 {
-    namespace fs = std::filesystem;
-    const fs::path tree = L"C:\\zarvi-bench";
-    fs::remove_all(tree);
-    std::wstring rows;
-    for (int f = 0; f < 100; ++f) {
-        const fs::path folder = tree / (L"folder" + std::to_wstring(f));
-        fs::create_directories(folder);
-        for (int i = 0; i < 99; ++i)
-            std::ofstream(folder / (L"document " + std::to_wstring(i) + L".txt"));
-        rows += folder.wstring() + L"\r\n";
-    }
-    // 100 folders of 99 files, plus the folders themselves from one deep row: 10,000 entries.
-    rows = L"*" + tree.wstring() + L"\r\n";
-    const std::wstring listFile = GetSpecialFolder(CSIDL_PERSONAL) + L"\\zarvi\\zarvi.txt";
-    fs::create_directories(fs::path(listFile).parent_path());
-    WriteWholeFile(listFile, "\xEF\xBB\xBF" + WideToUtf8(rows));
-
+    bench::WriteTenThousandEntryPathList();
+    const std::wstring tree = bench::kTree.wstring();
     Host host;
     std::vector<double> times;
     for (int run = 0; run < kRuns; ++run) {
@@ -176,7 +162,7 @@ void RebuildBench()
     for (int run = 0; run < kRuns; ++run) {
         std::vector<std::wstring> list{L""};
         double start = NowMs();
-        ScanFolder(tree.wstring(), list, true);
+        ScanFolder(tree, list, true);
         scans.push_back(NowMs() - start);
         list.push_back(std::to_wstring(run)); // a different list each time
         start = NowMs();
@@ -186,7 +172,7 @@ void RebuildBench()
     }
     std::fprintf(stderr, "rebuild of %zu entries: scan %.1f ms, hand-over of a changed list %.1f ms\n",
                  EntryList.size() - 1, Median(scans), Median(handOvers));
-    fs::remove_all(tree);
+    bench::RemoveTree();
 }
 
 } // namespace
