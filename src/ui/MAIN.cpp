@@ -110,6 +110,10 @@ TForm1::TForm1(HWND owner)
     ApplyDpi(dpi_);
     // An error in one step skips the rest of the start-up; the bar still works without them.
     RunGuarded([this] { FormCreate(); });
+    starting_ = false;
+    // A shortcut pressed during the start-up shows the bar now that it is done.
+    if (showPending_)
+        ::PostMessageW(Handle(), kShowBarMessage, 0, 0);
 }
 
 TForm1::~TForm1()
@@ -302,6 +306,10 @@ void TForm1::HandleActivationMessage()
 void TForm1::ShowFromHotkey()
 {
     MaskWindowsKeyRelease();
+    if (starting_) {
+        showPending_ = true;
+        return;
+    }
     ShowBar();
 }
 
@@ -361,6 +369,10 @@ LRESULT TForm1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept
             PlaceBar();
         });
         return 0;
+    case WM_SHOWWINDOW:
+        // The application window carries the program's taskbar button while the bar is shown.
+        ::ShowWindow(::GetWindow(Handle(), GW_OWNER), wParam ? SW_SHOWNOACTIVATE : SW_HIDE);
+        return DefaultMessage(message, wParam, lParam);
     case WM_CLOSE:
         TerminateApplication(0);
         return 0;

@@ -50,6 +50,8 @@ private:
     HFONT boxFont_ = nullptr;
     int dpi_ = 96;
     bool shownBefore_ = false;
+    bool starting_ = true;
+    bool showPending_ = false;
 };
 
 // The one bar and its search box (null until CreateSearchBox has run).

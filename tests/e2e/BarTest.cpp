@@ -121,8 +121,14 @@ TEST_F(Bar, EscapeHidesAndAltF4EndsTheProgramWithExitCode0)
     PressShortcut();
     ASSERT_TRUE(WaitShown());
     ASSERT_TRUE(probe::WaitUntil([&] { return ::GetForegroundWindow() == bar; }));
+    // The program's one taskbar button belongs to the application window, there while the bar is.
+    const HWND application = probe::FindTopLevel(L"Zarvi", zarvi.Pid());
+    EXPECT_TRUE(::IsWindowVisible(application));
+    probe::KeyDown(VK_SHIFT); // modifiers do not matter
     probe::TapKey(VK_ESCAPE);
+    probe::KeyUp(VK_SHIFT);
     EXPECT_TRUE(WaitHidden());
+    EXPECT_FALSE(::IsWindowVisible(application));
 
     PressShortcut();
     ASSERT_TRUE(WaitShown());
