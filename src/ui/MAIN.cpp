@@ -9,6 +9,7 @@
 #include "core/KeyHookHelper.h"
 #include "core/rules/BarLayout.h"
 #include "core/FileHelper.h"
+#include "core/Handle.h"
 #include "core/MiniLogHelper.h"
 #include "core/rules/AppError.h"
 #include "core/rules/PathListText.h"
@@ -321,9 +322,10 @@ void TForm1::FormDestroy() noexcept
 
 void TForm1::DrawButton(const DRAWITEMSTRUCT& item) const
 {
+    // Slate behind the light pictures, darker while pressed.
     const bool pressed = (item.itemState & ODS_SELECTED) != 0;
-    const HBRUSH face = ::GetSysColorBrush(pressed ? COLOR_BTNSHADOW : COLOR_BTNFACE);
-    ::FillRect(item.hDC, &item.rcItem, face);
+    GdiHandle face(::CreateSolidBrush(pressed ? RGB(0x2A, 0x35, 0x41) : RGB(0x3B, 0x4A, 0x5A)));
+    ::FillRect(item.hDC, &item.rcItem, static_cast<HBRUSH>(face.get()));
     const int size = layout::Scale(24, dpi_);
     const int x = (item.rcItem.right - item.rcItem.left - size) / 2;
     const int y = (item.rcItem.bottom - item.rcItem.top - size) / 2;
