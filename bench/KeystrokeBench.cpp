@@ -57,8 +57,8 @@ struct Host {
         wc.lpszClassName = L"ZarviBenchHost";
         wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
         ::RegisterClassW(&wc);
-        window = ::CreateWindowExW(WS_EX_TOPMOST, wc.lpszClassName, L"bench", WS_POPUP | WS_VISIBLE, 100, 100, 1000,
-                                   40, nullptr, nullptr, wc.hInstance, nullptr);
+        window = ::CreateWindowExW(WS_EX_TOPMOST, wc.lpszClassName, L"bench", WS_POPUP | WS_VISIBLE, 100, 100, 1000, 40,
+                                   nullptr, nullptr, wc.hInstance, nullptr);
         box = std::make_unique<TSmartComboBox>(window, 40, 4, 900);
         ::SetForegroundWindow(window);
         box->FocusBox();

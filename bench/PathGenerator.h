@@ -11,18 +11,18 @@ namespace bench {
 inline std::vector<std::string> GeneratePaths(size_t count, uint32_t seed = 1137)
 {
     static const char* const users[] = {"Ann", "jbrown", "Maria.Lopez", "dev", "Kenji", "olga_k"};
-    static const char* const roots[] = {"Documents", "Pictures", "Music", "Downloads", "Desktop", "Videos",
-                                        "source\\repos", "OneDrive\\Work"};
+    static const char* const roots[] = {"Documents", "Pictures", "Music",         "Downloads",
+                                        "Desktop",   "Videos",   "source\\repos", "OneDrive\\Work"};
     static const char* const folders[] = {
-        "Invoices",  "2024",        "2025",          "Archive", "Holiday Photos", "Projects", "Taxes",
-        "Reports",   "Q3 Planning", "node_modules",  "src",     "build",          "assets",   "Meeting Notes",
-        "Recipes",   "Scans",       "Band Practice", "old",     "Drafts",         "Clients",  "Website",
-        "Camera Roll", "Thesis",    "Templates",     "Backups", "Marketing",      "HR",       "Budget"};
-    static const char* const stems[] = {"report",   "invoice", "notes",    "IMG_",    "summary", "draft",
-                                        "contract", "budget",  "readme",   "photo",   "scan",    "index",
-                                        "main",     "setup",   "minutes",  "letter",  "track",   "presentation",
-                                        "schedule", "data",    "DSC",      "backup",  "resume",  "plan"};
-    static const char* const extensions[] = {".docx", ".pdf", ".xlsx", ".jpg", ".png", ".mp3", ".txt",
+        "Invoices",    "2024",        "2025",          "Archive", "Holiday Photos", "Projects", "Taxes",
+        "Reports",     "Q3 Planning", "node_modules",  "src",     "build",          "assets",   "Meeting Notes",
+        "Recipes",     "Scans",       "Band Practice", "old",     "Drafts",         "Clients",  "Website",
+        "Camera Roll", "Thesis",      "Templates",     "Backups", "Marketing",      "HR",       "Budget"};
+    static const char* const stems[] = {"report",   "invoice", "notes",   "IMG_",   "summary", "draft",
+                                        "contract", "budget",  "readme",  "photo",  "scan",    "index",
+                                        "main",     "setup",   "minutes", "letter", "track",   "presentation",
+                                        "schedule", "data",    "DSC",     "backup", "resume",  "plan"};
+    static const char* const extensions[] = {".docx", ".pdf", ".xlsx", ".jpg", ".png", ".mp3",  ".txt",
                                              ".cpp",  ".h",   ".pptx", ".zip", ".mp4", ".json", ".lnk"};
     std::mt19937 random(seed);
     auto pick = [&](const auto& table) { return table[random() % (sizeof(table) / sizeof(table[0]))]; };

@@ -30,8 +30,7 @@ void Key(WORD vk, bool up)
     ::SendInput(1, &input, sizeof(INPUT));
 }
 
-template <typename Condition>
-bool Poll(Condition condition, double timeoutMs)
+template <typename Condition> bool Poll(Condition condition, double timeoutMs)
 {
     const double end = NowMs() + timeoutMs;
     while (NowMs() < end) {

@@ -53,8 +53,8 @@ std::wstring GetPathListFile()
     try {
         const std::wstring file = GetAppFolder() + L"\\" + kAppName + L".txt";
         if (!FileExists(file)) {
-            const std::string content = pathlist::DefaultContent(GetSpecialFolder(CSIDL_PROGRAMS),
-                                                                 GetSpecialFolder(CSIDL_PERSONAL));
+            const std::string content =
+                pathlist::DefaultContent(GetSpecialFolder(CSIDL_PROGRAMS), GetSpecialFolder(CSIDL_PERSONAL));
             WriteWholeFile(file, content);
         }
         return file;

@@ -107,8 +107,8 @@ void ForceDirectories(const std::wstring& path)
 void WriteWholeFile(const std::wstring& path, const std::string& bytes)
 {
     ValidatePathToCreate(path, MAX_PATH);
-    FileHandle file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                  nullptr));
+    FileHandle file(
+        ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
         throw AppError(L"Cannot create file \"" + path + L"\". " + SystemErrorText(::GetLastError()));
     DWORD written = 0;
@@ -145,8 +145,7 @@ std::vector<std::wstring> ReadPathListRows(const std::wstring& path)
     if (detected.encoding != pathlist::Encoding::Ansi) {
         text = pathlist::DecodeUnicode(body, detected.encoding);
     } else if (!body.empty()) {
-        const int length =
-            ::MultiByteToWideChar(CP_ACP, 0, body.data(), static_cast<int>(body.size()), nullptr, 0);
+        const int length = ::MultiByteToWideChar(CP_ACP, 0, body.data(), static_cast<int>(body.size()), nullptr, 0);
         if (length == 0)
             ThrowLastError(L"MultiByteToWideChar");
         text.resize(static_cast<size_t>(length));

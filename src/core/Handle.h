@@ -5,8 +5,7 @@
 
 // One owner for every kind of Win32 handle: a traits type names the handle, its closer and
 // its empty value, so no path can forget to close one.
-template <typename Traits>
-class UniqueHandle {
+template <typename Traits> class UniqueHandle {
 public:
     using Type = typename Traits::Type;
 
@@ -104,8 +103,7 @@ using GdiHandle = UniqueHandle<handle_traits::GdiObject>;
 using WindowHandle = UniqueHandle<handle_traits::Window>;
 
 // A COM interface pointer that releases its reference on every way out.
-template <typename T>
-class ComPtr {
+template <typename T> class ComPtr {
 public:
     ComPtr() noexcept = default;
     ComPtr(ComPtr&& other) noexcept : ptr_(std::exchange(other.ptr_, nullptr)) {}

@@ -12,8 +12,7 @@ TSettingsAccess::~TSettingsAccess()
     ::WritePrivateProfileStringW(nullptr, nullptr, nullptr, path_.c_str());
 }
 
-std::wstring TSettingsAccess::ReadString(const wchar_t* section, const wchar_t* key,
-                                         const std::wstring& fallback) const
+std::wstring TSettingsAccess::ReadString(const wchar_t* section, const wchar_t* key, const std::wstring& fallback) const
 {
     wchar_t buffer[2048] = {};
     const DWORD length = ::GetPrivateProfileStringW(section, key, fallback.c_str(), buffer, 2048, path_.c_str());

@@ -11,8 +11,7 @@ void ReportCurrentException() noexcept;
 
 // Runs an event handler so that an error ends the handler, is reported, and goes no further:
 // nothing may escape a window, hook or COM callback.
-template <typename Handler>
-void RunGuarded(Handler&& handler) noexcept
+template <typename Handler> void RunGuarded(Handler&& handler) noexcept
 {
     try {
         std::forward<Handler>(handler)();

@@ -104,8 +104,7 @@ TForm1::TForm1(HWND owner)
     Form1 = this;
     RegisterWindowClass(kBarClass, CS_DBLCLKS, ::GetSysColorBrush(COLOR_BTNFACE));
     // Owned by the application window, so the bar has no taskbar button of its own.
-    CreateBound(kBarClass, WS_EX_TOPMOST | WS_EX_CONTROLPARENT, L".", WS_POPUP | WS_CLIPCHILDREN, 0, 0, 640, 94,
-                owner);
+    CreateBound(kBarClass, WS_EX_TOPMOST | WS_EX_CONTROLPARENT, L".", WS_POPUP | WS_CLIPCHILDREN, 0, 0, 640, 94, owner);
     dpi_ = static_cast<int>(::GetDpiForWindow(Handle()));
     CreateButtons();
     ApplyDpi(dpi_);
@@ -200,8 +199,8 @@ void TForm1::PlaceBar()
     MONITORINFO monitor{};
     monitor.cbSize = sizeof(monitor);
     ::GetMonitorInfoW(::MonitorFromPoint(cursor, MONITOR_DEFAULTTONEAREST), &monitor);
-    const auto bar = layout::PlaceBar(ToRect(monitor.rcWork), dpi_, SearchBox ? SearchBox->Height() : 0,
-                                      SearchBox != nullptr);
+    const auto bar =
+        layout::PlaceBar(ToRect(monitor.rcWork), dpi_, SearchBox ? SearchBox->Height() : 0, SearchBox != nullptr);
     ::SetWindowPos(Handle(), nullptr, bar.window.left, bar.window.top, bar.window.Width(), bar.window.Height(),
                    SWP_NOZORDER | SWP_NOACTIVATE);
     ::SetWindowPos(btnMenu_, nullptr, bar.menu.left, bar.menu.top, bar.menu.Width(), bar.menu.Height(),

@@ -15,15 +15,13 @@ constexpr UINT kRestoreListMessage = WM_APP + 1;
 constexpr int kComboId = 1;
 constexpr int kVisibleRows = 8;
 
-
 } // namespace
 
 TSmartComboBox::TSmartComboBox(HWND owner, int x, int y, int width) : width_(width)
 {
     RegisterWindowClass(kBoxClass);
     // The box is a thin container so that the combo's notifications come back to the box itself.
-    CreateBound(kBoxClass, WS_EX_CONTROLPARENT, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, x, y, width, 24,
-                owner);
+    CreateBound(kBoxClass, WS_EX_CONTROLPARENT, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, x, y, width, 24, owner);
     RecreateCombo(true, false);
 }
 
@@ -73,7 +71,7 @@ std::wstring TSmartComboBox::Text() const
     }
     const int index = ItemIndex();
     return index >= 0 && static_cast<size_t>(index) < displayed_.size() ? FStoredItems[displayed_[index]]
-                                                                          : std::wstring();
+                                                                        : std::wstring();
 }
 
 void TSmartComboBox::SetStoredItems(const std::vector<std::wstring>& list)
@@ -305,8 +303,8 @@ bool TSmartComboBox::PrefixComplete(wchar_t ch)
     const std::wstring candidate = text.substr(0, start) + ch + text.substr(end);
     if (candidate.empty())
         return false;
-    const auto found = ::SendMessageW(combo_, CB_FINDSTRING, static_cast<WPARAM>(-1),
-                                      reinterpret_cast<LPARAM>(candidate.c_str()));
+    const auto found =
+        ::SendMessageW(combo_, CB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(candidate.c_str()));
     if (found == CB_ERR || static_cast<size_t>(found) >= displayed_.size())
         return false;
     const std::wstring& entry = FStoredItems[displayed_[static_cast<size_t>(found)]];
@@ -352,8 +350,8 @@ void TSmartComboBox::RecreateCombo(bool typing, bool carryItems)
     const int selected = old ? ItemIndex() : -1;
     const std::wstring text = old ? Text() : std::wstring();
 
-    const DWORD style = WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | CBS_AUTOHSCROLL |
-                        (typing ? CBS_DROPDOWN : CBS_DROPDOWNLIST);
+    const DWORD style =
+        WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | CBS_AUTOHSCROLL | (typing ? CBS_DROPDOWN : CBS_DROPDOWNLIST);
     const HWND combo = ::CreateWindowExW(0, WC_COMBOBOXW, L"", style, 0, 0, width_, 400, Handle(),
                                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(kComboId)),
                                          ::GetModuleHandleW(nullptr), nullptr);

@@ -77,8 +77,14 @@ protected:
         EXPECT_FALSE(::IsWindowVisible(bar));
     }
 
-    bool WaitShown() { return probe::WaitUntil([&] { return ::IsWindowVisible(bar) != FALSE; }); }
-    bool WaitHidden() { return probe::WaitUntil([&] { return !::IsWindowVisible(bar); }); }
+    bool WaitShown()
+    {
+        return probe::WaitUntil([&] { return ::IsWindowVisible(bar) != FALSE; });
+    }
+    bool WaitHidden()
+    {
+        return probe::WaitUntil([&] { return !::IsWindowVisible(bar); });
+    }
 
     std::wstring appFolder;
     testfiles::TempDir dir;
@@ -218,8 +224,8 @@ TEST_F(Bar, RealXKeysShowTheBarAndTheSpaceReachesNoOtherProgram)
 {
     Start();
     // A window of another program with the keyboard focus, to see whether the space arrives.
-    HWND other = ::CreateWindowExW(0, L"EDIT", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 50, 300, 80, nullptr,
-                                   nullptr, nullptr, nullptr);
+    HWND other = ::CreateWindowExW(0, L"EDIT", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 50, 300, 80, nullptr, nullptr,
+                                   nullptr, nullptr);
     ASSERT_TRUE(other);
     ::SetForegroundWindow(other);
     ::SetFocus(other);

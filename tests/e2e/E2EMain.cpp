@@ -31,8 +31,9 @@ class ScreenshotOnFailure : public ::testing::EmptyTestEventListener {
         const std::string file = std::string(folder) + "/" + name;
         // The screenshot program runs on its own: wait for its picture before the test ends.
         if (probe::TakeScreenshot(file))
-            probe::WaitUntil([&] { return ::GetFileAttributesW(probe::DosPathFromUnix(file).c_str()) !=
-                                          INVALID_FILE_ATTRIBUTES; }, 10000, 50);
+            probe::WaitUntil(
+                [&] { return ::GetFileAttributesW(probe::DosPathFromUnix(file).c_str()) != INVALID_FILE_ATTRIBUTES; },
+                10000, 50);
     }
 };
 

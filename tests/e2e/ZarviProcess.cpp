@@ -18,7 +18,8 @@ std::wstring ZarviProcess::ExePath()
     const char* path = std::getenv("ZARVI_EXE");
     if (!path || !*path)
         throw std::runtime_error("ZARVI_EXE is not set: run the tests through ctest");
-    return path[0] == '/' ? probe::DosPathFromUnix(path) : std::wstring(path, path + std::char_traits<char>::length(path));
+    return path[0] == '/' ? probe::DosPathFromUnix(path)
+                          : std::wstring(path, path + std::char_traits<char>::length(path));
 }
 
 void ZarviProcess::Start()

@@ -93,8 +93,8 @@ public:
     {
         wchar_t old[2048] = {};
         DWORD size = sizeof(old);
-        had_ = ::RegGetValueW(HKEY_CURRENT_USER, key, name, RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND,
-                              &type_, old, &size) == ERROR_SUCCESS;
+        had_ = ::RegGetValueW(HKEY_CURRENT_USER, key, name, RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, &type_,
+                              old, &size) == ERROR_SUCCESS;
         old_ = old;
         Set(REG_SZ, value);
     }

@@ -37,18 +37,18 @@ TEST_P(ErrorReportShows, ModalBoxCaptionedZarviWithErrorIconAndOk)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, ErrorReportShows,
-    ::testing::Values(
-        ReportCase{"AppErrorGetsFullStop", [] { throw AppError(L"File access denied"); }, L"File access denied."},
-        ReportCase{"MessageEndingInPunctuationKept", [] { throw AppError(L"Stop!"); }, L"Stop!"},
-        ReportCase{"StandardErrorDecodedFromUtf8", [] { throw std::runtime_error("caf\xC3\xA9 closed"); },
-                   L"caf\u00E9 closed."},
-        ReportCase{"UnknownErrorStillReported", [] { throw 42; }, L"Unexpected error."}),
+    ::testing::Values(ReportCase{"AppErrorGetsFullStop", [] { throw AppError(L"File access denied"); },
+                                 L"File access denied."},
+                      ReportCase{"MessageEndingInPunctuationKept", [] { throw AppError(L"Stop!"); }, L"Stop!"},
+                      ReportCase{"StandardErrorDecodedFromUtf8", [] { throw std::runtime_error("caf\xC3\xA9 closed"); },
+                                 L"caf\u00E9 closed."},
+                      ReportCase{"UnknownErrorStillReported", [] { throw 42; }, L"Unexpected error."}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ErrorReport, IsOwnedByTheActiveWindow)
 {
-    HWND owner = ::CreateWindowExW(0, L"STATIC", L"owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 200, 100,
-                                   nullptr, nullptr, nullptr, nullptr);
+    HWND owner = ::CreateWindowExW(0, L"STATIC", L"owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 200, 100, nullptr,
+                                   nullptr, nullptr, nullptr);
     ASSERT_TRUE(owner);
     ::SetForegroundWindow(owner);
     ::SetActiveWindow(owner);

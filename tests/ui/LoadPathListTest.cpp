@@ -60,19 +60,31 @@ protected:
 TEST_F(LoadPathListTest, RowsAreTakenAsTheyStandInFileOrder)
 {
     const std::wstring a = dir / L"A", d = dir / L"D";
-    WritePathList(L"//" + a + L"\r\n"      // a comment, though it names a folder
-                  L" //" + a + L"\r\n"     // no comment, and no folder either
-                  + a + L"\r\n"
-                  L" " + a + L"\r\n"       // a leading space names no folder
-                  L"*" + d + L"\r\n"
-                  + a + L"\\\r\n"          // a trailing separator gives the same entries
-                  L"free text\r\n"
+    WritePathList(L"//" + a +
+                  L"\r\n" // a comment, though it names a folder
+                  L" //" +
+                  a + L"\r\n" // no comment, and no folder either
+                  + a +
                   L"\r\n"
-                  + dir / L"missing" + L"\r\n"
-                  + a);                    // listed again: its entries appear again
+                  L" " +
+                  a +
+                  L"\r\n" // a leading space names no folder
+                  L"*" +
+                  d + L"\r\n" + a +
+                  L"\\\r\n" // a trailing separator gives the same entries
+                  L"free text\r\n"
+                  L"\r\n" +
+                  dir / L"missing" + L"\r\n" + a); // listed again: its entries appear again
     EXPECT_TRUE(LoadPathList(*host.box));
-    const Items expected{L"", a + L"\\a1.txt", a + L"\\a2.txt", d + L"\\sub", d + L"\\sub\\x.txt",
-                         a + L"\\a1.txt", a + L"\\a2.txt", a + L"\\a1.txt", a + L"\\a2.txt"};
+    const Items expected{L"",
+                         a + L"\\a1.txt",
+                         a + L"\\a2.txt",
+                         d + L"\\sub",
+                         d + L"\\sub\\x.txt",
+                         a + L"\\a1.txt",
+                         a + L"\\a2.txt",
+                         a + L"\\a1.txt",
+                         a + L"\\a2.txt"};
     EXPECT_EQ(EntryList, expected);
     EXPECT_EQ(host.box->StoredItems(), expected);
     EXPECT_EQ(host.Shown(), expected);
@@ -99,8 +111,8 @@ TEST_F(LoadPathListTest, ErrorWhileScanningKeepsWhatWasFoundAndLogsOnce)
     if (unixDir.empty())
         GTEST_SKIP() << "needs Wine to make a file name Windows cannot";
     testfiles::Touch(dir / L"B\\a-good.txt");
-    ASSERT_TRUE(probe::RunHostCommand(L"/bin/sh -c \"cd '" + Utf8ToWide(unixDir) +
-                                      L"/B' && touch 'bad<name' && touch made\""));
+    ASSERT_TRUE(
+        probe::RunHostCommand(L"/bin/sh -c \"cd '" + Utf8ToWide(unixDir) + L"/B' && touch 'bad<name' && touch made\""));
     ASSERT_TRUE(probe::WaitUntil([&] { return fs::exists(dir / L"B\\made"); }, 5000));
 
     WritePathList(dir / L"A" + L"\r\n" + dir / L"B" + L"\r\n" + dir / L"A" + L"\r\n");
@@ -155,26 +167,38 @@ TEST_P(EmptyListStop, TellsTheUserOpensThePathListAndEndsWithExitCode1)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, EmptyListStop,
-    ::testing::Values(
-        StopCase{"OnlyComments", [](const std::wstring& file, const std::wstring& folder) {
-                     testfiles::WriteBytes(file, "//" + WideToUtf8(folder) + "\r\n//nothing\r\n");
-                 }, L""},
-        StopCase{"EmptyFolderAndMissingFolder", [](const std::wstring& file, const std::wstring& folder) {
-                     testfiles::MakeFolder(folder + L"\\Empty");
-                     testfiles::WriteBytes(file, WideToUtf8(folder) + "\\Empty\r\n" + WideToUtf8(folder) + "\\none");
-                 }, L""},
-        StopCase{"Utf8WithoutMarkIsReadAsAnsi", [](const std::wstring& file, const std::wstring& folder) {
-                     testfiles::WriteBytes(file, WideToUtf8(folder + L"\\Caf\u00e9"));
-                 }, L""},
-        StopCase{"InvalidUtf8BehindTheMark", [](const std::wstring& file, const std::wstring& folder) {
-                     testfiles::WriteBytes(file, "\xEF\xBB\xBF" + WideToUtf8(folder) + "\\Caf\xE9");
-                 }, L"No mapping for the Unicode character exists in the target multi-byte code page"},
-        StopCase{"LockedFile", [](const std::wstring& file, const std::wstring& folder) {
-                     testfiles::WriteBytes(file, WideToUtf8(folder) + "\\A");
-                 }, L"Cannot open file \""},
-        StopCase{"PathListCannotBeWritten", [](const std::wstring& file, const std::wstring&) {
-                     fs::create_directories(file); // a folder where the file belongs
-                 }, L"Cannot open file \"\". "}),
+    ::testing::Values(StopCase{"OnlyComments",
+                               [](const std::wstring& file, const std::wstring& folder) {
+                                   testfiles::WriteBytes(file, "//" + WideToUtf8(folder) + "\r\n//nothing\r\n");
+                               },
+                               L""},
+                      StopCase{"EmptyFolderAndMissingFolder",
+                               [](const std::wstring& file, const std::wstring& folder) {
+                                   testfiles::MakeFolder(folder + L"\\Empty");
+                                   testfiles::WriteBytes(file, WideToUtf8(folder) + "\\Empty\r\n" + WideToUtf8(folder) +
+                                                                   "\\none");
+                               },
+                               L""},
+                      StopCase{"Utf8WithoutMarkIsReadAsAnsi",
+                               [](const std::wstring& file, const std::wstring& folder) {
+                                   testfiles::WriteBytes(file, WideToUtf8(folder + L"\\Caf\u00e9"));
+                               },
+                               L""},
+                      StopCase{"InvalidUtf8BehindTheMark",
+                               [](const std::wstring& file, const std::wstring& folder) {
+                                   testfiles::WriteBytes(file, "\xEF\xBB\xBF" + WideToUtf8(folder) + "\\Caf\xE9");
+                               },
+                               L"No mapping for the Unicode character exists in the target multi-byte code page"},
+                      StopCase{"LockedFile",
+                               [](const std::wstring& file, const std::wstring& folder) {
+                                   testfiles::WriteBytes(file, WideToUtf8(folder) + "\\A");
+                               },
+                               L"Cannot open file \""},
+                      StopCase{"PathListCannotBeWritten",
+                               [](const std::wstring& file, const std::wstring&) {
+                                   fs::create_directories(file); // a folder where the file belongs
+                               },
+                               L"Cannot open file \"\". "}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(LoadPathListTest, DefaultFileListsStartMenuProgramsThenDocumentsWithoutHiddenItems)

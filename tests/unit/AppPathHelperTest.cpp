@@ -42,8 +42,7 @@ TEST_F(AppFolder, MissingPathListGetsTheDefaultContentByteForByte)
                                  "//ENTER BELOW THE DIRECTORIES IN WHICH TO LOOK\r\n"
                                  "//Insert an asterisk (*) before a line to search recursively within the folder\r\n"
                                  "\r\n\r\n" +
-                                 WideToUtf8(GetSpecialFolder(CSIDL_PROGRAMS)) + "\r\n" + WideToUtf8(documents) +
-                                 "\r\n";
+                                 WideToUtf8(GetSpecialFolder(CSIDL_PROGRAMS)) + "\r\n" + WideToUtf8(documents) + "\r\n";
     EXPECT_EQ(testfiles::ReadBytes(file), expected);
 }
 

@@ -33,8 +33,15 @@ TEST(ReadPathListRows, DecodesByByteOrderMarkAndAnsiWithout)
         Rows rows;
     };
     const Case cases[] = {
-        {"Utf8Mark", "\xEF\xBB\xBF" "C:\\Caf\xC3\xA9\r\n*D:\\x", {L"C:\\Caf\u00e9", L"*D:\\x"}},
-        {"Utf16LeMark", std::string("\xFF\xFE" "C\0:\0\xE9\0\n\0", 10), {L"C:\u00e9"}},
+        {"Utf8Mark",
+         "\xEF\xBB\xBF"
+         "C:\\Caf\xC3\xA9\r\n*D:\\x",
+         {L"C:\\Caf\u00e9", L"*D:\\x"}},
+        {"Utf16LeMark",
+         std::string("\xFF\xFE"
+                     "C\0:\0\xE9\0\n\0",
+                     10),
+         {L"C:\u00e9"}},
         {"Utf16BeMark", std::string("\xFE\xFF\0C\0:\0\xE9\0\r", 10), {L"C:\u00e9"}},
         {"AnsiIsCodePage1252", "C:\\Caf\xE9\r\nC:\\\x80", {L"C:\\Caf\u00e9", L"C:\\\u20ac"}},
         // UTF-8 without its mark is read as ANSI: the row no longer names the folder.
@@ -55,7 +62,8 @@ TEST(ReadPathListRows, DecodesByByteOrderMarkAndAnsiWithout)
 TEST(ReadPathListRows, InvalidUtf8BehindTheMarkRaisesTheSystemsMessage)
 {
     TempDir dir;
-    testfiles::WriteBytes(dir / L"paths.txt", "\xEF\xBB\xBF" "C:\\Caf\xE9\r\n");
+    testfiles::WriteBytes(dir / L"paths.txt", "\xEF\xBB\xBF"
+                                              "C:\\Caf\xE9\r\n");
     EXPECT_EQ(RaisedMessage([&] { ReadPathListRows(dir / L"paths.txt"); }),
               L"No mapping for the Unicode character exists in the target multi-byte code page");
 }
@@ -107,12 +115,8 @@ TEST(Exists, FollowsLinksToTheirTargets)
         bool file, folder;
     };
     const Case cases[] = {
-        {dir / L"file.txt", true, false},
-        {dir / L"folder", false, true},
-        {dir / L"folder-link", false, true},
-        {dir / L"dangling", false, false},
-        {dir / L"missing", false, false},
-        {L"", false, false},
+        {dir / L"file.txt", true, false},  {dir / L"folder", false, true},   {dir / L"folder-link", false, true},
+        {dir / L"dangling", false, false}, {dir / L"missing", false, false}, {L"", false, false},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(FileExists(c.path), c.file) << testing::PrintToString(c.path);
@@ -156,8 +160,8 @@ TEST_F(ScanFolderTest, PlainRowListsVisibleChildrenOneLevelDeep)
 TEST_F(ScanFolderTest, DeepRowListsEachSubfolderFollowedByItsChildrenAndNoTopFile)
 {
     const std::wstring d = dir.Str();
-    EXPECT_EQ(Scan(d, true), (Rows{L"", d + L"\\b", d + L"\\b\\b1.txt", d + L"\\b\\inner", d + L"\\c",
-                                   d + L"\\c\\c1.txt"}));
+    EXPECT_EQ(Scan(d, true),
+              (Rows{L"", d + L"\\b", d + L"\\b\\b1.txt", d + L"\\b\\inner", d + L"\\c", d + L"\\c\\c1.txt"}));
 }
 
 TEST_F(ScanFolderTest, TrailingSeparatorGivesTheSameEntries)

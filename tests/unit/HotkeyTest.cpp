@@ -16,10 +16,10 @@ TEST(HotkeyName, NormalisesAndMapsToKeyCodes)
         uint32_t key;
     };
     const Case cases[] = {
-        {L"space", L"space", 32}, {L"z", L"z", 90},   {L"x", L"x", 88},         {L"c", L"c", 67},
-        {L"v", L"v", 86},         {L"b", L"b", 66},   {L"n", L"n", 78},         {L"m", L"m", 77},
+        {L"space", L"space", 32}, {L"z", L"z", 90},   {L"x", L"x", 88},           {L"c", L"c", 67},
+        {L"v", L"v", 86},         {L"b", L"b", 66},   {L"n", L"n", 78},           {L"m", L"m", 77},
         {L"<", L"<", 226},        {L"Z", L"z", 90},   {L" Space ", L"space", 32}, {L"", L"space", 32},
-        {L"   ", L"space", 32},   {L"F5", L"f5", 32}, {L"\tM\r\n", L"m", 77},   {L"\u00c9", L"\u00c9", 0xC9},
+        {L"   ", L"space", 32},   {L"F5", L"f5", 32}, {L"\tM\r\n", L"m", 77},     {L"\u00c9", L"\u00c9", 0xC9},
     };
     for (const auto& c : cases) {
         const std::wstring name = hotkey::NormalizeName(c.stored);
@@ -86,8 +86,7 @@ TEST(HotkeyDecision, AltGivesSystemKeyMessagesJudgedTheSame)
 
 TEST(HotkeyDecision, ChosenHotkeyReplacesSpace)
 {
-    Replay("m", {{Message::KeyDown, 32, true, false, false, false},
-                 {Message::KeyDown, 77, true, false, true, true}},
+    Replay("m", {{Message::KeyDown, 32, true, false, false, false}, {Message::KeyDown, 77, true, false, true, true}},
            77);
 }
 

@@ -81,11 +81,12 @@ TEST_F(EventLog, EachEntryStartsWithALineBreakAndCarriesItsMessageUnchanged)
     AddLog(L"");
     AddLog(L"Version found on site: 1.2\r\n");
     AddLog(L"next");
-    EXPECT_EQ(WithoutStamps(LogText), L"\r\n#STAMP# - Starting app..."
-                                      L"\r\n#STAMP# - Error loading paths list from C:\\zarvi.txt - \r\nCannot open file"
-                                      L"\r\n#STAMP# - "
-                                      L"\r\n#STAMP# - Version found on site: 1.2\r\n"
-                                      L"\r\n#STAMP# - next");
+    EXPECT_EQ(WithoutStamps(LogText),
+              L"\r\n#STAMP# - Starting app..."
+              L"\r\n#STAMP# - Error loading paths list from C:\\zarvi.txt - \r\nCannot open file"
+              L"\r\n#STAMP# - "
+              L"\r\n#STAMP# - Version found on site: 1.2\r\n"
+              L"\r\n#STAMP# - next");
 }
 
 TEST_F(EventLog, StampIsTakenFromTheClockAtTheTimeOfTheEntry)

@@ -15,8 +15,12 @@ TEST(PathListEncoding, RecognisesTheThreeMarksAndNothingElse)
         size_t mark;
     };
     const Case cases[] = {
-        {"\xEF\xBB\xBF" "C:\\", Encoding::Utf8, 3},
-        {"\xFF\xFE" "C\0", Encoding::Utf16LE, 2},
+        {"\xEF\xBB\xBF"
+         "C:\\",
+         Encoding::Utf8, 3},
+        {"\xFF\xFE"
+         "C\0",
+         Encoding::Utf16LE, 2},
         {"\xFE\xFF\0C", Encoding::Utf16BE, 2},
         {std::string("\xFF\xFE\0\0", 4), Encoding::Utf16LE, 2}, // UTF-32 LE is not recognised as such
         {std::string("\0\0\xFE\xFF", 4), Encoding::Ansi, 0},
@@ -109,8 +113,9 @@ TEST(PathListDefault, IsUtf8WithMarkAndSixLinesEachEndingInCrLf)
                                  "\r\n"
                                  "C:\\Users\\J\xC3\xB6rg\\Start Menu\\Programs\r\n"
                                  "C:\\Users\\J\xC3\xB6rg\\Documents\r\n";
-    EXPECT_EQ(pathlist::DefaultContent(L"C:\\Users\\J\u00f6rg\\Start Menu\\Programs", L"C:\\Users\\J\u00f6rg\\Documents"),
-              expected);
+    EXPECT_EQ(
+        pathlist::DefaultContent(L"C:\\Users\\J\u00f6rg\\Start Menu\\Programs", L"C:\\Users\\J\u00f6rg\\Documents"),
+        expected);
 }
 
 } // namespace

@@ -64,7 +64,7 @@ TEST(SplitWords, FollowsTheTypedSpacesExactly)
         {L"  Docs  ", {L"DOCS"}},
         {L"a b", {L"A", L"B"}},
         {L"a  b", {L"A", L"", L"B"}},
-        {L"a\tb", {L"A\tB"}},  // only the space separates words
+        {L"a\tb", {L"A\tB"}},                   // only the space separates words
         {L"\u00e9t\u00c9", {L"\u00e9T\u00c9"}}, // accented letters are not folded
     };
     for (const auto& c : cases)
@@ -97,23 +97,15 @@ TEST_F(EntryIndexMatch, FindsEntriesContainingEveryWord)
         std::vector<uint32_t> expected;
     };
     const Case cases[] = {
-        {L"report", {1, 6}},
-        {L"REPORT", {1, 6}},
-        {L"RePoRt", {1, 6}},
-        {L"ann report", {1}},
-        {L"report ann", {1}},            // order of the words does not matter
-        {L"  report  ", {1, 6}},         // leading and trailing spaces ignored
-        {L"ann  report", {}},            // two spaces make an empty word: nothing matches
-        {L" ", {0, 1, 2, 3, 4, 5, 6}},   // spaces only: every entry, the empty first row too
-        {L"", {0, 1, 2, 3, 4, 5, 6}},
-        {L"music", {3, 4}},              // a folder name lists the folder and all below it
-        {L"\u00e9t\u00e9", {}},          // an accented capital does not match its small letter
-        {L"\u00c9t\u00e9", {4}},
-        {L"\u00c9T\u00c9", {}},          // ...nor the other way round
-        {L"c:\\users", {1, 2, 3, 4}},
-        {L"xlsx docx", {}},
-        {L"md", {5}},
-        {L"zzz", {}},
+        {L"report", {1, 6}},           {L"REPORT", {1, 6}},    {L"RePoRt", {1, 6}}, {L"ann report", {1}},
+        {L"report ann", {1}},                                  // order of the words does not matter
+        {L"  report  ", {1, 6}},                               // leading and trailing spaces ignored
+        {L"ann  report", {}},                                  // two spaces make an empty word: nothing matches
+        {L" ", {0, 1, 2, 3, 4, 5, 6}},                         // spaces only: every entry, the empty first row too
+        {L"", {0, 1, 2, 3, 4, 5, 6}},  {L"music", {3, 4}},     // a folder name lists the folder and all below it
+        {L"\u00e9t\u00e9", {}},                                // an accented capital does not match its small letter
+        {L"\u00c9t\u00e9", {4}},       {L"\u00c9T\u00c9", {}}, // ...nor the other way round
+        {L"c:\\users", {1, 2, 3, 4}},  {L"xlsx docx", {}},     {L"md", {5}},        {L"zzz", {}},
     };
     for (const auto& c : cases)
         EXPECT_EQ(Match(c.typed), c.expected) << "typed: " << testing::PrintToString(std::wstring(c.typed));

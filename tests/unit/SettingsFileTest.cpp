@@ -24,12 +24,13 @@ TEST(ProfileBool, ReadsNumbersAndFallsBackOnAnythingElse)
         bool fallbackTrue;  // result with fallback true
     };
     const Case cases[] = {
-        {L"1", true, true},     {L"-1", true, true},   {L"2", true, true},     {L"0x10", true, true},
-        {L"0x1", true, true},   {L"$1", true, true},   {L"x1", true, true},    {L"  7", true, true},
-        {L"+0", false, false},  {L"0", false, false},  {L"0x0", false, false}, {L"true", false, true},
-        {L"yes", false, true},  {L"on", false, true},  {L"", false, true},     {L"1 ", false, true},
-        {L"0x", false, true},   {L"2147483648", false, true}, {L"-2147483648", true, true},
-        {L"$FFFFFFFF", true, true}, {L"$100000000", false, true},
+        {L"1", true, true},           {L"-1", true, true},        {L"2", true, true},
+        {L"0x10", true, true},        {L"0x1", true, true},       {L"$1", true, true},
+        {L"x1", true, true},          {L"  7", true, true},       {L"+0", false, false},
+        {L"0", false, false},         {L"0x0", false, false},     {L"true", false, true},
+        {L"yes", false, true},        {L"on", false, true},       {L"", false, true},
+        {L"1 ", false, true},         {L"0x", false, true},       {L"2147483648", false, true},
+        {L"-2147483648", true, true}, {L"$FFFFFFFF", true, true}, {L"$100000000", false, true},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(ParseProfileBool(c.text, false), c.fallbackFalse) << testing::PrintToString(std::wstring(c.text));
@@ -44,10 +45,7 @@ protected:
         std::filesystem::remove_all(GetAppFolder());
         file = GetSettingsFile();
     }
-    void TearDown() override
-    {
-        std::filesystem::remove_all(GetAppFolder());
-    }
+    void TearDown() override { std::filesystem::remove_all(GetAppFolder()); }
     std::wstring file;
 };
 
@@ -96,8 +94,8 @@ TEST_F(SettingsFile, HotkeyIsLoadedNormalisedAndSavedNormalised)
         std::wstring name;
         DWORD key;
     };
-    const Case cases[] = {{nullptr, L"space", 32}, {"Z", L"z", 90}, {" Space ", L"space", 32},
-                          {"", L"space", 32},       {"<", L"<", 226}, {"F5", L"f5", 32}};
+    const Case cases[] = {{nullptr, L"space", 32}, {"Z", L"z", 90},  {" Space ", L"space", 32},
+                          {"", L"space", 32},      {"<", L"<", 226}, {"F5", L"f5", 32}};
     for (const auto& c : cases) {
         std::filesystem::remove(file);
         if (c.stored)

@@ -44,13 +44,13 @@ TEST_P(Utf8ToWideRejects, InvalidBytesWithTheSystemsMessage)
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, Utf8ToWideRejects,
-                         ::testing::Values("\xE9t\xE9",         // Latin-1 bytes
-                                           "ab\xC3",            // truncated at the end
-                                           "\xE2\x82",          // truncated three-byte form
-                                           "\xC0\xAF",          // overlong slash
-                                           "\xED\xA0\x80",      // encoded surrogate
-                                           "\xF4\x90\x80\x80",  // past U+10FFFF
-                                           "\x80",              // lone continuation byte
+                         ::testing::Values("\xE9t\xE9",        // Latin-1 bytes
+                                           "ab\xC3",           // truncated at the end
+                                           "\xE2\x82",         // truncated three-byte form
+                                           "\xC0\xAF",         // overlong slash
+                                           "\xED\xA0\x80",     // encoded surrogate
+                                           "\xF4\x90\x80\x80", // past U+10FFFF
+                                           "\x80",             // lone continuation byte
                                            "\xF8\x88\x80\x80\x80"));
 
 TEST(WideToUtf8, LoneSurrogateBecomesReplacementCharacter)

@@ -12,8 +12,8 @@ struct Rect {
 };
 
 struct Bar {
-    Rect window;    // screen coordinates
-    Rect menu;      // client coordinates of the bar
+    Rect window; // screen coordinates
+    Rect menu;   // client coordinates of the bar
     Rect paths;
     Rect searchBox; // its height is the box's own
 };

@@ -14,14 +14,12 @@
 
 namespace search {
 
-template <typename CharT>
-constexpr CharT FoldAscii(CharT c) noexcept
+template <typename CharT> constexpr CharT FoldAscii(CharT c) noexcept
 {
     return (c >= CharT('a') && c <= CharT('z')) ? static_cast<CharT>(c - (CharT('a') - CharT('A'))) : c;
 }
 
-template <typename CharT>
-std::basic_string<CharT> Folded(std::basic_string_view<CharT> text)
+template <typename CharT> std::basic_string<CharT> Folded(std::basic_string_view<CharT> text)
 {
     std::basic_string<CharT> out(text);
     for (auto& c : out)
@@ -30,12 +28,9 @@ std::basic_string<CharT> Folded(std::basic_string_view<CharT> text)
 }
 
 // Trimming removes every character of code 32 or less from both ends.
-template <typename CharT>
-std::basic_string_view<CharT> Trimmed(std::basic_string_view<CharT> text) noexcept
+template <typename CharT> std::basic_string_view<CharT> Trimmed(std::basic_string_view<CharT> text) noexcept
 {
-    auto isBlank = [](CharT c) {
-        return static_cast<std::make_unsigned_t<CharT>>(c) <= 32u;
-    };
+    auto isBlank = [](CharT c) { return static_cast<std::make_unsigned_t<CharT>>(c) <= 32u; };
     size_t b = 0, e = text.size();
     while (b < e && isBlank(text[b]))
         ++b;
@@ -45,8 +40,7 @@ std::basic_string_view<CharT> Trimmed(std::basic_string_view<CharT> text) noexce
 }
 
 // Words of the typed text, folded. An empty trimmed text gives no words at all.
-template <typename CharT>
-std::vector<std::basic_string<CharT>> SplitWords(std::basic_string_view<CharT> text)
+template <typename CharT> std::vector<std::basic_string<CharT>> SplitWords(std::basic_string_view<CharT> text)
 {
     std::vector<std::basic_string<CharT>> words;
     const auto trimmed = Trimmed(text);
@@ -65,16 +59,14 @@ std::vector<std::basic_string<CharT>> SplitWords(std::basic_string_view<CharT> t
 
 // A folded copy of every entry, made once per hand-over, in one buffer separated by NUL so
 // that a word is searched through all entries at once and a hit skips to the next entry.
-template <typename CharT>
-class EntryIndex {
+template <typename CharT> class EntryIndex {
 public:
     using String = std::basic_string<CharT>;
     using View = std::basic_string_view<CharT>;
 
     EntryIndex() = default;
 
-    template <typename Range>
-    explicit EntryIndex(const Range& entries)
+    template <typename Range> explicit EntryIndex(const Range& entries)
     {
         size_t total = 0;
         for (const auto& e : entries)
