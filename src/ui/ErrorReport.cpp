@@ -21,23 +21,30 @@ void ShowErrorReport(std::wstring_view message) noexcept
     }
 }
 
-void ReportCurrentException() noexcept
+std::wstring CurrentErrorMessage()
 {
     try {
         throw;
     } catch (const AppError& e) {
-        ShowErrorReport(e.Message());
+        return e.Message();
     } catch (const std::bad_alloc&) {
-        ShowErrorReport(L"Out of memory");
+        return L"Out of memory";
     } catch (const std::exception& e) {
-        std::wstring message;
         try {
-            message = Utf8ToWide(e.what());
+            return Utf8ToWide(e.what());
         } catch (...) {
-            message = L"Unexpected error";
+            return L"Unexpected error";
         }
-        ShowErrorReport(message);
     } catch (...) {
-        ShowErrorReport(L"Unexpected error");
+        return L"Unexpected error";
+    }
+}
+
+void ReportCurrentException() noexcept
+{
+    try {
+        ShowErrorReport(CurrentErrorMessage());
+    } catch (...) {
+        ShowErrorReport(L"Out of memory");
     }
 }

@@ -22,19 +22,6 @@ std::vector<std::wstring> EntryList;
 
 namespace {
 
-std::wstring ErrorMessage(const std::exception_ptr& error)
-{
-    try {
-        std::rethrow_exception(error);
-    } catch (const AppError& e) {
-        return e.Message();
-    } catch (const std::bad_alloc&) {
-        return L"Out of memory";
-    } catch (...) {
-        return L"Unexpected error";
-    }
-}
-
 void CollectEntries(std::vector<std::wstring>& list)
 {
     for (const std::wstring& text : ReadPathListRows(GetPathListFile())) {
@@ -62,7 +49,7 @@ bool LoadPathList(TSmartComboBox& searchBox)
     } catch (...) {
         // Whatever was found before the failure stays in the list.
         AddLog(L"Error loading paths list from " + GetPathListFile() + L" - \r\n" +
-               ErrorMessage(std::current_exception()));
+               CurrentErrorMessage());
     }
 
     if (EntryList.size() <= 1) {
