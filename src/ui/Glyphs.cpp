@@ -6,7 +6,7 @@
 
 namespace {
 
-constexpr COLORREF kInk = RGB(0xE8, 0xEE, 0xF4);
+constexpr COLORREF kLightInk = RGB(0xE8, 0xEE, 0xF4);
 constexpr COLORREF kAccent = RGB(0x7F, 0xD1, 0xB9);
 
 void Line(HDC dc, int x1, int y1, int x2, int y2)
@@ -16,7 +16,7 @@ void Line(HDC dc, int x1, int y1, int x2, int y2)
 }
 
 // Each picture is drawn on a 24-unit grid scaled to `s` pixels.
-void Draw(HDC dc, Glyph glyph, int s)
+void Draw(HDC dc, Glyph glyph, int s, COLORREF kInk = kLightInk)
 {
     auto u = [s](int v) { return v * s / 24; };
     GdiHandle pen(::CreatePen(PS_SOLID, std::max(1, s / 12), kInk));
@@ -92,4 +92,35 @@ HIMAGELIST CreateImageList1(int size)
     ::DeleteDC(dc);
     ::ReleaseDC(nullptr, screen);
     return list;
+}
+
+HBITMAP CreateGlyphBitmap(Glyph glyph, int size, COLORREF ink)
+{
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = size;
+    info.bmiHeader.biHeight = -size;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    const HDC dc = ::CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = ::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!bitmap) {
+        ::DeleteDC(dc);
+        return nullptr;
+    }
+    const HGDIOBJ old = ::SelectObject(dc, bitmap);
+    const RECT all{0, 0, size, size};
+    GdiHandle key(::CreateSolidBrush(RGB(255, 0, 255)));
+    ::FillRect(dc, &all, static_cast<HBRUSH>(key.get()));
+    Draw(dc, glyph, size, ink);
+    ::GdiFlush();
+    // GDI leaves alpha at zero: the key colour becomes transparent, everything else opaque.
+    auto* pixel = static_cast<DWORD*>(bits);
+    for (int i = 0; i < size * size; ++i)
+        pixel[i] = (pixel[i] & 0xFFFFFF) == 0xFF00FF ? 0 : (pixel[i] | 0xFF000000);
+    ::SelectObject(dc, old);
+    ::DeleteDC(dc);
+    return bitmap;
 }

@@ -8,3 +8,6 @@
 enum class Glyph { EditPaths, Menu, Tutorial, Quit, Guide, AddFolder, ShowBar, Count };
 
 HIMAGELIST CreateImageList1(int size);
+
+// One picture as a 32-bit bitmap with transparency, in `ink`, for menus.
+HBITMAP CreateGlyphBitmap(Glyph glyph, int size, COLORREF ink);

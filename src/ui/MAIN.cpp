@@ -16,6 +16,10 @@
 #include "ui/ErrorReport.h"
 #include "ui/Glyphs.h"
 #include "ui/SmartCombo.h"
+#include "ui/TrayIcon.h"
+#include "core/UpdateHelper.h"
+#include "core/rules/Hotkey.h"
+#include "resource.h"
 #include "ui/TApplication.h"
 
 std::vector<std::wstring> EntryList;
@@ -71,6 +75,8 @@ namespace {
 constexpr const wchar_t* kBarClass = L"TForm1";
 constexpr int kMenuId = 101;
 constexpr int kPathsId = 102;
+
+enum MenuId : UINT { mnuShow = 201, mnuAdd, mnuAbout, mnuTutorial, mnuHelp, mnuQuit };
 std::unique_ptr<TSmartComboBox> SearchBoxOwner;
 
 bool IsOwnOrNoWindow(HWND hwnd)
@@ -95,6 +101,11 @@ TForm1::TForm1(HWND owner)
     dpi_ = static_cast<int>(::GetDpiForWindow(Handle()));
     CreateButtons();
     ApplyDpi(dpi_);
+    smallIcon_.reset(static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_MAINICON),
+                                                     IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
+                                                     ::GetSystemMetrics(SM_CYSMICON), 0)));
+    TrayIcon1 = std::make_unique<TTrayIcon>(Handle(), kTrayMessage, smallIcon_.get(), L"Just double click");
+    CreatePopupMenu1();
     // An error in one step skips the rest of the start-up; the bar still works without them.
     RunGuarded([this] { FormCreate(); });
     starting_ = false;
@@ -126,7 +137,139 @@ void TForm1::FormCreate()
     AddLog(L"Starting app...");
     CreateSearchBox();
     ::ShowWindow(Handle(), SW_HIDE);
-    // The guide file, the start-up tutorial and the tray hint join here.
+    // The guide file and the start-up tutorial join here.
+    ShowTrayHint();
+}
+
+void TForm1::ShowTrayHint()
+{
+    TrayIcon1->Show();
+    TrayIcon1->ShowBalloon(L"Zarvi", L"", 3000);
+    if (!OneInNine())
+        return;
+    // Where the platform has no toast notifications, the same words go into the balloon.
+    TrayIcon1->ShowBalloon(L"ZARVI", hotkey::StartupHint(GetHotkeyName()), 3000);
+}
+
+void TForm1::CreatePopupMenu1()
+{
+    PopupMenu1.reset(::CreatePopupMenu());
+    struct Item {
+        UINT id;
+        const wchar_t* caption;
+        Glyph picture;
+    };
+    const Item items[] = {{mnuShow, L"Show bar", Glyph::ShowBar},     {mnuAdd, L"Add a folder", Glyph::AddFolder},
+                          {0, nullptr, Glyph::Count},                 {mnuAbout, L"Settings", Glyph::Menu},
+                          {mnuTutorial, L"Tutorial", Glyph::Tutorial}, {mnuHelp, L"Guide", Glyph::Guide},
+                          {0, nullptr, Glyph::Count},                 {mnuQuit, L"Quit", Glyph::Quit}};
+    for (const auto& item : items) {
+        if (!item.caption) {
+            ::AppendMenuW(PopupMenu1.get(), MF_SEPARATOR, 0, nullptr);
+            continue;
+        }
+        ::AppendMenuW(PopupMenu1.get(), MF_STRING, item.id, item.caption);
+        menuPictures_.emplace_back(CreateGlyphBitmap(item.picture, layout::Scale(24, dpi_), RGB(0x2A, 0x35, 0x41)));
+        MENUITEMINFOW info{};
+        info.cbSize = sizeof(info);
+        info.fMask = MIIM_BITMAP;
+        info.hbmpItem = static_cast<HBITMAP>(menuPictures_.back().get());
+        ::SetMenuItemInfoW(PopupMenu1.get(), item.id, FALSE, &info);
+    }
+}
+
+void TForm1::OpenPopupMenu1(int x, int y, HWND owner)
+{
+    const UINT id = static_cast<UINT>(::TrackPopupMenu(PopupMenu1.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY,
+                                                       x, y, 0, owner, nullptr));
+    // Lets the menu close properly when the user clicks elsewhere.
+    ::PostMessageW(owner, WM_NULL, 0, 0);
+    if (id)
+        MenuCommand(id);
+}
+
+void TForm1::MenuCommand(UINT id)
+{
+    switch (id) {
+    case mnuShow:
+        mnuShowClick();
+        break;
+    case mnuAdd:
+        mnuAddClick();
+        break;
+    case mnuAbout:
+        mnuAboutClick();
+        break;
+    case mnuTutorial:
+        mnuTutorialClick();
+        break;
+    case mnuHelp:
+        mnuHelpClick();
+        break;
+    case mnuQuit:
+        mnuQuitClick();
+        break;
+    default:
+        break;
+    }
+}
+
+void TForm1::TrayIconMessage(LPARAM event)
+{
+    switch (event) {
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDBLCLK:
+        TrayIcon1DblClick();
+        break;
+    case WM_RBUTTONUP: {
+        const HWND application = ::GetWindow(Handle(), GW_OWNER);
+        ::SetForegroundWindow(application);
+        POINT cursor{};
+        ::GetCursorPos(&cursor);
+        OpenPopupMenu1(cursor.x, cursor.y, application);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void TForm1::TrayIcon1DblClick()
+{
+    ShowBar();
+    ActivateBar();
+}
+
+void TForm1::mnuShowClick()
+{
+    ShowBar();
+}
+
+void TForm1::mnuAddClick()
+{
+    // The folder picker joins here.
+    ShowBar();
+}
+
+void TForm1::mnuAboutClick()
+{
+    // The settings window joins here.
+}
+
+void TForm1::mnuTutorialClick()
+{
+    // The tutorial window joins here.
+}
+
+void TForm1::mnuHelpClick()
+{
+    // The guide joins here.
+}
+
+void TForm1::mnuQuitClick()
+{
+    TerminateApplication(0);
 }
 
 void CreateSearchBox()
@@ -277,7 +420,10 @@ void TForm1::btnPathsClick()
 
 void TForm1::btnMenuClick()
 {
-    // The popup menu joins here.
+    // Just below the bar's left end.
+    RECT bar{};
+    ::GetWindowRect(Handle(), &bar);
+    OpenPopupMenu1(bar.left, bar.bottom, Handle());
 }
 
 void TForm1::ApplicationEvents1Deactivate()
@@ -302,6 +448,8 @@ void TForm1::ShowFromHotkey()
 
 void TForm1::FormDestroy() noexcept
 {
+    if (TrayIcon1)
+        TrayIcon1->Remove();
     RemoveKeyHook();
     SetShowBarTarget(nullptr, 0);
 }
@@ -357,6 +505,9 @@ LRESULT TForm1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept
             PlaceBar();
         });
         return 0;
+    case kTrayMessage:
+        RunGuarded([&] { TrayIconMessage(lParam); });
+        return 0;
     case WM_SHOWWINDOW:
         // The application window carries the program's taskbar button while the bar is shown.
         ::ShowWindow(::GetWindow(Handle(), GW_OWNER), wParam ? SW_SHOWNOACTIVATE : SW_HIDE);
@@ -368,6 +519,8 @@ LRESULT TForm1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept
         FormDestroy();
         return 0;
     default:
+        if (TrayIcon1 && TrayIcon1->HandleTaskbarCreated(message))
+            return 0;
         return DefaultMessage(message, wParam, lParam);
     }
 }

@@ -7,9 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "core/Handle.h"
 #include "ui/Window.h"
 
 class TSmartComboBox;
+class TTrayIcon;
 
 // The launcher bar: a borderless strip on top of every window, menu button, search box and
 // edit-paths button. Hidden most of the time; shown by the shortcut and the tray.
@@ -41,6 +43,18 @@ private:
     void CreateButtons();
     void ApplyDpi(int dpi);
     void DrawButton(const DRAWITEMSTRUCT& item) const;
+    void CreatePopupMenu1();
+    void OpenPopupMenu1(int x, int y, HWND owner);
+    void MenuCommand(UINT id);
+    void TrayIconMessage(LPARAM event);
+    void ShowTrayHint();
+    void TrayIcon1DblClick();
+    void mnuShowClick();
+    void mnuAddClick();
+    void mnuAboutClick();
+    void mnuTutorialClick();
+    void mnuHelpClick();
+    void mnuQuitClick();
 
     HWND btnMenu_ = nullptr;
     HWND btnPaths_ = nullptr;
@@ -49,6 +63,10 @@ private:
     HFONT barFont_ = nullptr;
     HFONT boxFont_ = nullptr;
     int dpi_ = 96;
+    std::unique_ptr<TTrayIcon> TrayIcon1;
+    MenuHandle PopupMenu1;
+    std::vector<GdiHandle> menuPictures_;
+    IconHandle smallIcon_;
     bool shownBefore_ = false;
     bool starting_ = true;
     bool showPending_ = false;
@@ -61,6 +79,8 @@ void CreateSearchBox();
 
 // Posted by the keyboard hook to have the bar shown once the hook has returned.
 inline constexpr UINT kShowBarMessage = WM_APP + 20;
+// The tray icon's mouse use.
+inline constexpr UINT kTrayMessage = WM_APP + 21;
 
 // The entry list: element 0 is the empty string, then every entry in the order found.
 // Rebuilt from nothing at every LoadPathList.

@@ -91,3 +91,15 @@ TEST(HotkeyDecision, ChosenHotkeyReplacesSpace)
 }
 
 } // namespace
+
+namespace {
+
+TEST(StartupHint, NamesTheShortcutWithCapitalLettersOnly)
+{
+    EXPECT_EQ(hotkey::StartupHint(L"m"), L"I'm hidden in taskbar, press WIN+M to start search");
+    EXPECT_EQ(hotkey::StartupHint(L"space"), L"I'm hidden in taskbar, press WIN+SPACE to start search");
+    EXPECT_EQ(hotkey::StartupHint(L"<"), L"I'm hidden in taskbar, press WIN+< to start search");
+    EXPECT_EQ(hotkey::StartupHint(L"f5"), L"I'm hidden in taskbar, press WIN+F5 to start search");
+}
+
+} // namespace

@@ -35,6 +35,11 @@ uint32_t NameToKey(std::wstring_view name)
     return kSpace;
 }
 
+std::wstring StartupHint(std::wstring_view hotkeyName)
+{
+    return L"I'm hidden in taskbar, press WIN+" + Upper(hotkeyName) + L" to start search";
+}
+
 Decision Decide(const KeyEvent& event, KeyState state, uint32_t hotkeyKey) noexcept
 {
     if (event.message == Message::Other)

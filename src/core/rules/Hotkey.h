@@ -17,6 +17,9 @@ std::wstring NormalizeName(std::wstring_view name);
 // "space" 32, "<" 226, one character its own code, anything else 32.
 uint32_t NameToKey(std::wstring_view name);
 
+// The start-up notice: the hotkey name with a to z in capitals, other characters unchanged.
+std::wstring StartupHint(std::wstring_view hotkeyName);
+
 enum class Message { KeyDown, KeyUp, SysKeyDown, SysKeyUp, Other };
 
 struct KeyEvent {

@@ -1,0 +1,127 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include "ZarviProcess.h"
+#include "support/Probe.h"
+#include "support/TestFiles.h"
+
+namespace {
+
+using Items = std::vector<std::wstring>;
+constexpr UINT kTrayMessage = WM_APP + 21; // what the program asked the shell to send
+
+bool TrayIconExists(HWND bar)
+{
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof(data);
+    data.hWnd = bar;
+    data.uID = 1;
+    return ::Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
+}
+
+HWND FindShownMenu()
+{
+    for (HWND hwnd : probe::TopLevelWindows(0))
+        if (probe::ClassName(hwnd) == L"#32768" && ::IsWindowVisible(hwnd))
+            return hwnd;
+    return nullptr;
+}
+
+class Tray : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        wchar_t documents[MAX_PATH] = {};
+        ::SHGetFolderPathW(nullptr, 5 /* CSIDL_PERSONAL */, nullptr, 0, documents);
+        appFolder = std::wstring(documents) + L"\\zarvi";
+        testfiles::TempDir::RemoveTree(appFolder);
+        zarvi.Start();
+        ASSERT_TRUE(probe::WaitUntil([&] { return (bar = probe::FindTopLevel(L"Harbolt", zarvi.Pid())) != nullptr; }));
+        ASSERT_TRUE(probe::WaitUntil([&] { return TrayIconExists(bar); })) << "no tray icon after start-up";
+    }
+    void TearDown() override { testfiles::TempDir::RemoveTree(appFolder); }
+
+    HWND OpenTrayMenu()
+    {
+        ::PostMessageW(bar, kTrayMessage, 0, WM_RBUTTONUP);
+        HWND menu = nullptr;
+        probe::WaitUntil([&] { return (menu = FindShownMenu()) != nullptr; });
+        return menu;
+    }
+
+    std::wstring appFolder;
+    ZarviProcess zarvi;
+    HWND bar = nullptr;
+};
+
+TEST_F(Tray, RightClickOpensTheMenuWithSixCommandsEndingInQuit)
+{
+    // Menus cannot be read from another process under Wine: count the commands with the keys
+    // instead (separators are skipped). The fifth, "Guide", does nothing yet; the sixth quits.
+    ASSERT_TRUE(OpenTrayMenu()) << "no menu opened";
+    for (int i = 0; i < 5; ++i)
+        probe::TapKey(VK_DOWN);
+    probe::TapKey(VK_RETURN);
+    EXPECT_TRUE(probe::WaitUntil([] { return FindShownMenu() == nullptr; }));
+    EXPECT_FALSE(zarvi.WaitForExit(300).has_value());
+
+    ASSERT_TRUE(OpenTrayMenu());
+    for (int i = 0; i < 6; ++i)
+        probe::TapKey(VK_DOWN);
+    probe::TapKey(VK_RETURN);
+    EXPECT_EQ(zarvi.WaitForExit(), std::optional<DWORD>(0));
+}
+
+TEST_F(Tray, ShowBarFromTheMenuAndDoubleClickShowTheBar)
+{
+    ASSERT_TRUE(OpenTrayMenu());
+    probe::TapKey(VK_DOWN);
+    probe::TapKey(VK_RETURN); // "Show bar"
+    EXPECT_TRUE(probe::WaitUntil([&] { return ::IsWindowVisible(bar) != FALSE; }));
+    probe::TapKey(VK_ESCAPE);
+    ASSERT_TRUE(probe::WaitUntil([&] { return !::IsWindowVisible(bar); }));
+
+    ::PostMessageW(bar, kTrayMessage, 0, WM_LBUTTONDBLCLK);
+    EXPECT_TRUE(probe::WaitUntil([&] { return ::IsWindowVisible(bar) && ::GetForegroundWindow() == bar; }));
+}
+
+TEST_F(Tray, QuitRemovesTheIconAndEndsWithExitCode0)
+{
+    ASSERT_TRUE(OpenTrayMenu());
+    probe::TapKey(VK_UP); // from the top, up wraps to the last item
+    probe::TapKey(VK_RETURN);
+    EXPECT_EQ(zarvi.WaitForExit(), std::optional<DWORD>(0));
+    EXPECT_FALSE(TrayIconExists(bar));
+
+    ZarviProcess next;
+    next.Start();
+    EXPECT_TRUE(probe::WaitUntil([&] { return probe::FindTopLevel(L"Harbolt", next.Pid()) != nullptr; }))
+        << "the next start was not a first instance";
+}
+
+TEST_F(Tray, MenuButtonOpensTheMenuJustBelowTheBarsLeftEnd)
+{
+    ::PostMessageW(bar, kTrayMessage, 0, WM_LBUTTONDBLCLK);
+    ASSERT_TRUE(probe::WaitUntil([&] { return ::IsWindowVisible(bar) && ::GetForegroundWindow() == bar; }));
+    HWND menuButton = nullptr;
+    for (HWND child = ::GetWindow(bar, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
+        if (::GetDlgCtrlID(child) == 101)
+            menuButton = child;
+    ASSERT_TRUE(menuButton);
+    ::PostMessageW(menuButton, BM_CLICK, 0, 0);
+    HWND menu = nullptr;
+    ASSERT_TRUE(probe::WaitUntil([&] { return (menu = FindShownMenu()) != nullptr; }));
+    RECT barRect{}, menuRect{};
+    ::GetWindowRect(bar, &barRect);
+    ::GetWindowRect(menu, &menuRect);
+    EXPECT_EQ(menuRect.left, barRect.left);
+    EXPECT_EQ(menuRect.top, barRect.bottom);
+    EXPECT_TRUE(::IsWindowVisible(bar)) << "opening our own menu must not hide the bar";
+    probe::TapKey(VK_ESCAPE);
+}
+
+} // namespace
