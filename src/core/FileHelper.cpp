@@ -9,7 +9,9 @@
 #include "core/Handle.h"
 #include "core/WinError.h"
 #include "core/rules/AppError.h"
+#include "core/rules/IoErrorText.h"
 #include "core/rules/PathListText.h"
+#include "core/rules/TextConv.h"
 
 namespace {
 
@@ -195,4 +197,135 @@ unsigned long ScanFolder(const std::wstring& folder, std::vector<std::wstring>& 
 void OpenPath(const std::wstring& path)
 {
     ::ShellExecuteW(nullptr, L"OPEN", path.c_str(), L"", L"", SW_SHOWNORMAL);
+}
+
+namespace {
+
+[[noreturn]] void ThrowIoError(DWORD code)
+{
+    throw AppError(IoErrorText(code));
+}
+
+// ANSI bytes of `text` when the code page holds every character of it exactly.
+bool ToAnsiExactly(const std::wstring& text, std::string& bytes)
+{
+    if (text.empty())
+        return true;
+    BOOL usedDefault = FALSE;
+    const int n = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()),
+                                        nullptr, 0, nullptr, &usedDefault);
+    if (n <= 0 || usedDefault)
+        return false;
+    bytes.resize(static_cast<size_t>(n));
+    ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()), bytes.data(), n,
+                          nullptr, &usedDefault);
+    return !usedDefault;
+}
+
+std::wstring FromAnsi(const std::string& bytes)
+{
+    if (bytes.empty())
+        return {};
+    const int n = ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    std::wstring text(static_cast<size_t>(n), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), n);
+    return text;
+}
+
+std::string Utf16Bytes(const std::wstring& text, bool bigEndian)
+{
+    std::string bytes;
+    for (wchar_t c : text) {
+        const auto unit = static_cast<unsigned>(c);
+        const char hi = static_cast<char>((unit >> 8) & 0xFF), lo = static_cast<char>(unit & 0xFF);
+        bytes.push_back(bigEndian ? hi : lo);
+        bytes.push_back(bigEndian ? lo : hi);
+    }
+    return bytes;
+}
+
+bool EndsWithLineBreak(std::string_view body, pathlist::Encoding encoding)
+{
+    if (body.empty())
+        return true; // nothing to separate from
+    if (encoding == pathlist::Encoding::Utf16LE || encoding == pathlist::Encoding::Utf16BE) {
+        if (body.size() < 2)
+            return false;
+        const auto a = static_cast<unsigned char>(body[body.size() - 2]);
+        const auto b = static_cast<unsigned char>(body[body.size() - 1]);
+        const unsigned unit = encoding == pathlist::Encoding::Utf16LE ? (a | (b << 8)) : ((a << 8) | b);
+        return unit == 13 || unit == 10;
+    }
+    return body.back() == '\r' || body.back() == '\n';
+}
+
+} // namespace
+
+void AppendFolderToPathList(const std::wstring& file, const std::wstring& folder)
+{
+    // Others may read but not write while we append.
+    FileHandle handle(::CreateFileW(file.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                    OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!handle)
+        ThrowIoError(::GetLastError());
+
+    LARGE_INTEGER size{};
+    if (!::GetFileSizeEx(handle.get(), &size))
+        ThrowIoError(::GetLastError());
+    std::string existing(static_cast<size_t>(size.QuadPart), '\0');
+    DWORD read = 0;
+    if (!existing.empty() && !::ReadFile(handle.get(), existing.data(), static_cast<DWORD>(existing.size()), &read,
+                                         nullptr))
+        ThrowIoError(::GetLastError());
+    existing.resize(read);
+
+    const auto detected = pathlist::DetectEncoding(existing);
+    const std::string_view body = std::string_view(existing).substr(detected.markLength);
+    const std::wstring row = (EndsWithLineBreak(body, detected.encoding) ? L"" : L"\r\n") + folder + L"\r\n";
+
+    std::string tail;
+    bool rewrite = false;
+    switch (detected.encoding) {
+    case pathlist::Encoding::Utf8:
+        tail = WideToUtf8(row);
+        break;
+    case pathlist::Encoding::Utf16LE:
+    case pathlist::Encoding::Utf16BE:
+        tail = Utf16Bytes(row, detected.encoding == pathlist::Encoding::Utf16BE);
+        break;
+    case pathlist::Encoding::Ansi:
+        if (!ToAnsiExactly(row, tail)) {
+            // The code page would turn the folder into another path: keep every row exact instead.
+            tail = "\xEF\xBB\xBF" + WideToUtf8(FromAnsi(existing) + row);
+            rewrite = true;
+        }
+        break;
+    }
+
+    if (rewrite) {
+        // Written beside and swapped in whole: a failure never leaves half a path list.
+        handle.reset();
+        const std::wstring replacement = file + L".new";
+        FileHandle out(::CreateFileW(replacement.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+        DWORD written = 0;
+        const bool ok = out && ::WriteFile(out.get(), tail.data(), static_cast<DWORD>(tail.size()), &written,
+                                           nullptr) &&
+                        written == tail.size() && ::FlushFileBuffers(out.get());
+        const DWORD error = ::GetLastError();
+        out.reset();
+        if (!ok || !::MoveFileExW(replacement.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            const DWORD code = ok ? ::GetLastError() : error;
+            ::DeleteFileW(replacement.c_str());
+            ThrowIoError(code);
+        }
+        return;
+    }
+    LARGE_INTEGER origin{};
+    if (!::SetFilePointerEx(handle.get(), origin, nullptr, FILE_END))
+        ThrowIoError(::GetLastError());
+    DWORD written = 0;
+    if (!::WriteFile(handle.get(), tail.data(), static_cast<DWORD>(tail.size()), &written, nullptr) ||
+        written != tail.size())
+        ThrowIoError(::GetLastError());
 }

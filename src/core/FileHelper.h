@@ -32,3 +32,9 @@ unsigned long ScanFolder(const std::wstring& folder, std::vector<std::wstring>& 
 
 // Asks the shell to open `path` ("OPEN", normal window); the shell's answer is not examined.
 void OpenPath(const std::wstring& path);
+
+// Adds `folder` as the last row of the path list `file`, in the file's own encoding: by its
+// byte-order mark, else ANSI. A last row without a line break gets one first. When the ANSI
+// code page cannot hold the folder exactly, the whole file is rewritten as UTF-8 with a mark
+// rather than storing a different path. Raises AppError with the I/O error text of the code.
+void AppendFolderToPathList(const std::wstring& file, const std::wstring& folder);

@@ -2,7 +2,10 @@
 
 #include <commctrl.h>
 
+#include <bitset>
 #include <memory>
+
+#include <objbase.h>
 
 #include "program/IstancesHelper.h"
 #include "ui/ErrorReport.h"
@@ -26,8 +29,14 @@ bool PreviewBarKeys(MSG& msg) noexcept
         ::PostMessageW(Form1->Handle(), WM_CLOSE, 0, 0);
         return true;
     }
-    if (msg.message == WM_KEYUP || msg.message == WM_SYSKEYUP) {
-        const auto key = static_cast<WORD>(msg.wParam);
+    // A release acts only when the bar saw the press: an Escape that cancelled a dialog
+    // must not hide the bar that dialog gave the focus back to.
+    static std::bitset<256> pressed;
+    const auto key = static_cast<WORD>(msg.wParam & 0xFF);
+    if (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN)
+        pressed.set(key);
+    if ((msg.message == WM_KEYUP || msg.message == WM_SYSKEYUP) && pressed.test(key)) {
+        pressed.reset(key);
         RunGuarded([key] { Form1->FormKeyUp(key); });
     }
     return false;
@@ -42,6 +51,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
         return 0;
     }
 
+    // The folder picker is a COM object of the user-interface thread.
+    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     INITCOMMONCONTROLSEX icc{};
     icc.dwSize = sizeof(icc);
     icc.dwICC = ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES;

@@ -17,6 +17,7 @@
 #include "ui/Glyphs.h"
 #include "ui/SmartCombo.h"
 #include "ui/TrayIcon.h"
+#include "ui/FolderPicker.h"
 #include "core/UpdateHelper.h"
 #include "core/rules/Hotkey.h"
 #include "resource.h"
@@ -180,8 +181,12 @@ void TForm1::CreatePopupMenu1()
 
 void TForm1::OpenPopupMenu1(int x, int y, HWND owner)
 {
+    if (menuOpen_)
+        return; // the platform shows one menu at a time
+    menuOpen_ = true;
     const UINT id = static_cast<UINT>(::TrackPopupMenu(PopupMenu1.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY,
                                                        x, y, 0, owner, nullptr));
+    menuOpen_ = false;
     // Lets the menu close properly when the user clicks elsewhere.
     ::PostMessageW(owner, WM_NULL, 0, 0);
     if (id)
@@ -248,8 +253,27 @@ void TForm1::mnuShowClick()
 
 void TForm1::mnuAddClick()
 {
-    // The folder picker joins here.
-    ShowBar();
+    if (pickerOpen_)
+        return; // one picker at a time
+    ::ShowWindow(Handle(), SW_HIDE);
+    std::exception_ptr error;
+    try {
+        pickerOpen_ = true;
+        const auto chosen = PickFolder(::GetWindow(Handle(), GW_OWNER));
+        pickerOpen_ = false;
+        if (chosen && DirectoryExists(*chosen)) {
+            AppendFolderToPathList(GetPathListFile(), *chosen);
+            LoadPathList();
+        }
+    } catch (...) {
+        pickerOpen_ = false;
+        error = std::current_exception();
+    }
+    // The bar comes back in every case, before any error is told.
+    if (Handle())
+        ShowBar();
+    if (error)
+        std::rethrow_exception(error);
 }
 
 void TForm1::mnuAboutClick()

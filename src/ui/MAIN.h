@@ -69,6 +69,8 @@ private:
     IconHandle smallIcon_;
     bool shownBefore_ = false;
     bool starting_ = true;
+    bool pickerOpen_ = false;
+    bool menuOpen_ = false;
     bool showPending_ = false;
 };
 

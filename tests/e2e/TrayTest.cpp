@@ -125,3 +125,28 @@ TEST_F(Tray, MenuButtonOpensTheMenuJustBelowTheBarsLeftEnd)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(Tray, CancellingAddAFolderLeavesThePathListAloneAndShowsTheBar)
+{
+    // Menu from the tray while the bar is hidden.
+    testfiles::TempDir dir;
+    testfiles::Touch(dir / L"one.txt");
+    const std::string before = "C:\\A-missing-folder\r\n" + std::string(dir.Path().string()) + "\r\n";
+    testfiles::WriteBytes(appFolder + L"\\zarvi.txt", before);
+    ASSERT_TRUE(OpenTrayMenu());
+    probe::TapKey(VK_DOWN);
+    probe::TapKey(VK_DOWN);
+    probe::TapKey(VK_RETURN); // "Add a folder"
+    const auto picker = probe::WaitForMessageBox(zarvi.Pid());
+    ASSERT_TRUE(picker.has_value()) << "no folder picker";
+    ASSERT_TRUE(probe::WaitUntil([&] { return ::GetForegroundWindow() == picker->hwnd; }));
+    probe::TapKey(VK_ESCAPE);
+    EXPECT_TRUE(probe::WaitUntil([&] { return ::IsWindowVisible(bar) != FALSE; }));
+    // The Escape that closed the picker must not hide the bar when it is released over it.
+    EXPECT_FALSE(probe::WaitUntil([&] { return !::IsWindowVisible(bar); }, 700));
+    EXPECT_EQ(testfiles::ReadBytes(appFolder + L"\\zarvi.txt"), before);
+}
+
+} // namespace
