@@ -5,6 +5,8 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <algorithm>
+
 #include "ZarviProcess.h"
 #include "support/Probe.h"
 #include "support/TestFiles.h"
@@ -147,6 +149,40 @@ TEST_F(Tray, CancellingAddAFolderLeavesThePathListAloneAndShowsTheBar)
     // The Escape that closed the picker must not hide the bar when it is released over it.
     EXPECT_FALSE(probe::WaitUntil([&] { return !::IsWindowVisible(bar); }, 700));
     EXPECT_EQ(testfiles::ReadBytes(appFolder + L"\\zarvi.txt"), before);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(Tray, AddAFolderAppendsItsPathAndShowsItsEntries)
+{
+    testfiles::TempDir dir;
+    testfiles::Touch(dir / L"old.txt");
+    testfiles::MakeFolder(dir / L"Caf\u00e9");
+    testfiles::Touch(dir / L"Caf\u00e9\\menu.zarvitest");
+    const std::string before = dir.Path().string() + "\\old.txt-is-no-folder\r\n" + dir.Path().string() + "\r\n";
+    testfiles::WriteBytes(appFolder + L"\\zarvi.txt", before);
+
+    ASSERT_TRUE(OpenTrayMenu());
+    probe::TapKey(VK_DOWN);
+    probe::TapKey(VK_DOWN);
+    probe::TapKey(VK_RETURN);
+    const auto picker = probe::WaitForMessageBox(zarvi.Pid());
+    ASSERT_TRUE(picker.has_value()) << "no folder picker";
+    ASSERT_TRUE(probe::WaitUntil([&] { return ::GetForegroundWindow() == picker->hwnd; }));
+    probe::TypeText(dir / L"Caf\u00e9");
+    probe::TapKey(VK_RETURN);
+    // Some pickers first move into a typed folder; a second Enter then chooses it.
+    if (!probe::WaitUntil([&] { return ::IsWindowVisible(bar) != FALSE; }, 1500))
+        probe::TapKey(VK_RETURN);
+    ASSERT_TRUE(probe::WaitUntil([&] { return ::IsWindowVisible(bar) != FALSE; }));
+    // "é" is one byte, 0xE9, in code page 1252.
+    EXPECT_EQ(testfiles::ReadBytes(appFolder + L"\\zarvi.txt"), before + dir.Path().string() + "\\Caf\xE9\r\n");
+    const HWND combo = ::FindWindowExW(::FindWindowExW(bar, nullptr, L"TSmartComboBox", nullptr), nullptr,
+                                       L"ComboBox", nullptr);
+    const auto items = probe::ComboItems(combo);
+    EXPECT_NE(std::find(items.begin(), items.end(), dir / L"Caf\u00e9\\menu.zarvitest"), items.end());
 }
 
 } // namespace
