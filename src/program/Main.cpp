@@ -11,6 +11,7 @@
 #include "ui/ErrorReport.h"
 #include "ui/MAIN.h"
 #include "ui/TApplication.h"
+#include "ui/Theme.h"
 
 namespace {
 
@@ -57,6 +58,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     icc.dwSize = sizeof(icc);
     icc.dwICC = ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES;
     ::InitCommonControlsEx(&icc);
+
+    ApplyTheme(::GetModuleHandleW(nullptr));
 
     std::unique_ptr<TApplication> application;
     std::unique_ptr<TForm1> bar;

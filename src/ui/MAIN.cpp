@@ -16,6 +16,7 @@
 #include "ui/ErrorReport.h"
 #include "ui/Glyphs.h"
 #include "ui/SmartCombo.h"
+#include "ui/Theme.h"
 #include "ui/TrayIcon.h"
 #include "ui/FolderPicker.h"
 #include "core/UpdateHelper.h"
@@ -96,7 +97,7 @@ layout::Rect ToRect(const RECT& r)
 TForm1::TForm1(HWND owner)
 {
     Form1 = this;
-    RegisterWindowClass(kBarClass, CS_DBLCLKS, ::GetSysColorBrush(COLOR_BTNFACE));
+    RegisterWindowClass(kBarClass, CS_DBLCLKS, FaceBrush());
     // Owned by the application window, so the bar has no taskbar button of its own.
     CreateBound(kBarClass, WS_EX_TOPMOST | WS_EX_CONTROLPARENT, L".", WS_POPUP | WS_CLIPCHILDREN, 0, 0, 640, 94, owner);
     dpi_ = static_cast<int>(::GetDpiForWindow(Handle()));
@@ -480,9 +481,13 @@ void TForm1::FormDestroy() noexcept
 
 void TForm1::DrawButton(const DRAWITEMSTRUCT& item) const
 {
-    // Slate behind the light pictures, darker while pressed.
+    // The theme's face behind the light pictures, darker while pressed (slate without a theme too,
+    // so the pictures always show).
     const bool pressed = (item.itemState & ODS_SELECTED) != 0;
-    GdiHandle face(::CreateSolidBrush(pressed ? RGB(0x2A, 0x35, 0x41) : RGB(0x3B, 0x4A, 0x5A)));
+    const auto& look = CurrentTheme();
+    const COLORREF colour = look ? ToColorRef(pressed ? look->pressed : look->face)
+                                 : (pressed ? RGB(0x2A, 0x35, 0x41) : RGB(0x3B, 0x4A, 0x5A));
+    GdiHandle face(::CreateSolidBrush(colour));
     ::FillRect(item.hDC, &item.rcItem, static_cast<HBRUSH>(face.get()));
     const int size = layout::Scale(24, dpi_);
     const int x = (item.rcItem.right - item.rcItem.left - size) / 2;
@@ -529,6 +534,12 @@ LRESULT TForm1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept
             PlaceBar();
         });
         return 0;
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORSTATIC:
+        if (const HBRUSH brush = ThemeControlColours(message, reinterpret_cast<HDC>(wParam)))
+            return reinterpret_cast<LRESULT>(brush);
+        return DefaultMessage(message, wParam, lParam);
     case kTrayMessage:
         RunGuarded([&] { TrayIconMessage(lParam); });
         return 0;

@@ -1,0 +1,84 @@
+#include "core/rules/Theme.h"
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <string>
+
+namespace theme {
+
+namespace {
+
+std::optional<Colour> ParseColour(std::string_view text)
+{
+    if (text.size() != 7 || text[0] != '#')
+        return std::nullopt;
+    uint8_t parts[3] = {};
+    for (int i = 0; i < 3; ++i) {
+        unsigned value = 0;
+        for (int k = 0; k < 2; ++k) {
+            const char c = text[static_cast<size_t>(1 + i * 2 + k)];
+            unsigned digit = 0;
+            if (c >= '0' && c <= '9')
+                digit = static_cast<unsigned>(c - '0');
+            else if (c >= 'A' && c <= 'F')
+                digit = static_cast<unsigned>(c - 'A' + 10);
+            else if (c >= 'a' && c <= 'f')
+                digit = static_cast<unsigned>(c - 'a' + 10);
+            else
+                return std::nullopt;
+            value = value * 16 + digit;
+        }
+        parts[i] = static_cast<uint8_t>(value);
+    }
+    return Colour{parts[0], parts[1], parts[2]};
+}
+
+double Luminance(Colour c)
+{
+    auto channel = [](uint8_t v) {
+        const double s = v / 255.0;
+        return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(c.r) + 0.7152 * channel(c.g) + 0.0722 * channel(c.b);
+}
+
+} // namespace
+
+std::optional<Theme> Parse(std::string_view text)
+{
+    std::map<std::string, Colour> colours;
+    size_t start = 0;
+    while (start <= text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string_view::npos)
+            end = text.size();
+        std::string_view line = text.substr(start, end - start);
+        start = end + 1;
+        while (!line.empty() && (line.back() == '\r' || line.back() == ' '))
+            line.remove_suffix(1);
+        if (line.empty() || line.front() == ';')
+            continue;
+        const size_t eq = line.find('=');
+        if (eq == std::string_view::npos)
+            return std::nullopt;
+        const auto colour = ParseColour(line.substr(eq + 1));
+        if (!colour)
+            return std::nullopt;
+        colours[std::string(line.substr(0, eq))] = *colour;
+    }
+    const char* roles[] = {"Face", "FaceText", "Pressed", "Edit", "EditText", "Highlight", "HighlightText", "Border"};
+    for (const char* role : roles)
+        if (!colours.count(role))
+            return std::nullopt;
+    return Theme{colours["Face"], colours["FaceText"],  colours["Pressed"],       colours["Edit"],
+                 colours["EditText"], colours["Highlight"], colours["HighlightText"], colours["Border"]};
+}
+
+double ContrastRatio(Colour a, Colour b)
+{
+    const double la = Luminance(a), lb = Luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+} // namespace theme

@@ -1,0 +1,24 @@
+#pragma once
+#include <windows.h>
+
+#include <optional>
+
+#include "core/rules/Theme.h"
+
+inline constexpr const wchar_t* kThemeName = L"Windows10 SlateGray";
+
+// The theme in use; empty when the program runs in the platform's plain look.
+const std::optional<theme::Theme>& CurrentTheme() noexcept;
+
+// Loads the theme resource of `module`. When there is none (or it is unreadable) it tells the
+// user "Style '...' not found" with a Close button and the program goes on in the plain look.
+bool ApplyTheme(HMODULE module);
+
+COLORREF ToColorRef(theme::Colour colour) noexcept;
+// Brushes of the theme's colours, made once and kept for the run.
+HBRUSH FaceBrush() noexcept;
+HBRUSH EditBrush() noexcept;
+
+// Colours a control's background and text as the theme says: for WM_CTLCOLOR* messages.
+// Returns null when there is no theme (the caller then leaves it to the platform).
+HBRUSH ThemeControlColours(UINT message, HDC dc) noexcept;

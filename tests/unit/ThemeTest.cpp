@@ -1,0 +1,43 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "core/rules/Theme.h"
+#include "support/TestFiles.h"
+
+namespace {
+
+TEST(Theme, ParsesEveryRoleAndRejectsIncompleteOrBadFiles)
+{
+    const std::string full = "; comment\r\nFace=#3B4A5A\r\nFaceText=#F2F5F8\nPressed=#2A3541\nEdit=#26313B\n"
+                             "EditText=#F2F5F8\nHighlight=#7fd1b9\nHighlightText=#10202A\nBorder=#52677C\n";
+    const auto parsed = theme::Parse(full);
+    ASSERT_TRUE(parsed.has_value());
+    EXPECT_EQ(parsed->face.r, 0x3B);
+    EXPECT_EQ(parsed->highlight.b, 0xB9);
+    EXPECT_FALSE(theme::Parse("Face=#3B4A5A\n").has_value()) << "roles missing";
+    EXPECT_FALSE(theme::Parse(full + "Face=#3B4A5\n").has_value()) << "short colour";
+    EXPECT_FALSE(theme::Parse(full + "Face=3B4A5A0\n").has_value()) << "no #";
+    EXPECT_FALSE(theme::Parse(full + "Face=#3B4A5G\n").has_value()) << "not hexadecimal";
+    EXPECT_FALSE(theme::Parse(full + "just words\n").has_value());
+}
+
+TEST(Theme, ContrastRatioMatchesKnownValues)
+{
+    EXPECT_NEAR(theme::ContrastRatio({0, 0, 0}, {255, 255, 255}), 21.0, 0.01);
+    EXPECT_NEAR(theme::ContrastRatio({119, 119, 119}, {255, 255, 255}), 4.48, 0.01);
+    EXPECT_NEAR(theme::ContrastRatio({10, 20, 30}, {10, 20, 30}), 1.0, 1e-9);
+}
+
+TEST(Theme, ShippedThemeKeepsTextReadable)
+{
+    const auto text = testfiles::ReadBytes(std::string(ZARVI_SOURCE_DIR) + "/resources/theme/windows10-slategray.theme");
+    const auto look = theme::Parse(text);
+    ASSERT_TRUE(look.has_value()) << "the shipped theme does not parse";
+    EXPECT_GE(theme::ContrastRatio(look->faceText, look->face), 4.5);
+    EXPECT_GE(theme::ContrastRatio(look->faceText, look->pressed), 4.5);
+    EXPECT_GE(theme::ContrastRatio(look->editText, look->edit), 4.5);
+    EXPECT_GE(theme::ContrastRatio(look->highlightText, look->highlight), 4.5);
+}
+
+} // namespace
