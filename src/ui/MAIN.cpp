@@ -16,6 +16,7 @@
 #include "ui/ErrorReport.h"
 #include "ui/Glyphs.h"
 #include "ui/SmartCombo.h"
+#include "ui/NotificationCenter.h"
 #include "ui/Theme.h"
 #include "ui/TrayIcon.h"
 #include "ui/FolderPicker.h"
@@ -149,8 +150,10 @@ void TForm1::ShowTrayHint()
     TrayIcon1->ShowBalloon(L"Zarvi", L"", 3000);
     if (!OneInNine())
         return;
+    const std::wstring hint = hotkey::StartupHint(GetHotkeyName());
     // Where the platform has no toast notifications, the same words go into the balloon.
-    TrayIcon1->ShowBalloon(L"ZARVI", hotkey::StartupHint(GetHotkeyName()), 3000);
+    if (!PresentToast(L"ZARVI", hint))
+        TrayIcon1->ShowBalloon(L"ZARVI", hint, 3000);
 }
 
 void TForm1::CreatePopupMenu1()
