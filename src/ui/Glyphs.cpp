@@ -42,7 +42,7 @@ void Draw(HDC dc, Glyph glyph, int s, COLORREF kInk = kLightInk)
         Line(dc, u(10), u(21), u(14), u(21));
         break;
     case Glyph::Quit: // a power sign
-        ::Arc(dc, u(4), u(5), u(20), u(21), u(16), u(7), u(8), u(7));
+        ::Arc(dc, u(4), u(5), u(20), u(21), u(8), u(7), u(16), u(7));
         ::SelectObject(dc, accent.get());
         Line(dc, u(12), u(3), u(12), u(12));
         break;

@@ -80,6 +80,12 @@ constexpr int kMenuId = 101;
 constexpr int kPathsId = 102;
 
 enum MenuId : UINT { mnuShow = 201, mnuAdd, mnuAbout, mnuTutorial, mnuHelp, mnuQuit };
+
+struct MenuRow {
+    UINT id;
+    const wchar_t* caption;
+    Glyph picture;
+};
 std::unique_ptr<TSmartComboBox> SearchBoxOwner;
 
 bool IsOwnOrNoWindow(HWND hwnd)
@@ -159,21 +165,24 @@ void TForm1::ShowTrayHint()
 void TForm1::CreatePopupMenu1()
 {
     PopupMenu1.reset(::CreatePopupMenu());
-    struct Item {
-        UINT id;
-        const wchar_t* caption;
-        Glyph picture;
-    };
-    const Item items[] = {{mnuShow, L"Show bar", Glyph::ShowBar},     {mnuAdd, L"Add a folder", Glyph::AddFolder},
-                          {0, nullptr, Glyph::Count},                 {mnuAbout, L"Settings", Glyph::Menu},
-                          {mnuTutorial, L"Tutorial", Glyph::Tutorial}, {mnuHelp, L"Guide", Glyph::Guide},
-                          {0, nullptr, Glyph::Count},                 {mnuQuit, L"Quit", Glyph::Quit}};
+    using Item = MenuRow;
+    static const Item items[] = {{mnuShow, L"Show bar", Glyph::ShowBar},     {mnuAdd, L"Add a folder", Glyph::AddFolder},
+                                 {0, nullptr, Glyph::Count},                 {mnuAbout, L"Settings", Glyph::Menu},
+                                 {mnuTutorial, L"Tutorial", Glyph::Tutorial}, {mnuHelp, L"Guide", Glyph::Guide},
+                                 {0, nullptr, Glyph::Count},                 {mnuQuit, L"Quit", Glyph::Quit}};
+    const bool themed = CurrentTheme().has_value();
     for (const auto& item : items) {
+        // Themed, every row is drawn by the bar (colours, picture, caption); plain, the platform
+        // draws the caption and a picture of dark ink.
+        const UINT kind = themed ? MF_OWNERDRAW : 0;
+        const auto data = reinterpret_cast<const wchar_t*>(&item);
         if (!item.caption) {
-            ::AppendMenuW(PopupMenu1.get(), MF_SEPARATOR, 0, nullptr);
+            ::AppendMenuW(PopupMenu1.get(), MF_SEPARATOR | kind, 0, themed ? data : nullptr);
             continue;
         }
-        ::AppendMenuW(PopupMenu1.get(), MF_STRING, item.id, item.caption);
+        ::AppendMenuW(PopupMenu1.get(), MF_STRING | kind, item.id, themed ? data : item.caption);
+        if (themed)
+            continue;
         menuPictures_.emplace_back(CreateGlyphBitmap(item.picture, layout::Scale(24, dpi_), RGB(0x2A, 0x35, 0x41)));
         MENUITEMINFOW info{};
         info.cbSize = sizeof(info);
@@ -181,6 +190,60 @@ void TForm1::CreatePopupMenu1()
         info.hbmpItem = static_cast<HBITMAP>(menuPictures_.back().get());
         ::SetMenuItemInfoW(PopupMenu1.get(), item.id, FALSE, &info);
     }
+    if (themed) {
+        MENUINFO info{};
+        info.cbSize = sizeof(info);
+        info.fMask = MIM_BACKGROUND;
+        info.hbrBack = FaceBrush();
+        ::SetMenuInfo(PopupMenu1.get(), &info);
+    }
+    if (const HWND application = ::GetWindow(Handle(), GW_OWNER))
+        ::SendMessageW(application, kSetMenuPainterMessage, 0, reinterpret_cast<LPARAM>(Handle()));
+}
+
+void TForm1::MeasureMenuRow(MEASUREITEMSTRUCT& item) const
+{
+    const auto* row = reinterpret_cast<const MenuRow*>(item.itemData);
+    if (!row || !row->caption) {
+        item.itemHeight = static_cast<UINT>(layout::Scale(9, dpi_));
+        item.itemWidth = 0;
+        return;
+    }
+    const HDC dc = ::GetDC(Handle());
+    const HGDIOBJ old = ::SelectObject(dc, barFont_);
+    SIZE text{};
+    ::GetTextExtentPoint32W(dc, row->caption, static_cast<int>(wcslen(row->caption)), &text);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(Handle(), dc);
+    item.itemHeight = static_cast<UINT>(layout::Scale(30, dpi_));
+    item.itemWidth = static_cast<UINT>(text.cx + layout::Scale(24 + 12 + 24, dpi_));
+}
+
+void TForm1::DrawMenuRow(const DRAWITEMSTRUCT& item) const
+{
+    const auto& look = *CurrentTheme();
+    const auto* row = reinterpret_cast<const MenuRow*>(item.itemData);
+    RECT r = item.rcItem;
+    if (!row || !row->caption) {
+        ::FillRect(item.hDC, &r, FaceBrush());
+        GdiHandle line(::CreateSolidBrush(ToColorRef(look.border)));
+        RECT rule{r.left + layout::Scale(6, dpi_), (r.top + r.bottom) / 2, r.right - layout::Scale(6, dpi_),
+                  (r.top + r.bottom) / 2 + 1};
+        ::FillRect(item.hDC, &rule, static_cast<HBRUSH>(line.get()));
+        return;
+    }
+    const bool selected = (item.itemState & ODS_SELECTED) != 0;
+    GdiHandle back(::CreateSolidBrush(ToColorRef(selected ? look.highlight : look.face)));
+    ::FillRect(item.hDC, &r, static_cast<HBRUSH>(back.get()));
+    const int picture = layout::Scale(24, dpi_);
+    ::ImageList_Draw(ImageList1, static_cast<int>(row->picture), item.hDC, r.left + layout::Scale(4, dpi_),
+                     r.top + (r.bottom - r.top - picture) / 2, ILD_TRANSPARENT);
+    ::SetBkMode(item.hDC, TRANSPARENT);
+    ::SetTextColor(item.hDC, ToColorRef(selected ? look.highlightText : look.faceText));
+    const HGDIOBJ old = ::SelectObject(item.hDC, barFont_);
+    r.left += picture + layout::Scale(12, dpi_);
+    ::DrawTextW(item.hDC, row->caption, -1, &r, DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX);
+    ::SelectObject(item.hDC, old);
 }
 
 void TForm1::OpenPopupMenu1(int x, int y, HWND owner)
@@ -528,9 +591,18 @@ LRESULT TForm1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept
         else if (LOWORD(wParam) == kMenuId && HIWORD(wParam) == BN_CLICKED)
             RunGuarded([this] { btnMenuClick(); });
         return 0;
-    case WM_DRAWITEM:
-        DrawButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+    case WM_MEASUREITEM:
+        if (reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->CtlType == ODT_MENU)
+            MeasureMenuRow(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
         return TRUE;
+    case WM_DRAWITEM: {
+        const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        if (item.CtlType == ODT_MENU)
+            DrawMenuRow(item);
+        else
+            DrawButton(item);
+        return TRUE;
+    }
     case WM_DPICHANGED:
         RunGuarded([&] {
             ApplyDpi(HIWORD(wParam));

@@ -44,6 +44,8 @@ private:
     void ApplyDpi(int dpi);
     void DrawButton(const DRAWITEMSTRUCT& item) const;
     void CreatePopupMenu1();
+    void MeasureMenuRow(MEASUREITEMSTRUCT& item) const;
+    void DrawMenuRow(const DRAWITEMSTRUCT& item) const;
     void OpenPopupMenu1(int x, int y, HWND owner);
     void MenuCommand(UINT id);
     void TrayIconMessage(LPARAM event);

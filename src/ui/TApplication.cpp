@@ -28,6 +28,14 @@ LRESULT TApplication::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) noex
     case WM_CLOSE:
         Terminate(0);
         return 0;
+    case kSetMenuPainterMessage:
+        menuPainter_ = reinterpret_cast<HWND>(lParam);
+        return 0;
+    case WM_MEASUREITEM:
+    case WM_DRAWITEM:
+        if (menuPainter_ && wParam == 0)
+            return ::SendMessageW(menuPainter_, message, wParam, lParam);
+        return DefaultMessage(message, wParam, lParam);
     case WM_DESTROY:
         Application = nullptr;
         ::PostQuitMessage(exitCode_);

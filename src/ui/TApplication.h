@@ -10,12 +10,18 @@ public:
     // Ends the message loop with `exitCode` once the windows are gone.
     void Terminate(int exitCode) noexcept;
 
+
 protected:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept override;
 
 private:
     int exitCode_ = 0;
+    HWND menuPainter_ = nullptr;
 };
+
+// Sent with a window handle in lParam: menus opened on the application window are drawn by
+// that window (it gets their measure and draw messages).
+inline constexpr UINT kSetMenuPainterMessage = WM_APP + 30;
 
 // The orderly end: destroys the application's windows, then the loop ends with `exitCode`.
 // Without an application window (tests) it only ends the loop.
