@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "ZarviProcess.h"
+#include "core/Handle.h"
 #include "support/Probe.h"
 #include "support/TestFiles.h"
 
@@ -183,6 +184,52 @@ TEST_F(Tray, AddAFolderAppendsItsPathAndShowsItsEntries)
                                        L"ComboBox", nullptr);
     const auto items = probe::ComboItems(combo);
     EXPECT_NE(std::find(items.begin(), items.end(), dir / L"Caf\u00e9\\menu.zarvitest"), items.end());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(Tray, AddAFolderThatCannotBeWrittenShowsTheBarThenTheError)
+{
+    testfiles::TempDir dir;
+    testfiles::MakeFolder(dir / L"New");
+    const std::string before = dir.Path().string() + "\r\n";
+    testfiles::WriteBytes(appFolder + L"\\zarvi.txt", before);
+    testfiles::Touch(dir / L"x.txt");
+    // Another program reads the path list and lets nobody write it meanwhile: it can still be
+    // read (so the bar shows), but not appended to.
+    FileHandle writer(::CreateFileW((appFolder + L"\\zarvi.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(writer);
+
+    ASSERT_TRUE(OpenTrayMenu());
+    probe::TapKey(VK_DOWN);
+    probe::TapKey(VK_DOWN);
+    probe::TapKey(VK_RETURN);
+    const auto picker = probe::WaitForMessageBox(zarvi.Pid());
+    ASSERT_TRUE(picker.has_value()) << "no folder picker";
+    ASSERT_TRUE(probe::WaitUntil([&] { return ::GetForegroundWindow() == picker->hwnd; }));
+    probe::TypeText(dir / L"New");
+    probe::TapKey(VK_RETURN);
+    std::optional<probe::MessageBoxInfo> box;
+    const bool told = probe::WaitUntil([&] {
+        box = probe::FindMessageBox(zarvi.Pid());
+        return box && box->hwnd != picker->hwnd && ::IsWindow(box->hwnd);
+    }, 3000);
+    if (!told) {
+        probe::TapKey(VK_RETURN); // some pickers first move into the typed folder
+        ASSERT_TRUE(probe::WaitUntil([&] {
+            box = probe::FindMessageBox(zarvi.Pid());
+            return box && box->hwnd != picker->hwnd;
+        }));
+    }
+    EXPECT_TRUE(::IsWindowVisible(bar)) << "the bar comes back before the error is told";
+    EXPECT_EQ(box->caption, L"Zarvi");
+    EXPECT_EQ(box->text, L"I/O error 32.");
+    probe::PressDialogButton(box->hwnd, L"OK");
+    writer.reset();
+    EXPECT_EQ(testfiles::ReadBytes(appFolder + L"\\zarvi.txt"), before);
 }
 
 } // namespace

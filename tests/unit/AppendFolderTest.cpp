@@ -84,3 +84,22 @@ TEST(AppendFolderErrors, ReportTheIoErrorAndChangeNothing)
 }
 
 } // namespace
+
+#include <filesystem>
+
+#include "core/AppPathHelper.h"
+#include "core/rules/TextConv.h"
+
+namespace {
+
+TEST(AppendFolderToMissingPathList, FollowsTheDefaultContentInItsEncoding)
+{
+    std::filesystem::remove_all(GetAppFolder());
+    const std::wstring file = GetPathListFile(); // writes the default content (UTF-8 with its mark)
+    const std::string defaults = testfiles::ReadBytes(file);
+    AppendFolderToPathList(file, L"C:\\Caf\u00e9");
+    EXPECT_EQ(testfiles::ReadBytes(file), defaults + WideToUtf8(L"C:\\Caf\u00e9") + "\r\n");
+    std::filesystem::remove_all(GetAppFolder());
+}
+
+} // namespace
