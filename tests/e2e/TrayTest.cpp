@@ -233,3 +233,20 @@ TEST_F(Tray, AddAFolderThatCannotBeWrittenShowsTheBarThenTheError)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(Tray, IconComesBackWhenTheTaskbarIsCreatedAnew)
+{
+    // What a restarting shell does: its icons are gone, then it announces a new taskbar.
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof(data);
+    data.hWnd = bar;
+    data.uID = 1;
+    ASSERT_TRUE(::Shell_NotifyIconW(NIM_DELETE, &data));
+    ASSERT_FALSE(TrayIconExists(bar));
+    ::PostMessageW(bar, ::RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    EXPECT_TRUE(probe::WaitUntil([&] { return TrayIconExists(bar); }));
+}
+
+} // namespace
