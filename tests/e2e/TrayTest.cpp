@@ -56,6 +56,20 @@ protected:
         return menu;
     }
 
+    // "Add a folder" from the tray menu; the picker once it is in front.
+    std::optional<probe::MessageBoxInfo> OpenFolderPicker()
+    {
+        if (!OpenTrayMenu())
+            return std::nullopt;
+        probe::TapKey(VK_DOWN);
+        probe::TapKey(VK_DOWN);
+        probe::TapKey(VK_RETURN);
+        auto picker = probe::WaitForMessageBox(zarvi.Pid());
+        if (!picker || !probe::WaitUntil([&] { return ::GetForegroundWindow() == picker->hwnd; }))
+            return std::nullopt;
+        return picker;
+    }
+
     std::wstring appFolder;
     ZarviProcess zarvi;
     HWND bar = nullptr;
@@ -138,13 +152,8 @@ TEST_F(Tray, CancellingAddAFolderLeavesThePathListAloneAndShowsTheBar)
     testfiles::Touch(dir / L"one.txt");
     const std::string before = "C:\\A-missing-folder\r\n" + std::string(dir.Path().string()) + "\r\n";
     testfiles::WriteBytes(appFolder + L"\\zarvi.txt", before);
-    ASSERT_TRUE(OpenTrayMenu());
-    probe::TapKey(VK_DOWN);
-    probe::TapKey(VK_DOWN);
-    probe::TapKey(VK_RETURN); // "Add a folder"
-    const auto picker = probe::WaitForMessageBox(zarvi.Pid());
-    ASSERT_TRUE(picker.has_value()) << "no folder picker";
-    ASSERT_TRUE(probe::WaitUntil([&] { return ::GetForegroundWindow() == picker->hwnd; }));
+    const auto picker = OpenFolderPicker();
+    ASSERT_TRUE(picker.has_value()) << "no folder picker in front";
     probe::TapKey(VK_ESCAPE);
     EXPECT_TRUE(probe::WaitUntil([&] { return ::IsWindowVisible(bar) != FALSE; }));
     // The Escape that closed the picker must not hide the bar when it is released over it.
@@ -165,13 +174,8 @@ TEST_F(Tray, AddAFolderAppendsItsPathAndShowsItsEntries)
     const std::string before = dir.Path().string() + "\\old.txt-is-no-folder\r\n" + dir.Path().string() + "\r\n";
     testfiles::WriteBytes(appFolder + L"\\zarvi.txt", before);
 
-    ASSERT_TRUE(OpenTrayMenu());
-    probe::TapKey(VK_DOWN);
-    probe::TapKey(VK_DOWN);
-    probe::TapKey(VK_RETURN);
-    const auto picker = probe::WaitForMessageBox(zarvi.Pid());
-    ASSERT_TRUE(picker.has_value()) << "no folder picker";
-    ASSERT_TRUE(probe::WaitUntil([&] { return ::GetForegroundWindow() == picker->hwnd; }));
+    const auto picker = OpenFolderPicker();
+    ASSERT_TRUE(picker.has_value()) << "no folder picker in front";
     probe::TypeText(dir / L"Caf\u00e9");
     probe::TapKey(VK_RETURN);
     // Some pickers first move into a typed folder; a second Enter then chooses it.
@@ -203,13 +207,8 @@ TEST_F(Tray, AddAFolderThatCannotBeWrittenShowsTheBarThenTheError)
                                     OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(writer);
 
-    ASSERT_TRUE(OpenTrayMenu());
-    probe::TapKey(VK_DOWN);
-    probe::TapKey(VK_DOWN);
-    probe::TapKey(VK_RETURN);
-    const auto picker = probe::WaitForMessageBox(zarvi.Pid());
-    ASSERT_TRUE(picker.has_value()) << "no folder picker";
-    ASSERT_TRUE(probe::WaitUntil([&] { return ::GetForegroundWindow() == picker->hwnd; }));
+    const auto picker = OpenFolderPicker();
+    ASSERT_TRUE(picker.has_value()) << "no folder picker in front";
     probe::TypeText(dir / L"New");
     probe::TapKey(VK_RETURN);
     std::optional<probe::MessageBoxInfo> box;
