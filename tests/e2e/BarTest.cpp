@@ -238,3 +238,25 @@ TEST_F(Bar, RealXKeysShowTheBarAndTheSpaceReachesNoOtherProgram)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(Bar, SecondStartWhileTheBarIsShownKeepsItInFrontWithTheFocus)
+{
+    Start();
+    PressShortcut();
+    ASSERT_TRUE(WaitShown());
+    ASSERT_TRUE(probe::WaitUntil([&] { return ::GetForegroundWindow() == bar; }));
+    ZarviProcess second;
+    second.Start();
+    EXPECT_EQ(second.WaitForExit(), std::optional<DWORD>(0));
+    EXPECT_TRUE(probe::WaitUntil([&] {
+        GUITHREADINFO gui{};
+        gui.cbSize = sizeof(gui);
+        return ::IsWindowVisible(bar) && ::GetForegroundWindow() == bar &&
+               ::GetGUIThreadInfo(::GetWindowThreadProcessId(bar, nullptr), &gui) &&
+               (gui.hwndFocus == FindCombo(bar) || ::IsChild(FindCombo(bar), gui.hwndFocus));
+    }));
+}
+
+} // namespace
