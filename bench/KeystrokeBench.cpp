@@ -19,6 +19,7 @@
 #include "core/WindowsSpecialFolderHelper.h"
 #include "core/rules/TextConv.h"
 #include "ui/MAIN.h"
+#include "support/SearchHost.h"
 #include "ui/SmartCombo.h"
 
 namespace {
@@ -41,37 +42,10 @@ double Median(std::vector<double> values)
 
 void Pump()
 {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
+    SearchHost::Settle();
 }
 
-struct Host {
-    Host()
-    {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = ::DefWindowProcW;
-        wc.hInstance = ::GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"ZarviBenchHost";
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        ::RegisterClassW(&wc);
-        window = ::CreateWindowExW(WS_EX_TOPMOST, wc.lpszClassName, L"bench", WS_POPUP | WS_VISIBLE, 100, 100, 1000, 40,
-                                   nullptr, nullptr, wc.hInstance, nullptr);
-        box = std::make_unique<TSmartComboBox>(window, 40, 4, 900);
-        ::SetForegroundWindow(window);
-        box->FocusBox();
-        Pump();
-    }
-    ~Host()
-    {
-        box.reset();
-        ::DestroyWindow(window);
-    }
-    HWND window = nullptr;
-    std::unique_ptr<TSmartComboBox> box;
-};
+using Host = SearchHost;
 
 // Typing style with an empty edit field and the full list: select all and press Delete.
 void ClearTyping(TSmartComboBox& box)
