@@ -55,8 +55,7 @@ bool LoadPathList(TSmartComboBox& searchBox)
         CollectEntries(EntryList);
     } catch (...) {
         // Whatever was found before the failure stays in the list.
-        AddLog(L"Error loading paths list from " + GetPathListFile() + L" - \r\n" +
-               CurrentErrorMessage());
+        AddLog(L"Error loading paths list from " + GetPathListFile() + L" - \r\n" + CurrentErrorMessage());
     }
 
     if (EntryList.size() <= 1) {
@@ -88,6 +87,12 @@ struct MenuRow {
 };
 std::unique_ptr<TSmartComboBox> SearchBoxOwner;
 
+HFONT SegoeUi(int height)
+{
+    return ::CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                         CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Segoe UI");
+}
+
 bool IsOwnOrNoWindow(HWND hwnd)
 {
     DWORD pid = 0;
@@ -110,9 +115,9 @@ TForm1::TForm1(HWND owner)
     dpi_ = static_cast<int>(::GetDpiForWindow(Handle()));
     CreateButtons();
     ApplyDpi(dpi_);
-    smallIcon_.reset(static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_MAINICON),
-                                                     IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
-                                                     ::GetSystemMetrics(SM_CYSMICON), 0)));
+    smallIcon_.reset(
+        static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_MAINICON), IMAGE_ICON,
+                                        ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), 0)));
     TrayIcon1 = std::make_unique<TTrayIcon>(Handle(), kTrayMessage, smallIcon_.get(), L"Just double click");
     CreatePopupMenu1();
     // An error in one step skips the rest of the start-up; the bar still works without them.
@@ -129,12 +134,6 @@ TForm1::~TForm1()
     SearchBoxOwner.reset();
     if (Form1 == this)
         Form1 = nullptr;
-    if (ImageList1)
-        ::ImageList_Destroy(ImageList1);
-    if (barFont_)
-        ::DeleteObject(barFont_);
-    if (boxFont_)
-        ::DeleteObject(boxFont_);
 }
 
 void TForm1::FormCreate()
@@ -166,10 +165,14 @@ void TForm1::CreatePopupMenu1()
 {
     PopupMenu1.reset(::CreatePopupMenu());
     using Item = MenuRow;
-    static const Item items[] = {{mnuShow, L"Show bar", Glyph::ShowBar},     {mnuAdd, L"Add a folder", Glyph::AddFolder},
-                                 {0, nullptr, Glyph::Count},                 {mnuAbout, L"Settings", Glyph::Menu},
-                                 {mnuTutorial, L"Tutorial", Glyph::Tutorial}, {mnuHelp, L"Guide", Glyph::Guide},
-                                 {0, nullptr, Glyph::Count},                 {mnuQuit, L"Quit", Glyph::Quit}};
+    static const Item items[] = {{mnuShow, L"Show bar", Glyph::ShowBar},
+                                 {mnuAdd, L"Add a folder", Glyph::AddFolder},
+                                 {0, nullptr, Glyph::Count},
+                                 {mnuAbout, L"Settings", Glyph::Menu},
+                                 {mnuTutorial, L"Tutorial", Glyph::Tutorial},
+                                 {mnuHelp, L"Guide", Glyph::Guide},
+                                 {0, nullptr, Glyph::Count},
+                                 {mnuQuit, L"Quit", Glyph::Quit}};
     const bool themed = CurrentTheme().has_value();
     for (const auto& item : items) {
         // Themed, every row is drawn by the bar (colours, picture, caption); plain, the platform
@@ -210,7 +213,7 @@ void TForm1::MeasureMenuRow(MEASUREITEMSTRUCT& item) const
         return;
     }
     const HDC dc = ::GetDC(Handle());
-    const HGDIOBJ old = ::SelectObject(dc, barFont_);
+    const HGDIOBJ old = ::SelectObject(dc, barFont_.get());
     SIZE text{};
     ::GetTextExtentPoint32W(dc, row->caption, static_cast<int>(wcslen(row->caption)), &text);
     ::SelectObject(dc, old);
@@ -236,11 +239,11 @@ void TForm1::DrawMenuRow(const DRAWITEMSTRUCT& item) const
     GdiHandle back(::CreateSolidBrush(ToColorRef(selected ? look.highlight : look.face)));
     ::FillRect(item.hDC, &r, static_cast<HBRUSH>(back.get()));
     const int picture = layout::Scale(24, dpi_);
-    ::ImageList_Draw(ImageList1, static_cast<int>(row->picture), item.hDC, r.left + layout::Scale(4, dpi_),
+    ::ImageList_Draw(ImageList1.get(), static_cast<int>(row->picture), item.hDC, r.left + layout::Scale(4, dpi_),
                      r.top + (r.bottom - r.top - picture) / 2, ILD_TRANSPARENT);
     ::SetBkMode(item.hDC, TRANSPARENT);
     ::SetTextColor(item.hDC, ToColorRef(selected ? look.highlightText : look.faceText));
-    const HGDIOBJ old = ::SelectObject(item.hDC, barFont_);
+    const HGDIOBJ old = ::SelectObject(item.hDC, barFont_.get());
     r.left += picture + layout::Scale(12, dpi_);
     ::DrawTextW(item.hDC, row->caption, -1, &r, DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX);
     ::SelectObject(item.hDC, old);
@@ -251,8 +254,8 @@ void TForm1::OpenPopupMenu1(int x, int y, HWND owner)
     if (menuOpen_)
         return; // the platform shows one menu at a time
     menuOpen_ = true;
-    const UINT id = static_cast<UINT>(::TrackPopupMenu(PopupMenu1.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY,
-                                                       x, y, 0, owner, nullptr));
+    const UINT id = static_cast<UINT>(
+        ::TrackPopupMenu(PopupMenu1.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, x, y, 0, owner, nullptr));
     menuOpen_ = false;
     // Lets the menu close properly when the user clicks elsewhere.
     ::PostMessageW(owner, WM_NULL, 0, 0);
@@ -397,20 +400,15 @@ void TForm1::CreateButtons()
 void TForm1::ApplyDpi(int dpi)
 {
     dpi_ = dpi;
-    if (ImageList1)
-        ::ImageList_Destroy(ImageList1);
-    ImageList1 = CreateImageList1(layout::Scale(24, dpi));
-    if (barFont_)
-        ::DeleteObject(barFont_);
-    if (boxFont_)
-        ::DeleteObject(boxFont_);
-    barFont_ = ::CreateFontW(-layout::Scale(12, dpi), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Segoe UI");
-    boxFont_ = ::CreateFontW(-::MulDiv(14, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Segoe UI");
-    ::SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(barFont_), FALSE);
+    ImageList1.reset(CreateImageList1(layout::Scale(24, dpi)));
+    // The new fonts are in use before the old ones are deleted.
+    GdiHandle barFont(SegoeUi(-layout::Scale(12, dpi)));
+    GdiHandle boxFont(SegoeUi(-::MulDiv(14, dpi, 72)));
+    ::SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(barFont.get()), FALSE);
     if (SearchBox)
-        SearchBox->SetFont(boxFont_);
+        SearchBox->SetFont(static_cast<HFONT>(boxFont.get()));
+    barFont_ = std::move(barFont);
+    boxFont_ = std::move(boxFont);
 }
 
 void TForm1::PlaceBar()
@@ -483,7 +481,7 @@ void TForm1::ActivateBar()
 void TForm1::HideToTray()
 {
     ::ShowWindow(Handle(), SW_HIDE);
-    // The tray icon joins here; it stays while the bar is hidden.
+    TrayIcon1->Show();
 }
 
 void TForm1::FormKeyUp(WORD key)
@@ -559,7 +557,7 @@ void TForm1::DrawButton(const DRAWITEMSTRUCT& item) const
     const int x = (item.rcItem.right - item.rcItem.left - size) / 2;
     const int y = (item.rcItem.bottom - item.rcItem.top - size) / 2;
     const int image = item.hwndItem == btnMenu_ ? 1 : 0;
-    ::ImageList_Draw(ImageList1, image, item.hDC, x, y, ILD_NORMAL);
+    ::ImageList_Draw(ImageList1.get(), image, item.hDC, x, y, ILD_NORMAL);
     if (item.itemState & ODS_FOCUS) {
         RECT focus = item.rcItem;
         ::InflateRect(&focus, -2, -2);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/Handle.h"
+#include "ui/Glyphs.h"
 #include "ui/Window.h"
 
 class TSmartComboBox;
@@ -61,9 +62,9 @@ private:
     HWND btnMenu_ = nullptr;
     HWND btnPaths_ = nullptr;
     HWND tooltip_ = nullptr;
-    HIMAGELIST ImageList1 = nullptr;
-    HFONT barFont_ = nullptr;
-    HFONT boxFont_ = nullptr;
+    ImageListHandle ImageList1;
+    GdiHandle barFont_;
+    GdiHandle boxFont_;
     int dpi_ = 96;
     std::unique_ptr<TTrayIcon> TrayIcon1;
     MenuHandle PopupMenu1;
