@@ -49,7 +49,13 @@ void TSmartComboBox::SetFont(HFONT font)
 {
     font_ = font;
     ::SendMessageW(combo_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
-    SetBounds(0, 0, width_);
+    FitToCombo();
+}
+
+// The box is as tall as its combo, whose height follows the font; it stays where it is.
+void TSmartComboBox::FitToCombo() noexcept
+{
+    ::SetWindowPos(Handle(), nullptr, 0, 0, width_, Height(), SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
 }
 
 void TSmartComboBox::FocusBox()
@@ -391,7 +397,7 @@ void TSmartComboBox::RecreateCombo(bool typing, bool carryItems)
             FocusBox();
         ::DestroyWindow(old);
     }
-    ::SetWindowPos(Handle(), nullptr, 0, 0, width_, Height(), SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
+    FitToCombo();
     switching_ = false;
 }
 

@@ -52,6 +52,7 @@ private:
     void CommandNotification(WORD code, HWND from);
 
     void RecreateCombo(bool typing, bool carryItems);
+    void FitToCombo() noexcept;
     void ShowItems(const std::vector<uint32_t>& indexes);
     bool TryDeleteRows(const std::vector<uint32_t>& indexes);
     void SetEditText(const std::wstring& text);
