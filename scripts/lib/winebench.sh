@@ -84,8 +84,23 @@ bench_start() {
     cp -a "$(bench_template_dir "$kind")" "$BENCH_DIR/prefix"
     mkdir -p "$BENCH_DIR/home"
     export WINEPREFIX="$BENCH_DIR/prefix" HOME="$BENCH_DIR/home"
+    [ "$kind" = test ] && bench_full_drive
     bench_start_xvfb "$BENCH_DIR" || return 1
     bench_start_wine
+}
+
+# Drive F: is a disk with no room left (a one-page tmpfs, filled), so tests can see what a write
+# that fails part way leaves behind. Mounting needs root; without it there is no drive F: and
+# those tests skip.
+BENCH_FULL_MOUNT=""
+bench_full_drive() {
+    local dir="$BENCH_DIR/full"
+    mkdir -p "$dir"
+    mount -t tmpfs -o size=4k,mode=0755 zarvi-full "$dir" 2>/dev/null || return 0
+    BENCH_FULL_MOUNT=$dir
+    mkdir -p "$dir/Documents"
+    head -c 4096 /dev/zero >"$dir/filler" 2>/dev/null || true
+    ln -s "$dir" "$WINEPREFIX/dosdevices/f:"
 }
 
 # Starts Xvfb on a display number it picks itself and exports DISPLAY.
@@ -126,6 +141,10 @@ bench_stop() {
         kill "$BENCH_XVFB_PID" 2>/dev/null || true
         wait "$BENCH_XVFB_PID" 2>/dev/null || true
         BENCH_XVFB_PID=""
+    fi
+    if [ -n "$BENCH_FULL_MOUNT" ]; then
+        umount "$BENCH_FULL_MOUNT" 2>/dev/null || umount -l "$BENCH_FULL_MOUNT" 2>/dev/null || true
+        BENCH_FULL_MOUNT=""
     fi
     if [ -n "$BENCH_DIR" ]; then
         rm -rf "$BENCH_DIR"

@@ -106,17 +106,32 @@ void ForceDirectories(const std::wstring& path)
     }
 }
 
+DWORD ReplaceFileWhole(const std::wstring& path, const std::string& bytes)
+{
+    const std::wstring beside = path + L".new";
+    FileHandle file(
+        ::CreateFileW(beside.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        return ::GetLastError();
+    DWORD written = 0;
+    const bool ok = ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                    written == bytes.size() && ::FlushFileBuffers(file.get());
+    DWORD error = ok ? 0 : ::GetLastError();
+    if (!ok && !error)
+        error = ERROR_DISK_FULL; // a short write without a code
+    file.reset();
+    if (!error && !::MoveFileExW(beside.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        error = ::GetLastError();
+    if (error)
+        ::DeleteFileW(beside.c_str());
+    return error;
+}
+
 void WriteWholeFile(const std::wstring& path, const std::string& bytes)
 {
     ValidatePathToCreate(path, MAX_PATH);
-    FileHandle file(
-        ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file)
-        throw AppError(L"Cannot create file \"" + path + L"\". " + SystemErrorText(::GetLastError()));
-    DWORD written = 0;
-    if (!::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
-        written != bytes.size())
-        ThrowLastError(L"WriteFile");
+    if (const DWORD error = ReplaceFileWhole(path, bytes))
+        throw AppError(L"Cannot create file \"" + path + L"\". " + SystemErrorText(error));
 }
 
 std::string ReadWholeFile(const std::wstring& path)
@@ -264,8 +279,8 @@ bool EndsWithLineBreak(std::string_view body, pathlist::Encoding encoding)
 void AppendFolderToPathList(const std::wstring& file, const std::wstring& folder)
 {
     // Others may read but not write while we append.
-    FileHandle handle(::CreateFileW(file.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                    OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    FileHandle handle(::CreateFileW(file.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!handle)
         ThrowIoError(::GetLastError());
 
@@ -274,8 +289,8 @@ void AppendFolderToPathList(const std::wstring& file, const std::wstring& folder
         ThrowIoError(::GetLastError());
     std::string existing(static_cast<size_t>(size.QuadPart), '\0');
     DWORD read = 0;
-    if (!existing.empty() && !::ReadFile(handle.get(), existing.data(), static_cast<DWORD>(existing.size()), &read,
-                                         nullptr))
+    if (!existing.empty() &&
+        !::ReadFile(handle.get(), existing.data(), static_cast<DWORD>(existing.size()), &read, nullptr))
         ThrowIoError(::GetLastError());
     existing.resize(read);
 
@@ -303,22 +318,9 @@ void AppendFolderToPathList(const std::wstring& file, const std::wstring& folder
     }
 
     if (rewrite) {
-        // Written beside and swapped in whole: a failure never leaves half a path list.
         handle.reset();
-        const std::wstring replacement = file + L".new";
-        FileHandle out(::CreateFileW(replacement.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr));
-        DWORD written = 0;
-        const bool ok = out && ::WriteFile(out.get(), tail.data(), static_cast<DWORD>(tail.size()), &written,
-                                           nullptr) &&
-                        written == tail.size() && ::FlushFileBuffers(out.get());
-        const DWORD error = ::GetLastError();
-        out.reset();
-        if (!ok || !::MoveFileExW(replacement.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-            const DWORD code = ok ? ::GetLastError() : error;
-            ::DeleteFileW(replacement.c_str());
-            ThrowIoError(code);
-        }
+        if (const DWORD error = ReplaceFileWhole(file, tail))
+            ThrowIoError(error);
         return;
     }
     LARGE_INTEGER origin{};

@@ -11,7 +11,12 @@ bool FileOrDirectoryExists(const std::wstring& path);
 // is not valid or names a missing drive; a level the file system refuses is left alone.
 void ForceDirectories(const std::wstring& path);
 
-// Creates or truncates `path` and writes `bytes`; raises AppError on any failure.
+// Writes `bytes` to "<path>.new" and renames that over `path`, so `path` is either the whole new
+// file or what it was before, also when the disk fills up. Returns 0 or the system error code.
+unsigned long ReplaceFileWhole(const std::wstring& path, const std::string& bytes);
+
+// ReplaceFileWhole for a path that is checked first; raises AppError
+// "Cannot create file "<path>". <system text>" on any failure.
 void WriteWholeFile(const std::wstring& path, const std::string& bytes);
 
 // Reads the whole file, denying writers while it is read. Raises AppError

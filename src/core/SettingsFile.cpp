@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include "core/AppPathHelper.h"
-#include "core/Handle.h"
 #include "core/rules/AppError.h"
 #include "core/rules/ProfileValue.h"
 
@@ -21,12 +20,19 @@ std::wstring TSettingsAccess::ReadString(const wchar_t* section, const wchar_t* 
 
 void TSettingsAccess::WriteString(const wchar_t* section, const wchar_t* key, const std::wstring& value)
 {
-    // Some systems cache profile writes and lose a refused one silently when writing it out:
-    // make sure the file can be written before handing the value over.
-    FileHandle probe(::CreateFileW(path_.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                   OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!probe || !::WritePrivateProfileStringW(section, key, value.c_str(), path_.c_str()))
-        throw AppError(L"Unable to write to " + path_);
+    const bool existed = ::GetFileAttributesW(path_.c_str()) != INVALID_FILE_ATTRIBUTES;
+    // A profile writer may cache the value and lose it silently when writing the file out (a
+    // full disk, a file it may not replace): the value is written out and read back. Nothing
+    // of ours holds the file open meanwhile, since the writer may not share it.
+    bool stored = ::WritePrivateProfileStringW(section, key, value.c_str(), path_.c_str()) != FALSE;
+    ::WritePrivateProfileStringW(nullptr, nullptr, nullptr, path_.c_str());
+    stored = stored && ReadString(section, key, value + L"?") == value;
+    if (stored)
+        return;
+    // A file made for this write and left empty by its failure goes again.
+    if (!existed)
+        ::DeleteFileW(path_.c_str());
+    throw AppError(L"Unable to write to " + path_);
 }
 
 bool TSettingsAccess::ReadBool(const wchar_t* section, const wchar_t* key, bool fallback) const

@@ -14,7 +14,8 @@ public:
     TSettingsAccess& operator=(const TSettingsAccess&) = delete;
 
     std::wstring ReadString(const wchar_t* section, const wchar_t* key, const std::wstring& fallback) const;
-    // Raises AppError "Unable to write to <path>" when the platform refuses.
+    // Raises AppError "Unable to write to <path>" when the value does not read back from the
+    // file (the platform refused it); plain values only: no surrounding blanks or quotes.
     void WriteString(const wchar_t* section, const wchar_t* key, const std::wstring& value);
     bool ReadBool(const wchar_t* section, const wchar_t* key, bool fallback) const;
     void WriteBool(const wchar_t* section, const wchar_t* key, bool value);

@@ -16,7 +16,7 @@
 #include "ui/ErrorReport.h"
 #include "ui/Glyphs.h"
 #include "ui/SmartCombo.h"
-#include "ui/NotificationCenter.h"
+#include "core/NotificationCenter.h"
 #include "ui/Theme.h"
 #include "ui/TrayIcon.h"
 #include "ui/FolderPicker.h"
@@ -130,6 +130,9 @@ TForm1::TForm1(HWND owner)
 
 TForm1::~TForm1()
 {
+    // Destroyed while this object is whole, so FormDestroy still runs (the base would destroy it too late).
+    if (Handle())
+        ::DestroyWindow(Handle());
     SearchBox = nullptr;
     SearchBoxOwner.reset();
     if (Form1 == this)
@@ -300,6 +303,7 @@ void TForm1::TrayIconMessage(LPARAM event)
     case WM_RBUTTONUP: {
         const HWND application = ::GetWindow(Handle(), GW_OWNER);
         ::SetForegroundWindow(application);
+        ProcessPendingMessages();
         POINT cursor{};
         ::GetCursorPos(&cursor);
         OpenPopupMenu1(cursor.x, cursor.y, application);
@@ -307,6 +311,22 @@ void TForm1::TrayIconMessage(LPARAM event)
     }
     default:
         break;
+    }
+}
+
+void TForm1::ProcessPendingMessages()
+{
+    // What is waiting goes first, so the menu opens on a settled foreground window.
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            ::PostQuitMessage(static_cast<int>(msg.wParam));
+            return;
+        }
+        if (PreviewKey(msg))
+            continue;
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
     }
 }
 
@@ -370,6 +390,7 @@ void CreateSearchBox()
 {
     SearchBoxOwner = std::make_unique<TSmartComboBox>(Form1->Handle(), 33, 0, 566);
     SearchBox = SearchBoxOwner.get();
+    SearchBox->SetFont(Form1->SearchBoxFont());
     Form1->PlaceBar();
     // The update check joins here.
 }
@@ -432,12 +453,19 @@ void TForm1::PlaceBar()
 
 void TForm1::ShowBar()
 {
-    if (!Handle())
+    // A show that arrives while one is running (its empty-list message box runs a modal loop)
+    // does nothing: the first one decides.
+    if (!Handle() || showing_)
         return;
     if (::IsWindowVisible(Handle())) {
         ::SetWindowPos(Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
         return;
     }
+    struct Showing {
+        bool& flag;
+        explicit Showing(bool& f) : flag(f) { flag = true; }
+        ~Showing() { flag = false; }
+    } showing(showing_);
     FormShow();
     if (!Handle() || !::IsWindow(Handle()))
         return; // the empty-list stop is ending the program
@@ -466,7 +494,9 @@ void TForm1::FormShow()
 
 void TForm1::ActivateBar()
 {
-    if (!Handle())
+    // A hidden bar leaves the foreground and the focus where they are: taken by an invisible
+    // window, the user's next keys would vanish.
+    if (!Handle() || !::IsWindowVisible(Handle()))
         return;
     ::SetWindowPos(Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     // An input event of our own makes this process the last to have had input, which the
@@ -474,7 +504,7 @@ void TForm1::ActivateBar()
     INPUT empty{};
     ::SendInput(1, &empty, sizeof(INPUT));
     ::SetForegroundWindow(Handle());
-    if (SearchBox && ::IsWindowVisible(Handle()))
+    if (SearchBox)
         SearchBox->FocusBox();
 }
 
@@ -499,6 +529,51 @@ void TForm1::FormKeyUp(WORD key)
     default:
         break;
     }
+}
+
+bool TForm1::PreviewKey(const MSG& msg) noexcept
+{
+    const HWND bar = Handle();
+    if (!bar || (msg.hwnd != bar && !::IsChild(bar, msg.hwnd)))
+        return false;
+    // Alt+F4 closes the bar even from a control that would keep the key to itself. F4 alone
+    // also arrives as a system key when no control has the focus: the Alt flag tells them apart.
+    if (msg.message == WM_SYSKEYDOWN && msg.wParam == VK_F4 && (HIWORD(msg.lParam) & KF_ALTDOWN)) {
+        ::PostMessageW(bar, WM_CLOSE, 0, 0);
+        return true;
+    }
+    if (msg.message == WM_KEYDOWN && msg.wParam == VK_TAB && ::GetKeyState(VK_CONTROL) >= 0) {
+        RunGuarded([this] { MoveFocus(::GetKeyState(VK_SHIFT) < 0); });
+        return true;
+    }
+    if (msg.message == WM_KEYDOWN && msg.wParam == VK_RETURN && (msg.hwnd == btnPaths_ || msg.hwnd == btnMenu_)) {
+        // Posted: the menu button's menu runs a modal loop of its own.
+        const int id = msg.hwnd == btnPaths_ ? kPathsId : kMenuId;
+        ::PostMessageW(bar, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(msg.hwnd));
+        return true;
+    }
+    // A release acts only when the bar saw the press: an Escape that cancelled a dialog must
+    // not hide the bar that dialog gave the focus back to.
+    const auto key = static_cast<WORD>(msg.wParam & 0xFF);
+    if (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN)
+        pressedKeys_.set(key);
+    if ((msg.message == WM_KEYUP || msg.message == WM_SYSKEYUP) && pressedKeys_.test(key)) {
+        pressedKeys_.reset(key);
+        RunGuarded([this, key] { FormKeyUp(key); });
+    }
+    return false;
+}
+
+void TForm1::MoveFocus(bool backwards)
+{
+    // The tab order: edit paths, menu, then the search box.
+    const HWND focus = ::GetFocus();
+    const int current = focus == btnPaths_ ? 0 : focus == btnMenu_ ? 1 : 2;
+    const int next = (current + (backwards ? 2 : 1)) % 3;
+    if (next == 2 && SearchBox)
+        SearchBox->FocusBox();
+    else if (next != 2)
+        ::SetFocus(next == 0 ? btnPaths_ : btnMenu_);
 }
 
 void TForm1::btnPathsClick()
@@ -575,6 +650,8 @@ LRESULT TForm1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept
         RunGuarded([this] { HandleActivationMessage(); });
         return 0;
     case WM_ACTIVATE:
+        if (LOWORD(wParam) == WA_INACTIVE)
+            pressedKeys_.reset(); // a press seen before must not arm a release much later
         // FormActivate: the focus comes to the bar from no window or from another of ours.
         if (LOWORD(wParam) != WA_INACTIVE && IsOwnOrNoWindow(reinterpret_cast<HWND>(lParam)))
             RunGuarded([this] { ActivateBar(); });
@@ -617,6 +694,8 @@ LRESULT TForm1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept
         RunGuarded([&] { TrayIconMessage(lParam); });
         return 0;
     case WM_SHOWWINDOW:
+        if (!wParam)
+            pressedKeys_.reset();
         // The application window carries the program's taskbar button while the bar is shown.
         ::ShowWindow(::GetWindow(Handle(), GW_OWNER), wParam ? SW_SHOWNOACTIVATE : SW_HIDE);
         return DefaultMessage(message, wParam, lParam);

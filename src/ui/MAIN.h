@@ -3,6 +3,7 @@
 
 #include <commctrl.h>
 
+#include <bitset>
 #include <memory>
 #include <string>
 #include <vector>
@@ -28,6 +29,11 @@ public:
     void PlaceBar();
     void HideToTray();
     void FormKeyUp(WORD key);
+    // The bar's key preview: sees every message before it is dispatched; true when the message
+    // was handled and must go no further.
+    bool PreviewKey(const MSG& msg) noexcept;
+    // The search box's font (Segoe UI, 14 points at the bar's DPI).
+    HFONT SearchBoxFont() const noexcept { return static_cast<HFONT>(boxFont_.get()); }
 
 protected:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept override;
@@ -41,6 +47,8 @@ private:
     void ApplicationEvents1Deactivate();
     void HandleActivationMessage();
     void ShowFromHotkey();
+    void MoveFocus(bool backwards);
+    void ProcessPendingMessages();
     void CreateButtons();
     void ApplyDpi(int dpi);
     void DrawButton(const DRAWITEMSTRUCT& item) const;
@@ -75,6 +83,9 @@ private:
     bool pickerOpen_ = false;
     bool menuOpen_ = false;
     bool showPending_ = false;
+    bool showing_ = false;
+    // Keys whose press the bar saw: only their release acts.
+    std::bitset<256> pressedKeys_;
 };
 
 // The one bar and its search box (null until CreateSearchBox has run).

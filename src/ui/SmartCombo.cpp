@@ -27,6 +27,7 @@ TSmartComboBox::TSmartComboBox(HWND owner, int x, int y, int width) : width_(wid
 
 TSmartComboBox::~TSmartComboBox()
 {
+    // Null when the owner's destruction already took the combo (forgotten at its WM_NCDESTROY).
     if (combo_)
         ::DestroyWindow(combo_);
 }
@@ -242,7 +243,8 @@ void TSmartComboBox::OpenListKeepingText()
 
 bool TSmartComboBox::KeyPress(wchar_t ch)
 {
-    if (!typing_ && ch >= 32 && ch <= 126) {
+    // Any character a user types (not DEL) starts a search, whatever its script.
+    if (!typing_ && ch >= 32 && ch != 127) {
         ::SendMessageW(combo_, CB_SHOWDROPDOWN, FALSE, 0);
         RecreateCombo(true, true);
         // The character belongs to the new edit field now.
@@ -427,7 +429,9 @@ LRESULT TSmartComboBox::OnChildMessage(HWND hwnd, UINT message, WPARAM wParam, L
 {
     switch (message) {
     case WM_CHAR:
-        if (!forwarding_) {
+        // In typing style the combo hands its characters on to its edit field, which is
+        // subclassed too: the key is handled there, once.
+        if (!forwarding_ && !(hwnd == combo_ && edit_)) {
             bool consumed = false;
             RunGuarded([&] { consumed = KeyPress(static_cast<wchar_t>(wParam)); });
             if (consumed || !::IsWindow(hwnd))
@@ -473,6 +477,11 @@ LRESULT CALLBACK TSmartComboBox::ChildProc(HWND hwnd, UINT message, WPARAM wPara
     if (!self)
         return ::DefWindowProcW(hwnd, message, wParam, lParam);
     if (message == WM_NCDESTROY) {
+        // Destroyed by whoever: the handle may soon name another window, so it is forgotten here.
+        if (hwnd == self->combo_)
+            self->combo_ = nullptr;
+        if (hwnd == self->edit_)
+            self->edit_ = nullptr;
         const WNDPROC original = self->OriginalProc(hwnd);
         ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
         ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);

@@ -6,7 +6,7 @@
 
 #include <filesystem>
 
-#include "ZarviProcess.h"
+#include "BarFixture.h"
 #include "core/rules/TextConv.h"
 #include "support/OpenedLog.h"
 #include "support/Probe.h"
@@ -14,83 +14,8 @@
 
 namespace {
 
+using namespace e2e;
 namespace fs = std::filesystem;
-using Items = std::vector<std::wstring>;
-
-std::wstring Documents()
-{
-    wchar_t path[MAX_PATH] = {};
-    ::SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, 0, path);
-    return path;
-}
-
-HWND FindCombo(HWND bar)
-{
-    HWND found = nullptr;
-    ::EnumChildWindows(
-        bar,
-        [](HWND child, LPARAM lp) -> BOOL {
-            if (_wcsicmp(probe::ClassName(child).c_str(), L"ComboBox") == 0) {
-                *reinterpret_cast<HWND*>(lp) = child;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    return found;
-}
-
-void PressShortcut(WORD hotkey = VK_SPACE)
-{
-    probe::KeyDown(VK_LWIN);
-    probe::KeyDown(hotkey);
-    probe::KeyUp(hotkey);
-    probe::KeyUp(VK_LWIN);
-}
-
-class Bar : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        opened::Clear();
-        appFolder = Documents() + L"\\zarvi";
-        testfiles::TempDir::RemoveTree(appFolder);
-        // A path list of our own: one folder with two files.
-        testfiles::Touch(dir / L"Alpha.zarvitest");
-        testfiles::Touch(dir / L"Beta.zarvitest");
-        WritePathList(dir.Str());
-    }
-    void TearDown() override { testfiles::TempDir::RemoveTree(appFolder); }
-
-    void WritePathList(const std::wstring& text)
-    {
-        testfiles::WriteBytes(appFolder + L"\\zarvi.txt", "\xEF\xBB\xBF" + WideToUtf8(text) + "\r\n");
-    }
-
-    // Starts the program and waits until its start-up is done: the bar exists, titled, hidden.
-    void Start()
-    {
-        zarvi.Start();
-        ASSERT_TRUE(probe::WaitUntil([&] { return (bar = probe::FindTopLevel(L"Harbolt", zarvi.Pid())) != nullptr; }))
-            << "the bar did not appear";
-        ASSERT_TRUE(probe::WaitUntil([&] { return FindCombo(bar) != nullptr; }));
-        EXPECT_FALSE(::IsWindowVisible(bar));
-    }
-
-    bool WaitShown()
-    {
-        return probe::WaitUntil([&] { return ::IsWindowVisible(bar) != FALSE; });
-    }
-    bool WaitHidden()
-    {
-        return probe::WaitUntil([&] { return !::IsWindowVisible(bar); });
-    }
-
-    std::wstring appFolder;
-    testfiles::TempDir dir;
-    ZarviProcess zarvi;
-    HWND bar = nullptr;
-};
 
 TEST_F(Bar, ShortcutShowsTheBarWithTheEntriesAndTheFocusInTheSearchBox)
 {
@@ -200,6 +125,8 @@ TEST_F(Bar, HotkeyFromTheSettingsFileReplacesSpace)
 
 namespace {
 
+using namespace e2e;
+
 TEST_F(Bar, ShortcutHookReturnsBeforeTheShowBegins)
 {
     // A large folder makes the show slow; the hook must have let the key event go long before.
@@ -220,26 +147,25 @@ TEST_F(Bar, ShortcutHookReturnsBeforeTheShowBegins)
 
 namespace {
 
+using namespace e2e;
+
 TEST_F(Bar, RealXKeysShowTheBarAndTheSpaceReachesNoOtherProgram)
 {
     Start();
     // A window of another program with the keyboard focus, to see whether the space arrives.
-    HWND other = ::CreateWindowExW(0, L"EDIT", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 50, 300, 80, nullptr, nullptr,
-                                   nullptr, nullptr);
-    ASSERT_TRUE(other);
-    ::SetForegroundWindow(other);
-    ::SetFocus(other);
-    ASSERT_TRUE(probe::WaitUntil([&] { return ::GetForegroundWindow() == other; }));
+    OtherWindow other;
+    ASSERT_TRUE(other.TakeFocus());
     ASSERT_TRUE(probe::RunHostCommand(L"/usr/bin/xdotool key super+space"));
     EXPECT_TRUE(WaitShown());
     probe::WaitUntil([] { return false; }, 300); // let any stray key arrive
-    EXPECT_EQ(probe::WindowText(other), L"");
-    ::DestroyWindow(other);
+    EXPECT_EQ(other.Typed(), L"");
 }
 
 } // namespace
 
 namespace {
+
+using namespace e2e;
 
 TEST_F(Bar, SecondStartWhileTheBarIsShownKeepsItInFrontWithTheFocus)
 {
@@ -257,6 +183,52 @@ TEST_F(Bar, SecondStartWhileTheBarIsShownKeepsItInFrontWithTheFocus)
                ::GetGUIThreadInfo(::GetWindowThreadProcessId(bar, nullptr), &gui) &&
                (gui.hwndFocus == FindCombo(bar) || ::IsChild(FindCombo(bar), gui.hwndFocus));
     }));
+}
+
+} // namespace
+
+namespace {
+
+using namespace e2e;
+
+size_t ShownDialogs(DWORD pid)
+{
+    size_t count = 0;
+    for (HWND hwnd : probe::TopLevelWindows(pid))
+        count += probe::ClassName(hwnd) == L"#32770" && ::IsWindowVisible(hwnd);
+    return count;
+}
+
+TEST_F(Bar, EmptyListStopRunsOnceWhateverShowsArriveMeanwhile)
+{
+    WritePathList(L"//nothing but a comment");
+    Start();
+    PressShortcut();
+    const auto box = probe::WaitForMessageBox(zarvi.Pid());
+    ASSERT_TRUE(box.has_value());
+    // The message box's own loop still handles these: each must do nothing.
+    PressShortcut();
+    ::PostMessageW(bar, WM_APP + 21, 0, WM_LBUTTONDBLCLK); // the tray icon's double click
+    EXPECT_FALSE(probe::WaitUntil([&] { return ShownDialogs(zarvi.Pid()) > 1; }, 1000)) << "a second stop began";
+    probe::PressDialogButton(box->hwnd, L"OK");
+    EXPECT_EQ(zarvi.WaitForExit(), std::optional<DWORD>(1));
+    EXPECT_EQ(opened::WaitForPaths(1), Items{appFolder + L"\\zarvi.txt"});
+    EXPECT_FALSE(probe::WaitUntil([] { return opened::Paths().size() > 1; }, 1000)) << "the path list opened twice";
+}
+
+TEST_F(Bar, SecondStartWithTheBarHiddenLeavesTheKeysWithTheFocusedProgram)
+{
+    Start();
+    OtherWindow other;
+    ASSERT_TRUE(other.TakeFocus());
+    ZarviProcess second;
+    second.Start();
+    ASSERT_EQ(second.WaitForExit(), std::optional<DWORD>(0));
+    probe::WaitUntil([] { return false; }, 500); // the running bar has handled the activation
+    probe::TypeText(L"abc");
+    EXPECT_TRUE(probe::WaitUntil([&] { return other.Typed() == L"abc"; }, 3000))
+        << "typed: " << testing::PrintToString(other.Typed());
+    EXPECT_FALSE(::IsWindowVisible(bar));
 }
 
 } // namespace

@@ -93,6 +93,19 @@ TEST_F(Tray, RightClickOpensTheMenuWithSixCommandsEndingInQuit)
     EXPECT_EQ(zarvi.WaitForExit(), std::optional<DWORD>(0));
 }
 
+TEST_F(Tray, MenuClosesWhenTheUserClicksElsewhere)
+{
+    ASSERT_TRUE(OpenTrayMenu());
+    // A real click of the mouse on the empty desktop, far from the menu.
+    ASSERT_TRUE(probe::RunHostCommand(L"/usr/bin/xdotool mousemove 300 200 click 1"));
+    EXPECT_TRUE(probe::WaitUntil([] { return FindShownMenu() == nullptr; })) << "the menu stayed open";
+    EXPECT_FALSE(zarvi.WaitForExit(300).has_value());
+    // And it opens again afterwards.
+    ASSERT_TRUE(OpenTrayMenu());
+    probe::TapKey(VK_ESCAPE);
+    EXPECT_TRUE(probe::WaitUntil([] { return FindShownMenu() == nullptr; }));
+}
+
 TEST_F(Tray, ShowBarFromTheMenuAndDoubleClickShowTheBar)
 {
     ASSERT_TRUE(OpenTrayMenu());
@@ -184,8 +197,8 @@ TEST_F(Tray, AddAFolderAppendsItsPathAndShowsItsEntries)
     ASSERT_TRUE(probe::WaitUntil([&] { return ::IsWindowVisible(bar) != FALSE; }));
     // "é" is one byte, 0xE9, in code page 1252.
     EXPECT_EQ(testfiles::ReadBytes(appFolder + L"\\zarvi.txt"), before + dir.Path().string() + "\\Caf\xE9\r\n");
-    const HWND combo = ::FindWindowExW(::FindWindowExW(bar, nullptr, L"TSmartComboBox", nullptr), nullptr,
-                                       L"ComboBox", nullptr);
+    const HWND combo =
+        ::FindWindowExW(::FindWindowExW(bar, nullptr, L"TSmartComboBox", nullptr), nullptr, L"ComboBox", nullptr);
     const auto items = probe::ComboItems(combo);
     EXPECT_NE(std::find(items.begin(), items.end(), dir / L"Caf\u00e9\\menu.zarvitest"), items.end());
 }
@@ -212,10 +225,12 @@ TEST_F(Tray, AddAFolderThatCannotBeWrittenShowsTheBarThenTheError)
     probe::TypeText(dir / L"New");
     probe::TapKey(VK_RETURN);
     std::optional<probe::MessageBoxInfo> box;
-    const bool told = probe::WaitUntil([&] {
-        box = probe::FindMessageBox(zarvi.Pid());
-        return box && box->hwnd != picker->hwnd && ::IsWindow(box->hwnd);
-    }, 3000);
+    const bool told = probe::WaitUntil(
+        [&] {
+            box = probe::FindMessageBox(zarvi.Pid());
+            return box && box->hwnd != picker->hwnd && ::IsWindow(box->hwnd);
+        },
+        3000);
     if (!told) {
         probe::TapKey(VK_RETURN); // some pickers first move into the typed folder
         ASSERT_TRUE(probe::WaitUntil([&] {

@@ -140,3 +140,32 @@ inline std::string UnixPath(const std::wstring& dosPath)
 }
 
 } // namespace testfiles
+
+namespace testfiles {
+
+// Drive F: of the test bench: a disk with no room left (see scripts/lib/winebench.sh). Empty
+// when the bench could not make one (mounting needs root).
+inline std::wstring FullDiskFolder()
+{
+    const DWORD attributes = ::GetFileAttributesW(L"F:\\Documents");
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) ? L"F:\\Documents" : L"";
+}
+
+// Points the user's Documents folder somewhere else for the life of the object.
+class DocumentsAt {
+public:
+    explicit DocumentsAt(const std::wstring& folder)
+        : user_(kKey, L"Personal", folder), shell_(kShellKey, L"Personal", folder)
+    {
+    }
+
+private:
+    static constexpr const wchar_t* kKey =
+        L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+    static constexpr const wchar_t* kShellKey =
+        L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+    UserRegistryValue user_;
+    UserRegistryValue shell_;
+};
+
+} // namespace testfiles

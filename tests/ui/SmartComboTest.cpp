@@ -73,7 +73,7 @@ INSTANTIATE_TEST_SUITE_P(
                       FilterCase{"LeadingAndTrailingSpaces", L"  ann report  ", {kEntries[1]}},
                       FilterCase{"TwoSpacesInARowMatchNothing", L"ann  report", {}},
                       FilterCase{"SpacesOnlyListEverything", L"   ", kEntries},
-                      // The first character must be ASCII: only that switches the box to typing.
+                      // Only ASCII letters fold: an accented capital and its small letter differ.
                       FilterCase{"AccentedCapitalIsNotItsSmallLetter", L"music \u00e9t\u00e9", {}},
                       FilterCase{"AccentedCapitalMatchesItself", L"music \u00c9t\u00e9", {kEntries[4]}},
                       FilterCase{"FolderNameListsEverythingBelow", L"music", {kEntries[3], kEntries[4]}}),
@@ -100,11 +100,44 @@ TEST_F(SearchBox, PrefixCompletionSelectsTheRestWithoutNarrowing)
     EXPECT_EQ(host.Shown(), (Items{kEntries[1], kEntries[2]}));
 }
 
-TEST_F(SearchBox, NonAsciiFirstCharacterStaysInListStyle)
+TEST_F(SearchBox, AnyTypedCharacterStartsTheSearchWhateverItsScript)
 {
-    host.Type(L"\u00e9");
+    const Items entries{L"", L"D:\\\u65e5\u672c\u8a9e.txt", L"D:\\\u00e9cole", L"D:\\ecole", L"D:\\\u00c9t\u00e9"};
+    struct Case {
+        const char* name;
+        std::wstring typed;
+        Items shown;
+    } const cases[] = {
+        {"Accented", L"\u00e9c", {entries[2]}},
+        {"OnlyNonLatinLetters", L"\u65e5\u672c", {entries[1]}},
+        {"NoBreakSpaceFirst", L"\u00a0", {}},
+    };
+    for (const auto& c : cases) {
+        host.box->SetStoredItems(entries);
+        host.Settle();
+        ASSERT_FALSE(host.box->IsTypingStyle()) << c.name;
+        host.Type(c.typed);
+        ASSERT_TRUE(host.box->IsTypingStyle()) << c.name;
+        EXPECT_EQ(probe::WindowText(host.box->EditField()), c.typed) << c.name << ": no character may be lost";
+        EXPECT_EQ(host.Shown(), c.shown) << c.name;
+    }
+}
+
+TEST_F(SearchBox, DeleteCharacterDoesNotStartTheSearch)
+{
+    ::SendMessageW(host.box->Combo(), WM_CHAR, 127, 0);
+    host.Settle();
     EXPECT_FALSE(host.box->IsTypingStyle());
     EXPECT_EQ(host.Shown(), kEntries);
+}
+
+TEST_F(SearchBox, ForgetsItsComboWhenTheOwnerDestroysIt)
+{
+    // The owner's destruction takes the children first; the box must not keep, and later
+    // destroy, a handle that may by then name another window.
+    ::DestroyWindow(host.window);
+    EXPECT_EQ(host.box->Combo(), nullptr);
+    EXPECT_EQ(host.box->EditField(), nullptr);
 }
 
 TEST_F(SearchBox, BackspaceWithoutSelectionDeletesOneCharacterBeforeTheCaret)
@@ -227,6 +260,18 @@ TEST_F(SearchBoxEnter, OpensAFolder)
     host.Press(VK_RETURN);
     EXPECT_EQ(opened::WaitForPaths(1), Items{dir / L"Folder"});
     EXPECT_FALSE(::IsWindowVisible(host.window));
+}
+
+TEST_F(SearchBoxEnter, EnterSentToTheComboItselfOpensOnce)
+{
+    // In typing style the combo hands a character on to its edit field: one key, one handling.
+    host.Type(dir / L"Alpha.zarvitest");
+    ASSERT_TRUE(host.box->IsTypingStyle());
+    ::SendMessageW(host.box->Combo(), CB_SHOWDROPDOWN, FALSE, 0);
+    ::SendMessageW(host.box->Combo(), WM_CHAR, L'\r', 0);
+    host.Settle();
+    EXPECT_EQ(opened::WaitForPaths(1), Items{dir / L"Alpha.zarvitest"});
+    EXPECT_FALSE(probe::WaitUntil([] { return opened::Paths().size() > 1; }, 1500)) << "opened twice";
 }
 
 TEST_F(SearchBoxEnter, TextNamingNothingDoesNothing)

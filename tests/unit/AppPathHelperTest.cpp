@@ -95,6 +95,21 @@ TEST(AppFolderWithoutDocuments, FallsBackToTheRootOfTheCurrentDrive)
     fs::remove_all(L"C:\\zarvi");
 }
 
+TEST(AppFolderOnAFullDisk, DefaultPathListIsWholeOrAbsentNeverCut)
+{
+    const std::wstring full = testfiles::FullDiskFolder();
+    if (full.empty())
+        GTEST_SKIP() << "this bench has no full disk (drive F: needs root to mount)";
+    testfiles::DocumentsAt documents(full);
+    ASSERT_EQ(GetSpecialFolder(CSIDL_PERSONAL), full);
+
+    // A cut or empty file would be kept for ever and end every show in the empty-list stop.
+    EXPECT_EQ(GetPathListFile(), L"");
+    EXPECT_FALSE(fs::exists(full + L"\\zarvi\\zarvi.txt"));
+    EXPECT_FALSE(fs::exists(full + L"\\zarvi\\zarvi.txt.new"));
+    fs::remove_all(full + L"\\zarvi");
+}
+
 TEST(ExeFile, NamesTheRunningProgram)
 {
     const std::wstring exe = GetExeFile();

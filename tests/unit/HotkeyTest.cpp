@@ -16,10 +16,31 @@ TEST(HotkeyName, NormalisesAndMapsToKeyCodes)
         uint32_t key;
     };
     const Case cases[] = {
-        {L"space", L"space", 32}, {L"z", L"z", 90},   {L"x", L"x", 88},           {L"c", L"c", 67},
-        {L"v", L"v", 86},         {L"b", L"b", 66},   {L"n", L"n", 78},           {L"m", L"m", 77},
-        {L"<", L"<", 226},        {L"Z", L"z", 90},   {L" Space ", L"space", 32}, {L"", L"space", 32},
-        {L"   ", L"space", 32},   {L"F5", L"f5", 32}, {L"\tM\r\n", L"m", 77},     {L"\u00c9", L"\u00c9", 0xC9},
+        {L"space", L"space", 32},
+        {L"z", L"z", 90},
+        {L"x", L"x", 88},
+        {L"c", L"c", 67},
+        {L"v", L"v", 86},
+        {L"b", L"b", 66},
+        {L"n", L"n", 78},
+        {L"m", L"m", 77},
+        {L"<", L"<", 226},
+        {L"Z", L"z", 90},
+        {L" Space ", L"space", 32},
+        {L"", L"space", 32},
+        {L"   ", L"space", 32},
+        {L"F5", L"f5", 32},
+        {L"\tM\r\n", L"m", 77},
+        {L"\u00c9", L"\u00c9", 0xC9},
+        // A hand-edited name must never capture the Windows keys or a modifier; the name stays.
+        {L"[", L"[", 32},
+        {L"\\", L"\\", 32},
+        {L"\u0010", L"space", 32},
+        {L"\u00a0", L"\u00a0", 32},
+        {L"\u00a5", L"\u00a5", 32},
+        {L"\u00a6", L"\u00a6", 0xA6},
+        {L"\u009f", L"\u009f", 0x9F},
+        {L"Z", L"z", 90},
     };
     for (const auto& c : cases) {
         const std::wstring name = hotkey::NormalizeName(c.stored);

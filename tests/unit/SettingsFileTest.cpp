@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "core/AppPathHelper.h"
+#include "core/Handle.h"
 #include "core/KeyHookHelper.h"
 #include "core/SettingsFile.h"
 #include "core/WindowsSpecialFolderHelper.h"
@@ -85,6 +86,32 @@ TEST_F(SettingsFile, RefusedWriteRaisesUnableToWriteAndReadsGoOn)
     }
     EXPECT_TRUE(ReadSettingBool(L"Autostart", true));
     EXPECT_EQ(ReadSettingString(L"Hotkey", L"space"), L"space");
+}
+
+TEST(SettingsFileOnAFullDisk, RefusedWriteLeavesNoEmptyFileBehind)
+{
+    const std::wstring full = testfiles::FullDiskFolder();
+    if (full.empty())
+        GTEST_SKIP() << "this bench has no full disk (drive F: needs root to mount)";
+    const std::wstring file = full + L"\\zarvi.ini";
+    try {
+        TSettingsAccess(file).WriteString(kSettingsSection, L"Hotkey", L"m");
+        FAIL() << "a write to a full disk was reported as done";
+    } catch (const AppError& e) {
+        EXPECT_EQ(e.Message(), L"Unable to write to " + file);
+    }
+    EXPECT_FALSE(std::filesystem::exists(file));
+}
+
+TEST_F(SettingsFile, WriteKeepsTheOtherKeysAndTheFileIsFreeAfterwards)
+{
+    testfiles::WriteBytes(file, "[Settings]\r\nHotkey=m\r\n");
+    WriteSettingBool(L"Autostart", true);
+    EXPECT_EQ(testfiles::ReadBytes(file), "[Settings]\r\nHotkey=m\r\nAutostart=1\r\n");
+    // No handle of ours is left open on the file once the write is done.
+    const FileHandle exclusive(::CreateFileW(file.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                             FILE_ATTRIBUTE_NORMAL, nullptr));
+    EXPECT_TRUE(exclusive) << ::GetLastError();
 }
 
 TEST_F(SettingsFile, HotkeyIsLoadedNormalisedAndSavedNormalised)

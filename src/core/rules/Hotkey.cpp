@@ -22,6 +22,17 @@ std::wstring NormalizeName(std::wstring_view name)
     return lower.empty() ? L"space" : lower;
 }
 
+namespace {
+
+// The Windows keys and the modifiers belong to the shortcut's other half or to every other
+// program's shortcuts: a hotkey on one of them would swallow them desktop-wide.
+bool IsReservedKey(uint32_t key) noexcept
+{
+    return key == 16 || key == 17 || key == 18 || key == kLeftWin || key == kRightWin || (key >= 160 && key <= 165);
+}
+
+} // namespace
+
 uint32_t NameToKey(std::wstring_view name)
 {
     const std::wstring upper = Upper(name);
@@ -30,7 +41,7 @@ uint32_t NameToKey(std::wstring_view name)
         return kSpace;
     if (t == L"<")
         return kOem102;
-    if (t.size() == 1)
+    if (t.size() == 1 && !IsReservedKey(static_cast<uint32_t>(t[0])))
         return static_cast<uint32_t>(t[0]);
     return kSpace;
 }

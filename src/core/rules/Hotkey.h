@@ -14,7 +14,8 @@ inline constexpr uint32_t kRightWin = 92;
 
 // Lower-cased (a to z only) and trimmed; empty becomes "space".
 std::wstring NormalizeName(std::wstring_view name);
-// "space" 32, "<" 226, one character its own code, anything else 32.
+// "space" 32, "<" 226, one character its own code, anything else 32. A character whose code is
+// a Windows key, Shift, Ctrl or Alt (16-18, 91, 92, 160-165) maps to 32 too.
 uint32_t NameToKey(std::wstring_view name);
 
 // The start-up notice: the hotkey name with a to z in capitals, other characters unchanged.

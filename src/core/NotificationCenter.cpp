@@ -1,4 +1,4 @@
-#include "ui/NotificationCenter.h"
+#include "core/NotificationCenter.h"
 
 #include <windows.h>
 
@@ -10,91 +10,40 @@
 #include <shobjidl.h>
 
 #include <cstdio>
-#include <type_traits>
 
 #include "core/AppPathHelper.h"
 #include "core/Handle.h"
+#include "core/ToastRuntime.h"
 #include "core/WindowsSpecialFolderHelper.h"
 
 namespace {
 
-// The toast interfaces, declared here since the MinGW headers lack them (vtable order matters).
-struct HSTRING__;
-using HSTRING = HSTRING__*;
-
-struct IToastNotifier : IInspectable {
-    virtual HRESULT STDMETHODCALLTYPE Show(IInspectable* notification) = 0;
-};
-struct IToastNotificationManagerStatics : IInspectable {
-    virtual HRESULT STDMETHODCALLTYPE CreateToastNotifier(IToastNotifier** result) = 0;
-    virtual HRESULT STDMETHODCALLTYPE CreateToastNotifierWithId(HSTRING appId, IToastNotifier** result) = 0;
-};
-struct IToastNotificationFactory : IInspectable {
-    virtual HRESULT STDMETHODCALLTYPE CreateToastNotification(IInspectable* content, IInspectable** result) = 0;
-};
-struct IXmlDocumentIO : IInspectable {
-    virtual HRESULT STDMETHODCALLTYPE LoadXml(HSTRING xml) = 0;
-};
-
-constexpr GUID kIidToastManagerStatics = {0x50AC103F, 0xD235, 0x4598, {0xBB, 0xEF, 0x98, 0xFE, 0x4D, 0x1A, 0x3A, 0xD4}};
-constexpr GUID kIidToastFactory = {0x04124B20, 0x82C6, 0x4229, {0xB1, 0x09, 0xFD, 0x9E, 0xD4, 0x66, 0x2B, 0x53}};
-constexpr GUID kIidXmlDocumentIO = {0x6CD0E74E, 0xEE65, 0x4489, {0x9E, 0xBF, 0xCA, 0x43, 0xE8, 0x7B, 0xA6, 0x37}};
+// System.AppUserModel.ID of a shortcut.
 constexpr PROPERTYKEY kAppUserModelId = {{0x9F4C2855, 0x9F79, 0x4B39, {0xA8, 0xD0, 0xE1, 0xD4, 0x2D, 0xE1, 0xD5, 0xF3}},
                                          5};
-
-// Loaded at run time, so the program still starts on systems that have no such functions.
-struct WinRt {
-    HRESULT(WINAPI* getFactory)(HSTRING, REFIID, void**) = nullptr;
-    HRESULT(WINAPI* activate)(HSTRING, IInspectable**) = nullptr;
-    HRESULT(WINAPI* createString)(const wchar_t*, UINT32, HSTRING*) = nullptr;
-    HRESULT(WINAPI* deleteString)(HSTRING) = nullptr;
-
-    bool Load()
-    {
-        const HMODULE combase = ::LoadLibraryW(L"combase.dll");
-        if (!combase)
-            return false;
-        auto get = [combase](auto& fn, const char* name) {
-            fn = reinterpret_cast<std::remove_reference_t<decltype(fn)>>(
-                reinterpret_cast<void*>(::GetProcAddress(combase, name)));
-            return fn != nullptr;
-        };
-        return get(getFactory, "RoGetActivationFactory") && get(activate, "RoActivateInstance") &&
-               get(createString, "WindowsCreateString") && get(deleteString, "WindowsDeleteString");
-    }
-};
-
-class HString {
-public:
-    HString(const WinRt& rt, const std::wstring& text) : rt_(rt)
-    {
-        rt_.createString(text.c_str(), static_cast<UINT32>(text.size()), &value_);
-    }
-    ~HString()
-    {
-        if (value_)
-            rt_.deleteString(value_);
-    }
-    HString(const HString&) = delete;
-    HString& operator=(const HString&) = delete;
-    HSTRING get() const noexcept { return value_; }
-
-private:
-    const WinRt& rt_;
-    HSTRING value_ = nullptr;
-};
 
 std::wstring XmlEscaped(const std::wstring& text)
 {
     std::wstring out;
     for (wchar_t c : text) {
         switch (c) {
-        case L'&': out += L"&amp;"; break;
-        case L'<': out += L"&lt;"; break;
-        case L'>': out += L"&gt;"; break;
-        case L'"': out += L"&quot;"; break;
-        case L'\'': out += L"&apos;"; break;
-        default: out.push_back(c);
+        case L'&':
+            out += L"&amp;";
+            break;
+        case L'<':
+            out += L"&lt;";
+            break;
+        case L'>':
+            out += L"&gt;";
+            break;
+        case L'"':
+            out += L"&quot;";
+            break;
+        case L'\'':
+            out += L"&apos;";
+            break;
+        default:
+            out.push_back(c);
         }
     }
     return out;
@@ -165,17 +114,55 @@ std::wstring ToastAppId(const std::wstring& exePath)
     return std::wstring(L"Zarvi.Launcher.") + digits;
 }
 
-bool PresentToast(const std::wstring& title, const std::wstring& body)
+bool ShowToast(const WinRtApi& rt, const std::wstring& appId, const std::wstring& title, const std::wstring& body)
 {
-    static WinRt rt;
-    static const bool loaded = rt.Load();
-    if (!loaded)
+    const HString xmlClass(rt, L"Windows.Data.Xml.Dom.XmlDocument");
+    ComPtr<IInspectable> instance;
+    if (FAILED(rt.activate(xmlClass.get(), instance.put())))
+        return false;
+    ComPtr<IXmlDocumentIO> loader;
+    if (FAILED(instance->QueryInterface(kIidXmlDocumentIO, loader.put_void())))
+        return false;
+    const HString xml(rt, L"<toast><visual><binding template=\"ToastGeneric\"><text>" + XmlEscaped(title) +
+                              L"</text><text>" + XmlEscaped(body) +
+                              L"</text></binding></visual><audio silent=\"true\"/></toast>");
+    if (FAILED(loader->LoadXml(xml.get())))
+        return false;
+    // The factory takes the document as the interface it declares, not as whatever activation gave.
+    ComPtr<IInspectable> document;
+    if (FAILED(instance->QueryInterface(kIidXmlDocument, document.put_void())))
         return false;
 
+    const HString toastClass(rt, L"Windows.UI.Notifications.ToastNotification");
+    ComPtr<IToastNotificationFactory> factory;
+    if (FAILED(rt.getFactory(toastClass.get(), kIidToastFactory, factory.put_void())))
+        return false;
+    ComPtr<IInspectable> toast;
+    if (FAILED(factory->CreateToastNotification(document.get(), toast.put())))
+        return false;
     const HString managerClass(rt, L"Windows.UI.Notifications.ToastNotificationManager");
     ComPtr<IToastNotificationManagerStatics> manager;
     if (FAILED(rt.getFactory(managerClass.get(), kIidToastManagerStatics, manager.put_void())))
-        return false; // no toasts on this system
+        return false;
+    const HString id(rt, appId);
+    ComPtr<IToastNotifier> notifier;
+    if (FAILED(manager->CreateToastNotifierWithId(id.get(), notifier.put())))
+        return false;
+    return SUCCEEDED(notifier->Show(toast.get()));
+}
+
+bool PresentToast(const std::wstring& title, const std::wstring& body)
+{
+    static WinRtApi rt;
+    static const bool loaded = rt.LoadFromCombase();
+    if (!loaded)
+        return false;
+
+    // No toast manager, no toasts on this system: nothing to register for.
+    const HString managerClass(rt, L"Windows.UI.Notifications.ToastNotificationManager");
+    ComPtr<IToastNotificationManagerStatics> manager;
+    if (FAILED(rt.getFactory(managerClass.get(), kIidToastManagerStatics, manager.put_void())))
+        return false;
 
     const std::wstring exe = GetExeFile();
     const std::wstring appId = ToastAppId(exe);
@@ -186,30 +173,5 @@ bool PresentToast(const std::wstring& title, const std::wstring& body)
         if (!registered)
             return false;
     }
-
-    const HString xmlClass(rt, L"Windows.Data.Xml.Dom.XmlDocument");
-    ComPtr<IInspectable> document;
-    if (FAILED(rt.activate(xmlClass.get(), document.put())))
-        return false;
-    ComPtr<IXmlDocumentIO> loader;
-    if (FAILED(document->QueryInterface(kIidXmlDocumentIO, loader.put_void())))
-        return false;
-    const HString xml(rt, L"<toast><visual><binding template=\"ToastGeneric\"><text>" + XmlEscaped(title) +
-                              L"</text><text>" + XmlEscaped(body) +
-                              L"</text></binding></visual><audio silent=\"true\"/></toast>");
-    if (FAILED(loader->LoadXml(xml.get())))
-        return false;
-
-    const HString toastClass(rt, L"Windows.UI.Notifications.ToastNotification");
-    ComPtr<IToastNotificationFactory> factory;
-    if (FAILED(rt.getFactory(toastClass.get(), kIidToastFactory, factory.put_void())))
-        return false;
-    ComPtr<IInspectable> toast;
-    if (FAILED(factory->CreateToastNotification(document.get(), toast.put())))
-        return false;
-    const HString id(rt, appId);
-    ComPtr<IToastNotifier> notifier;
-    if (FAILED(manager->CreateToastNotifierWithId(id.get(), notifier.put())))
-        return false;
-    return SUCCEEDED(notifier->Show(toast.get()));
+    return ShowToast(rt, appId, title, body);
 }

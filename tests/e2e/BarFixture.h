@@ -1,0 +1,167 @@
+#pragma once
+// The program under test with a path list of its own (one folder, two files), and what a user
+// does with its bar: press the shortcut, wait for the bar, look at its search box.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <shlobj.h>
+
+#include <string>
+#include <vector>
+
+#include "ZarviProcess.h"
+#include "core/rules/TextConv.h"
+#include "support/OpenedLog.h"
+#include "support/Probe.h"
+#include "support/TestFiles.h"
+
+namespace e2e {
+
+using Items = std::vector<std::wstring>;
+
+inline std::wstring Documents()
+{
+    wchar_t path[MAX_PATH] = {};
+    ::SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, 0, path);
+    return path;
+}
+
+inline HWND FindCombo(HWND bar)
+{
+    HWND found = nullptr;
+    ::EnumChildWindows(
+        bar,
+        [](HWND child, LPARAM lp) -> BOOL {
+            if (_wcsicmp(probe::ClassName(child).c_str(), L"ComboBox") == 0) {
+                *reinterpret_cast<HWND*>(lp) = child;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+// The bar's child with this control id (101 the menu button, 102 the edit-paths button).
+inline HWND FindControl(HWND bar, int id)
+{
+    for (HWND child = ::GetWindow(bar, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
+        if (::GetDlgCtrlID(child) == id)
+            return child;
+    return nullptr;
+}
+
+// The window with the keyboard focus in `window`'s thread.
+inline HWND FocusOf(HWND window)
+{
+    GUITHREADINFO gui{};
+    gui.cbSize = sizeof(gui);
+    if (!::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &gui))
+        return nullptr;
+    return gui.hwndFocus;
+}
+
+inline void PressShortcut(WORD hotkey = VK_SPACE)
+{
+    probe::KeyDown(VK_LWIN);
+    probe::KeyDown(hotkey);
+    probe::KeyUp(hotkey);
+    probe::KeyUp(VK_LWIN);
+}
+
+// A window standing for another program's, in front with the keyboard focus. Its keys arrive
+// through this test's own queue: Typed() handles them first.
+class OtherWindow {
+public:
+    OtherWindow()
+    {
+        hwnd_ = ::CreateWindowExW(0, L"EDIT", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 50, 300, 80, nullptr, nullptr,
+                                  nullptr, nullptr);
+    }
+    ~OtherWindow() { ::DestroyWindow(hwnd_); }
+    OtherWindow(const OtherWindow&) = delete;
+    OtherWindow& operator=(const OtherWindow&) = delete;
+
+    // Asks again until the platform gives the foreground (it may refuse a first request).
+    bool TakeFocus()
+    {
+        return probe::WaitUntil(
+            [&] {
+                ::SetForegroundWindow(hwnd_);
+                ::SetFocus(hwnd_);
+                return ::GetForegroundWindow() == hwnd_;
+            },
+            5000, 50);
+    }
+    std::wstring Typed()
+    {
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+        return probe::WindowText(hwnd_);
+    }
+    HWND Handle() const noexcept { return hwnd_; }
+
+private:
+    HWND hwnd_ = nullptr;
+};
+
+class Bar : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        opened::Clear();
+        appFolder = Documents() + L"\\zarvi";
+        testfiles::TempDir::RemoveTree(appFolder);
+        testfiles::Touch(dir / L"Alpha.zarvitest");
+        testfiles::Touch(dir / L"Beta.zarvitest");
+        WritePathList(dir.Str());
+    }
+    void TearDown() override { testfiles::TempDir::RemoveTree(appFolder); }
+
+    void WritePathList(const std::wstring& text)
+    {
+        testfiles::WriteBytes(appFolder + L"\\zarvi.txt", "\xEF\xBB\xBF" + WideToUtf8(text) + "\r\n");
+    }
+
+    // Starts the program and waits until its start-up is done: the bar exists, titled, hidden.
+    void Start()
+    {
+        zarvi.Start();
+        ASSERT_TRUE(probe::WaitUntil([&] { return (bar = probe::FindTopLevel(L"Harbolt", zarvi.Pid())) != nullptr; }))
+            << "the bar did not appear";
+        ASSERT_TRUE(probe::WaitUntil([&] { return FindCombo(bar) != nullptr; }));
+        EXPECT_FALSE(::IsWindowVisible(bar));
+    }
+
+    bool WaitShown()
+    {
+        return probe::WaitUntil([&] { return ::IsWindowVisible(bar) != FALSE; });
+    }
+    bool WaitHidden()
+    {
+        return probe::WaitUntil([&] { return !::IsWindowVisible(bar); });
+    }
+    // The shortcut, then the bar shown and in front with the focus in its search box.
+    bool ShowInFront()
+    {
+        PressShortcut();
+        return WaitShown() && probe::WaitUntil([&] { return ::GetForegroundWindow() == bar && FocusInSearchBox(); });
+    }
+    bool FocusInSearchBox()
+    {
+        const HWND focus = FocusOf(bar);
+        const HWND combo = FindCombo(bar);
+        return focus && (focus == combo || ::IsChild(combo, focus));
+    }
+
+    std::wstring appFolder;
+    testfiles::TempDir dir;
+    ZarviProcess zarvi;
+    HWND bar = nullptr;
+};
+
+} // namespace e2e
