@@ -9,19 +9,6 @@
 #include "core/WindowsSpecialFolderHelper.h"
 #include "core/rules/PathListText.h"
 
-namespace {
-
-std::wstring DocumentsFolder()
-{
-    wchar_t buffer[MAX_PATH + 1] = {};
-    if (FAILED(::SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, 0, buffer)))
-        return {};
-    buffer[MAX_PATH] = L'\0';
-    return buffer;
-}
-
-} // namespace
-
 std::wstring GetExeFile()
 {
     wchar_t buffer[261] = {};
@@ -39,7 +26,7 @@ std::wstring GetExeName()
 std::wstring GetAppFolder()
 {
     try {
-        const std::wstring path = DocumentsFolder() + L"\\" + kAppName;
+        const std::wstring path = GetSpecialFolder(CSIDL_PERSONAL) + L"\\" + kAppName;
         if (!DirectoryExists(path))
             ForceDirectories(path);
         return path;

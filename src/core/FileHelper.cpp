@@ -5,6 +5,7 @@
 #include <shellapi.h>
 
 #include <cwctype>
+#include <optional>
 
 #include "core/Handle.h"
 #include "core/WinError.h"
@@ -134,23 +135,50 @@ void WriteWholeFile(const std::wstring& path, const std::string& bytes)
         throw AppError(L"Cannot create file \"" + path + L"\". " + SystemErrorText(error));
 }
 
+namespace {
+
+// The rest of an open file from its current position; false with the error code set.
+bool ReadRest(HANDLE file, std::string& bytes)
+{
+    LARGE_INTEGER size{};
+    if (!::GetFileSizeEx(file, &size))
+        return false;
+    if (size.QuadPart > 0x7FFFFFFF) {
+        ::SetLastError(ERROR_FILE_TOO_LARGE);
+        return false;
+    }
+    bytes.assign(static_cast<size_t>(size.QuadPart), '\0');
+    DWORD read = 0;
+    if (!bytes.empty() && !::ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr))
+        return false;
+    bytes.resize(read);
+    return true;
+}
+
+} // namespace
+
 std::string ReadWholeFile(const std::wstring& path)
 {
     FileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
         throw AppError(L"Cannot open file \"" + path + L"\". " + SystemErrorText(::GetLastError()));
-    LARGE_INTEGER size{};
-    if (!::GetFileSizeEx(file.get(), &size))
-        ThrowLastError(L"GetFileSizeEx");
-    if (size.QuadPart > 0x7FFFFFFF)
-        throw AppError(L"The file \"" + path + L"\" is too large");
-    std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
-    DWORD read = 0;
-    if (!bytes.empty() && !::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr))
-        ThrowLastError(L"ReadFile");
-    bytes.resize(read);
+    std::string bytes;
+    if (!ReadRest(file.get(), bytes))
+        throw AppError(L"Cannot read file \"" + path + L"\". " + SystemErrorText(::GetLastError()));
     return bytes;
+}
+
+std::wstring AnsiToWide(std::string_view bytes)
+{
+    if (bytes.empty())
+        return {};
+    const int length = ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    if (length == 0)
+        ThrowLastError(L"MultiByteToWideChar");
+    std::wstring text(static_cast<size_t>(length), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), length);
+    return text;
 }
 
 std::vector<std::wstring> ReadPathListRows(const std::wstring& path)
@@ -158,17 +186,9 @@ std::vector<std::wstring> ReadPathListRows(const std::wstring& path)
     const std::string bytes = ReadWholeFile(path);
     const auto detected = pathlist::DetectEncoding(bytes);
     const std::string_view body = std::string_view(bytes).substr(detected.markLength);
-    std::wstring text;
-    if (detected.encoding != pathlist::Encoding::Ansi) {
-        text = pathlist::DecodeUnicode(body, detected.encoding);
-    } else if (!body.empty()) {
-        const int length = ::MultiByteToWideChar(CP_ACP, 0, body.data(), static_cast<int>(body.size()), nullptr, 0);
-        if (length == 0)
-            ThrowLastError(L"MultiByteToWideChar");
-        text.resize(static_cast<size_t>(length));
-        ::MultiByteToWideChar(CP_ACP, 0, body.data(), static_cast<int>(body.size()), text.data(), length);
-    }
-    return pathlist::SplitRows(text);
+    return pathlist::SplitRows(detected.encoding == pathlist::Encoding::Ansi
+                                   ? AnsiToWide(body)
+                                   : pathlist::DecodeUnicode(body, detected.encoding));
 }
 
 std::wstring JoinPath(const std::wstring& folder, const std::wstring& name)
@@ -222,56 +242,21 @@ namespace {
 }
 
 // ANSI bytes of `text` when the code page holds every character of it exactly.
-bool ToAnsiExactly(const std::wstring& text, std::string& bytes)
+std::optional<std::string> ToAnsiExactly(std::wstring_view text)
 {
     if (text.empty())
-        return true;
+        return std::string();
     BOOL usedDefault = FALSE;
     const int n = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()),
                                         nullptr, 0, nullptr, &usedDefault);
     if (n <= 0 || usedDefault)
-        return false;
-    bytes.resize(static_cast<size_t>(n));
+        return std::nullopt;
+    std::string bytes(static_cast<size_t>(n), '\0');
     ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()), bytes.data(), n,
                           nullptr, &usedDefault);
-    return !usedDefault;
-}
-
-std::wstring FromAnsi(const std::string& bytes)
-{
-    if (bytes.empty())
-        return {};
-    const int n = ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
-    std::wstring text(static_cast<size_t>(n), L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), n);
-    return text;
-}
-
-std::string Utf16Bytes(const std::wstring& text, bool bigEndian)
-{
-    std::string bytes;
-    for (wchar_t c : text) {
-        const auto unit = static_cast<unsigned>(c);
-        const char hi = static_cast<char>((unit >> 8) & 0xFF), lo = static_cast<char>(unit & 0xFF);
-        bytes.push_back(bigEndian ? hi : lo);
-        bytes.push_back(bigEndian ? lo : hi);
-    }
+    if (usedDefault)
+        return std::nullopt;
     return bytes;
-}
-
-bool EndsWithLineBreak(std::string_view body, pathlist::Encoding encoding)
-{
-    if (body.empty())
-        return true; // nothing to separate from
-    if (encoding == pathlist::Encoding::Utf16LE || encoding == pathlist::Encoding::Utf16BE) {
-        if (body.size() < 2)
-            return false;
-        const auto a = static_cast<unsigned char>(body[body.size() - 2]);
-        const auto b = static_cast<unsigned char>(body[body.size() - 1]);
-        const unsigned unit = encoding == pathlist::Encoding::Utf16LE ? (a | (b << 8)) : ((a << 8) | b);
-        return unit == 13 || unit == 10;
-    }
-    return body.back() == '\r' || body.back() == '\n';
 }
 
 } // namespace
@@ -284,42 +269,16 @@ void AppendFolderToPathList(const std::wstring& file, const std::wstring& folder
     if (!handle)
         ThrowIoError(::GetLastError());
 
-    LARGE_INTEGER size{};
-    if (!::GetFileSizeEx(handle.get(), &size))
+    std::string existing;
+    if (!ReadRest(handle.get(), existing))
         ThrowIoError(::GetLastError());
-    std::string existing(static_cast<size_t>(size.QuadPart), '\0');
-    DWORD read = 0;
-    if (!existing.empty() &&
-        !::ReadFile(handle.get(), existing.data(), static_cast<DWORD>(existing.size()), &read, nullptr))
-        ThrowIoError(::GetLastError());
-    existing.resize(read);
 
-    const auto detected = pathlist::DetectEncoding(existing);
-    const std::string_view body = std::string_view(existing).substr(detected.markLength);
-    const std::wstring row = (EndsWithLineBreak(body, detected.encoding) ? L"" : L"\r\n") + folder + L"\r\n";
-
-    std::string tail;
-    bool rewrite = false;
-    switch (detected.encoding) {
-    case pathlist::Encoding::Utf8:
-        tail = WideToUtf8(row);
-        break;
-    case pathlist::Encoding::Utf16LE:
-    case pathlist::Encoding::Utf16BE:
-        tail = Utf16Bytes(row, detected.encoding == pathlist::Encoding::Utf16BE);
-        break;
-    case pathlist::Encoding::Ansi:
-        if (!ToAnsiExactly(row, tail)) {
-            // The code page would turn the folder into another path: keep every row exact instead.
-            tail = "\xEF\xBB\xBF" + WideToUtf8(FromAnsi(existing) + row);
-            rewrite = true;
-        }
-        break;
-    }
-
-    if (rewrite) {
+    const auto plan = pathlist::PlanAppend(existing, folder, &ToAnsiExactly,
+                                           [](std::string_view bytes) { return AnsiToWide(bytes); });
+    if (plan.rewrite) {
+        // Written beside and swapped in whole: a failure never leaves half a path list.
         handle.reset();
-        if (const DWORD error = ReplaceFileWhole(file, tail))
+        if (const DWORD error = ReplaceFileWhole(file, plan.bytes))
             ThrowIoError(error);
         return;
     }
@@ -327,7 +286,7 @@ void AppendFolderToPathList(const std::wstring& file, const std::wstring& folder
     if (!::SetFilePointerEx(handle.get(), origin, nullptr, FILE_END))
         ThrowIoError(::GetLastError());
     DWORD written = 0;
-    if (!::WriteFile(handle.get(), tail.data(), static_cast<DWORD>(tail.size()), &written, nullptr) ||
-        written != tail.size())
+    if (!::WriteFile(handle.get(), plan.bytes.data(), static_cast<DWORD>(plan.bytes.size()), &written, nullptr) ||
+        written != plan.bytes.size())
         ThrowIoError(::GetLastError());
 }

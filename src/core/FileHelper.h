@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <string_view>
 #include <vector>
 
 // Existence tests follow links to their targets: a link whose target is gone counts as nothing.
@@ -22,6 +23,9 @@ void WriteWholeFile(const std::wstring& path, const std::string& bytes);
 // Reads the whole file, denying writers while it is read. Raises AppError
 // "Cannot open file "<path>". <system text>" when it cannot be opened.
 std::string ReadWholeFile(const std::wstring& path);
+
+// Bytes of the system's ANSI code page as wide text.
+std::wstring AnsiToWide(std::string_view bytes);
 
 // The path list file's rows, decoded by its byte-order mark (ANSI without one).
 std::vector<std::wstring> ReadPathListRows(const std::wstring& path);

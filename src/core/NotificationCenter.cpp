@@ -14,6 +14,7 @@
 #include "core/AppPathHelper.h"
 #include "core/Handle.h"
 #include "core/ToastRuntime.h"
+#include "core/rules/Ascii.h"
 #include "core/WindowsSpecialFolderHelper.h"
 
 namespace {
@@ -106,8 +107,7 @@ std::wstring ToastAppId(const std::wstring& exePath)
     // FNV-1a over the path with a to z folded: the same file gives the same identity.
     uint32_t hash = 2166136261u;
     for (wchar_t c : exePath) {
-        const wchar_t folded = (c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - 32) : c;
-        hash = (hash ^ static_cast<uint32_t>(folded)) * 16777619u;
+        hash = (hash ^ static_cast<uint32_t>(ascii::Upper(c))) * 16777619u;
     }
     wchar_t digits[9] = {};
     swprintf(digits, 9, L"%08X", hash);

@@ -45,34 +45,42 @@ void TSettingsAccess::WriteBool(const wchar_t* section, const wchar_t* key, bool
     WriteString(section, key, value ? L"1" : L"0");
 }
 
-std::wstring ReadSettingString(const wchar_t* key, const std::wstring& fallback)
+namespace {
+
+// The access pattern: ask for the path, open an accessor, one read or write, close it again.
+template <typename Result, typename Access> Result WithSettings(Result fallback, Access access)
 {
     const std::wstring path = GetSettingsFile();
     if (path.empty())
         return fallback;
-    return TSettingsAccess(path).ReadString(kSettingsSection, key, fallback);
+    TSettingsAccess settings(path);
+    return access(settings);
+}
+
+} // namespace
+
+std::wstring ReadSettingString(const wchar_t* key, const std::wstring& fallback)
+{
+    return WithSettings(fallback, [&](TSettingsAccess& s) { return s.ReadString(kSettingsSection, key, fallback); });
 }
 
 void WriteSettingString(const wchar_t* key, const std::wstring& value)
 {
-    const std::wstring path = GetSettingsFile();
-    if (path.empty())
-        return;
-    TSettingsAccess(path).WriteString(kSettingsSection, key, value);
+    WithSettings(true, [&](TSettingsAccess& s) {
+        s.WriteString(kSettingsSection, key, value);
+        return true;
+    });
 }
 
 bool ReadSettingBool(const wchar_t* key, bool fallback)
 {
-    const std::wstring path = GetSettingsFile();
-    if (path.empty())
-        return fallback;
-    return TSettingsAccess(path).ReadBool(kSettingsSection, key, fallback);
+    return WithSettings(fallback, [&](TSettingsAccess& s) { return s.ReadBool(kSettingsSection, key, fallback); });
 }
 
 void WriteSettingBool(const wchar_t* key, bool value)
 {
-    const std::wstring path = GetSettingsFile();
-    if (path.empty())
-        return;
-    TSettingsAccess(path).WriteBool(kSettingsSection, key, value);
+    WithSettings(true, [&](TSettingsAccess& s) {
+        s.WriteBool(kSettingsSection, key, value);
+        return true;
+    });
 }

@@ -6,9 +6,11 @@
 
 std::wstring GetSpecialFolder(int csidl)
 {
-    // A failed lookup leaves the buffer empty: the caller writes it as an empty row, skipped when read.
+    // A failed lookup gives the empty string: in the default path list an empty row, skipped when
+    // read; for Documents the application folder then falls back to the current drive's root.
     wchar_t buffer[3001] = {};
-    ::SHGetFolderPathW(nullptr, csidl, nullptr, 0, buffer);
+    if (FAILED(::SHGetFolderPathW(nullptr, csidl, nullptr, 0, buffer)))
+        return {};
     buffer[3000] = L'\0';
     return buffer;
 }

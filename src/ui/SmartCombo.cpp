@@ -6,6 +6,7 @@
 
 #include "core/FileHelper.h"
 #include "core/rules/AppError.h"
+#include "core/rules/Utf16.h"
 #include "ui/ErrorReport.h"
 
 namespace {
@@ -137,9 +138,7 @@ void TSmartComboBox::FilterItems()
     // An empty text shows every entry; a text of blanks has no words, which matches every entry too.
     ShowItems(index_.Match(words));
     if (ItemIndex() != CB_ERR) {
-        BeginProgramEdit();
-        ::SendMessageW(combo_, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
-        EndProgramEdit();
+        SelectRow(-1);
     }
     if (Text() != text)
         SetEditText(text);
@@ -164,15 +163,16 @@ void TSmartComboBox::ShowItems(const std::vector<uint32_t>& indexes)
         ::SendMessageW(combo_, WM_SETREDRAW, FALSE, 0);
     if (info.hwndList)
         ::SendMessageW(info.hwndList, WM_SETREDRAW, FALSE, 0);
-    BeginProgramEdit();
-    ::SendMessageW(combo_, CB_RESETCONTENT, 0, 0);
-    size_t characters = 0;
-    for (uint32_t i : indexes)
-        characters += FStoredItems[i].size() + 1;
-    ::SendMessageW(combo_, CB_INITSTORAGE, indexes.size(), characters * sizeof(wchar_t));
-    for (uint32_t i : indexes)
-        ::SendMessageW(combo_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(FStoredItems[i].c_str()));
-    EndProgramEdit();
+    {
+        const ProgramEdit edit(programEdit_);
+        ::SendMessageW(combo_, CB_RESETCONTENT, 0, 0);
+        size_t characters = 0;
+        for (uint32_t i : indexes)
+            characters += FStoredItems[i].size() + 1;
+        ::SendMessageW(combo_, CB_INITSTORAGE, indexes.size(), characters * sizeof(wchar_t));
+        for (uint32_t i : indexes)
+            ::SendMessageW(combo_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(FStoredItems[i].c_str()));
+    }
     displayed_ = indexes;
     if (info.hwndList) {
         ::SendMessageW(info.hwndList, WM_SETREDRAW, TRUE, 0);
@@ -200,7 +200,7 @@ bool TSmartComboBox::TryDeleteRows(const std::vector<uint32_t>& indexes)
     if (k != indexes.size())
         return false; // not a subsequence of the rows shown
 
-    BeginProgramEdit();
+    const ProgramEdit edit(programEdit_);
     size_t keep = indexes.size();
     for (size_t j = shown; j-- > 0;) {
         if (keep > 0 && displayed_[j] == indexes[keep - 1])
@@ -208,19 +208,23 @@ bool TSmartComboBox::TryDeleteRows(const std::vector<uint32_t>& indexes)
         else
             ::SendMessageW(combo_, CB_DELETESTRING, j, 0);
     }
-    EndProgramEdit();
     displayed_ = indexes;
     return true;
 }
 
+void TSmartComboBox::SelectRow(int index)
+{
+    const ProgramEdit edit(programEdit_);
+    ::SendMessageW(combo_, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
 void TSmartComboBox::SetEditText(const std::wstring& text)
 {
-    BeginProgramEdit();
+    const ProgramEdit edit(programEdit_);
     if (typing_)
         ::SetWindowTextW(edit_, text.c_str());
     else if (text.empty())
         ::SendMessageW(combo_, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
-    EndProgramEdit();
 }
 
 void TSmartComboBox::OpenListKeepingText()
@@ -233,9 +237,10 @@ void TSmartComboBox::OpenListKeepingText()
     const std::wstring text = Text();
     DWORD start = 0, end = 0;
     ::SendMessageW(combo_, CB_GETEDITSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
-    BeginProgramEdit();
-    ::SendMessageW(combo_, CB_SHOWDROPDOWN, TRUE, 0);
-    EndProgramEdit();
+    {
+        const ProgramEdit edit(programEdit_);
+        ::SendMessageW(combo_, CB_SHOWDROPDOWN, TRUE, 0);
+    }
     if (Text() != text)
         SetEditText(text);
     ::SendMessageW(combo_, CB_SETEDITSEL, 0, MAKELPARAM(start, end));
@@ -266,9 +271,7 @@ bool TSmartComboBox::KeyPress(wchar_t ch)
             ::SendMessageW(combo_, CB_GETEDITSEL, reinterpret_cast<WPARAM>(&start), 0);
             ::SendMessageW(combo_, CB_SETEDITSEL, 0, MAKELPARAM(start, start));
         }
-        BeginProgramEdit();
-        ::SendMessageW(combo_, CB_SETCURSEL, 0, 0);
-        EndProgramEdit();
+        SelectRow(0);
     }
     if (ch == L'\r') {
         const std::wstring text = Text();
@@ -294,13 +297,12 @@ bool TSmartComboBox::PrefixComplete(wchar_t ch)
         if (start != end) {
             shortened.erase(start, end - start);
         } else if (start > 0) {
-            const bool pair = start >= 2 && IS_LOW_SURROGATE(text[start - 1]) && IS_HIGH_SURROGATE(text[start - 2]);
+            const bool pair =
+                start >= 2 && utf16::IsLowSurrogate(text[start - 1]) && utf16::IsHighSurrogate(text[start - 2]);
             caret = start - (pair ? 2 : 1);
             shortened.erase(caret, start - caret);
         }
-        BeginProgramEdit();
-        ::SendMessageW(combo_, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
-        EndProgramEdit();
+        SelectRow(-1);
         SetEditText(shortened);
         ::SendMessageW(combo_, CB_SETEDITSEL, 0, MAKELPARAM(caret, caret));
         return true;
@@ -316,9 +318,7 @@ bool TSmartComboBox::PrefixComplete(wchar_t ch)
     if (found == CB_ERR || static_cast<size_t>(found) >= displayed_.size())
         return false;
     const std::wstring& entry = FStoredItems[displayed_[static_cast<size_t>(found)]];
-    BeginProgramEdit();
-    ::SendMessageW(combo_, CB_SETCURSEL, static_cast<WPARAM>(found), 0);
-    EndProgramEdit();
+    SelectRow(static_cast<int>(found));
     const std::wstring completed = candidate + entry.substr(std::min(candidate.size(), entry.size()));
     SetEditText(completed);
     ::SendMessageW(combo_, CB_SETEDITSEL, 0, MAKELPARAM(candidate.size(), completed.size()));
@@ -385,9 +385,7 @@ void TSmartComboBox::RecreateCombo(bool typing, bool carryItems)
         const std::vector<uint32_t> rows = std::move(displayed_);
         displayed_.clear();
         ShowItems(rows);
-        BeginProgramEdit();
-        ::SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(selected), 0);
-        EndProgramEdit();
+        SelectRow(selected);
         if (typing)
             SetEditText(text);
     } else {

@@ -58,8 +58,20 @@ private:
     void SetEditText(const std::wstring& text);
     void OpenListKeepingText();
     bool IsOwnControl(HWND hwnd) const noexcept;
-    void BeginProgramEdit() noexcept { ++programEdit_; }
-    void EndProgramEdit() noexcept { --programEdit_; }
+    // Selects a row as the program, not the user: no filtering follows.
+    void SelectRow(int index);
+
+    // Text and rows the program sets are no user edit: they must not filter.
+    class ProgramEdit {
+    public:
+        explicit ProgramEdit(int& depth) noexcept : depth_(depth) { ++depth_; }
+        ~ProgramEdit() { --depth_; }
+        ProgramEdit(const ProgramEdit&) = delete;
+        ProgramEdit& operator=(const ProgramEdit&) = delete;
+
+    private:
+        int& depth_;
+    };
 
     LRESULT OnChildMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     void Subclass(HWND child) noexcept;
@@ -75,7 +87,7 @@ private:
     bool typing_ = true;
     bool switching_ = false;
     bool forwarding_ = false;
-    int programEdit_ = 0; // text set by the program is no user edit: it must not filter
+    int programEdit_ = 0; // depth of ProgramEdit scopes
     int width_ = 0;
     std::vector<std::pair<HWND, WNDPROC>> originalProcs_;
 };

@@ -1,6 +1,6 @@
 #include "core/rules/Hotkey.h"
 
-#include "core/rules/SearchFilter.h"
+#include "core/rules/Ascii.h"
 
 namespace hotkey {
 
@@ -8,17 +8,14 @@ namespace {
 
 std::wstring Upper(std::wstring_view text)
 {
-    return search::Folded(text);
+    return ascii::Upper(text);
 }
 
 } // namespace
 
 std::wstring NormalizeName(std::wstring_view name)
 {
-    std::wstring lower(search::Trimmed(name));
-    for (auto& c : lower)
-        if (c >= L'A' && c <= L'Z')
-            c = static_cast<wchar_t>(c + 32);
+    const std::wstring lower = ascii::Lower(ascii::Trimmed(name));
     return lower.empty() ? L"space" : lower;
 }
 
@@ -36,7 +33,7 @@ bool IsReservedKey(uint32_t key) noexcept
 uint32_t NameToKey(std::wstring_view name)
 {
     const std::wstring upper = Upper(name);
-    const std::wstring_view t = search::Trimmed(std::wstring_view(upper));
+    const std::wstring_view t = ascii::Trimmed(std::wstring_view(upper));
     if (t == L"SPACE")
         return kSpace;
     if (t == L"<")

@@ -1,6 +1,7 @@
 #include "core/rules/PathListText.h"
 
 #include "core/rules/TextConv.h"
+#include "core/rules/Utf16.h"
 
 namespace pathlist {
 
@@ -19,29 +20,7 @@ std::wstring DecodeUnicode(std::string_view bytes, Encoding encoding)
 {
     if (encoding == Encoding::Utf8)
         return Utf8ToWide(bytes);
-    // UTF-16: a trailing odd byte cannot form a character and is dropped.
-    std::u16string units;
-    units.reserve(bytes.size() / 2);
-    for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
-        const auto a = static_cast<unsigned char>(bytes[i]);
-        const auto b = static_cast<unsigned char>(bytes[i + 1]);
-        units.push_back(static_cast<char16_t>(encoding == Encoding::Utf16LE ? (a | (b << 8)) : ((a << 8) | b)));
-    }
-    if constexpr (sizeof(wchar_t) == 2) {
-        return std::wstring(units.begin(), units.end());
-    } else {
-        std::wstring out;
-        for (size_t i = 0; i < units.size(); ++i) {
-            char32_t cp = units[i];
-            if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
-                units[i + 1] <= 0xDFFF) {
-                cp = 0x10000 + ((cp - 0xD800) << 10) + (units[i + 1] - 0xDC00u);
-                ++i;
-            }
-            out.push_back(static_cast<wchar_t>(cp));
-        }
-        return out;
-    }
+    return utf16::Decode(bytes, encoding == Encoding::Utf16BE);
 }
 
 std::vector<std::wstring> SplitRows(std::wstring_view text)
@@ -71,6 +50,46 @@ Row ParseRow(std::wstring_view row)
     if (!row.empty() && row.front() == L'*')
         return {Row::Kind::Folder, std::wstring(row.substr(1)), true};
     return {Row::Kind::Folder, std::wstring(row), false};
+}
+
+namespace {
+
+bool EndsWithLineBreak(std::string_view body, Encoding encoding)
+{
+    if (body.empty())
+        return true; // nothing to separate from
+    if (encoding == Encoding::Utf16LE || encoding == Encoding::Utf16BE) {
+        if (body.size() < 2)
+            return false;
+        const std::wstring last = utf16::Decode(body.substr(body.size() - 2), encoding == Encoding::Utf16BE);
+        return last == L"\r" || last == L"\n";
+    }
+    return body.back() == '\r' || body.back() == '\n';
+}
+
+} // namespace
+
+AppendPlan PlanAppend(std::string_view existing, std::wstring_view folder,
+                      const std::function<std::optional<std::string>(std::wstring_view)>& toAnsi,
+                      const std::function<std::wstring(std::string_view)>& fromAnsi)
+{
+    const Detected detected = DetectEncoding(existing);
+    const std::string_view body = existing.substr(detected.markLength);
+    const std::wstring row =
+        (EndsWithLineBreak(body, detected.encoding) ? L"" : L"\r\n") + std::wstring(folder) + L"\r\n";
+    switch (detected.encoding) {
+    case Encoding::Utf8:
+        return {WideToUtf8(row), false};
+    case Encoding::Utf16LE:
+    case Encoding::Utf16BE:
+        return {utf16::Encode(row, detected.encoding == Encoding::Utf16BE), false};
+    case Encoding::Ansi:
+        break;
+    }
+    if (auto bytes = toAnsi(row))
+        return {std::move(*bytes), false};
+    // The code page would turn the folder into another path: keep every row exact instead.
+    return {"\xEF\xBB\xBF" + WideToUtf8(fromAnsi(existing) + row), true};
 }
 
 std::string DefaultContent(std::wstring_view programsFolder, std::wstring_view documentsFolder)

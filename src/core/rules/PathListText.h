@@ -1,6 +1,8 @@
 #pragma once
 // The path list file as text: its byte-order marks, its rows and what each row means.
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,6 +32,19 @@ struct Row {
     bool deeper = false;
 };
 Row ParseRow(std::wstring_view row);
+
+// What adding `folder` as the last row does to the file's bytes `existing`: the row goes in the
+// file's own encoding (by its mark, else ANSI), after a line break of its own when the last row
+// has none. When the ANSI code page cannot hold the folder exactly the whole file is rewritten
+// as UTF-8 with a mark rather than storing another path. `toAnsi` gives a text's ANSI bytes
+// when the code page holds it exactly; `fromAnsi` reads ANSI bytes.
+struct AppendPlan {
+    std::string bytes; // appended at the end, or the whole new file when `rewrite`
+    bool rewrite = false;
+};
+AppendPlan PlanAppend(std::string_view existing, std::wstring_view folder,
+                      const std::function<std::optional<std::string>(std::wstring_view)>& toAnsi,
+                      const std::function<std::wstring(std::string_view)>& fromAnsi);
 
 // The content written when the file is missing: UTF-8 with its mark, CR LF after each line.
 std::string DefaultContent(std::wstring_view programsFolder, std::wstring_view documentsFolder);

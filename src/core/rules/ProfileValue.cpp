@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "core/rules/Ascii.h"
+
 std::optional<int32_t> ParseProfileInteger(std::wstring_view input)
 {
     std::wstring text(input);
@@ -26,17 +28,10 @@ std::optional<int32_t> ParseProfileInteger(std::wstring_view input)
         return std::nullopt;
     uint64_t value = 0;
     for (; i < text.size(); ++i) {
-        const wchar_t c = text[i];
-        uint32_t digit = 0;
-        if (c >= L'0' && c <= L'9')
-            digit = static_cast<uint32_t>(c - L'0');
-        else if (hex && c >= L'a' && c <= L'f')
-            digit = static_cast<uint32_t>(c - L'a' + 10);
-        else if (hex && c >= L'A' && c <= L'F')
-            digit = static_cast<uint32_t>(c - L'A' + 10);
-        else
+        const int digit = ascii::HexDigit(text[i]);
+        if (digit < 0 || (!hex && digit > 9))
             return std::nullopt;
-        value = value * (hex ? 16u : 10u) + digit;
+        value = value * (hex ? 16u : 10u) + static_cast<uint32_t>(digit);
         if (value > (hex ? 0xFFFFFFFFull : 0x80000000ull))
             return std::nullopt;
     }

@@ -12,31 +12,23 @@
 #include <string_view>
 #include <vector>
 
+#include "core/rules/Ascii.h"
+
 namespace search {
 
 template <typename CharT> constexpr CharT FoldAscii(CharT c) noexcept
 {
-    return (c >= CharT('a') && c <= CharT('z')) ? static_cast<CharT>(c - (CharT('a') - CharT('A'))) : c;
+    return ascii::Upper(c);
 }
 
 template <typename CharT> std::basic_string<CharT> Folded(std::basic_string_view<CharT> text)
 {
-    std::basic_string<CharT> out(text);
-    for (auto& c : out)
-        c = FoldAscii(c);
-    return out;
+    return ascii::Upper(text);
 }
 
-// Trimming removes every character of code 32 or less from both ends.
 template <typename CharT> std::basic_string_view<CharT> Trimmed(std::basic_string_view<CharT> text) noexcept
 {
-    auto isBlank = [](CharT c) { return static_cast<std::make_unsigned_t<CharT>>(c) <= 32u; };
-    size_t b = 0, e = text.size();
-    while (b < e && isBlank(text[b]))
-        ++b;
-    while (e > b && isBlank(text[e - 1]))
-        --e;
-    return text.substr(b, e - b);
+    return ascii::Trimmed(text);
 }
 
 // Words of the typed text, folded. An empty trimmed text gives no words at all.
@@ -165,7 +157,7 @@ private:
 
     static CharT* FoldInto(const CharT* in, size_t n, CharT* out) noexcept
     {
-        // Branch-free so that the compiler can fold many characters at once.
+        // ascii::Upper written branch-free, so that the compiler can fold many characters at once.
         using U = std::make_unsigned_t<CharT>;
         for (size_t i = 0; i < n; ++i) {
             const U c = static_cast<U>(in[i]);

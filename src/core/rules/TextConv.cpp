@@ -1,6 +1,7 @@
 #include "core/rules/TextConv.h"
 
 #include "core/rules/AppError.h"
+#include "core/rules/Utf16.h"
 
 namespace {
 
@@ -74,15 +75,12 @@ std::string WideToUtf8(std::wstring_view text)
     for (size_t i = 0; i < n; ++i) {
         auto cp = static_cast<char32_t>(text[i]);
         if constexpr (sizeof(wchar_t) == 2) {
-            if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < n) {
-                const auto low = static_cast<char32_t>(text[i + 1]);
-                if (low >= 0xDC00 && low <= 0xDFFF) {
-                    cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
-                    ++i;
-                }
+            if (utf16::IsHighSurrogate(cp) && i + 1 < n && utf16::IsLowSurrogate(static_cast<char32_t>(text[i + 1]))) {
+                cp = utf16::Join(cp, static_cast<char32_t>(text[i + 1]));
+                ++i;
             }
         }
-        if ((cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF)
+        if (utf16::IsHighSurrogate(cp) || utf16::IsLowSurrogate(cp) || cp > 0x10FFFF)
             cp = 0xFFFD;
         if (cp < 0x80) {
             out.push_back(static_cast<char>(cp));

@@ -5,6 +5,8 @@
 #include <map>
 #include <string>
 
+#include "core/rules/Ascii.h"
+
 namespace theme {
 
 namespace {
@@ -17,17 +19,10 @@ std::optional<Colour> ParseColour(std::string_view text)
     for (int i = 0; i < 3; ++i) {
         unsigned value = 0;
         for (int k = 0; k < 2; ++k) {
-            const char c = text[static_cast<size_t>(1 + i * 2 + k)];
-            unsigned digit = 0;
-            if (c >= '0' && c <= '9')
-                digit = static_cast<unsigned>(c - '0');
-            else if (c >= 'A' && c <= 'F')
-                digit = static_cast<unsigned>(c - 'A' + 10);
-            else if (c >= 'a' && c <= 'f')
-                digit = static_cast<unsigned>(c - 'a' + 10);
-            else
+            const int digit = ascii::HexDigit(text[static_cast<size_t>(1 + i * 2 + k)]);
+            if (digit < 0)
                 return std::nullopt;
-            value = value * 16 + digit;
+            value = value * 16 + static_cast<unsigned>(digit);
         }
         parts[i] = static_cast<uint8_t>(value);
     }
@@ -71,7 +66,7 @@ std::optional<Theme> Parse(std::string_view text)
     for (const char* role : roles)
         if (!colours.count(role))
             return std::nullopt;
-    return Theme{colours["Face"], colours["FaceText"],  colours["Pressed"],       colours["Edit"],
+    return Theme{colours["Face"],     colours["FaceText"],  colours["Pressed"],       colours["Edit"],
                  colours["EditText"], colours["Highlight"], colours["HighlightText"], colours["Border"]};
 }
 
