@@ -85,6 +85,11 @@ struct GdiObject {
     static Type Empty() noexcept { return nullptr; }
     static void Close(Type h) noexcept { ::DeleteObject(h); }
 };
+struct MemoryDc {
+    using Type = HDC;
+    static Type Empty() noexcept { return nullptr; }
+    static void Close(Type h) noexcept { ::DeleteDC(h); }
+};
 struct Window {
     using Type = HWND;
     static Type Empty() noexcept { return nullptr; }
@@ -100,7 +105,43 @@ using IconHandle = UniqueHandle<handle_traits::Icon>;
 using MenuHandle = UniqueHandle<handle_traits::Menu>;
 using HookHandle = UniqueHandle<handle_traits::Hook>;
 using GdiHandle = UniqueHandle<handle_traits::GdiObject>;
+using MemoryDcHandle = UniqueHandle<handle_traits::MemoryDc>;
 using WindowHandle = UniqueHandle<handle_traits::Window>;
+
+// A window's device context, released on every way out.
+class WindowDC {
+public:
+    explicit WindowDC(HWND window) noexcept : window_(window), dc_(::GetDC(window)) {}
+    ~WindowDC()
+    {
+        if (dc_)
+            ::ReleaseDC(window_, dc_);
+    }
+    WindowDC(const WindowDC&) = delete;
+    WindowDC& operator=(const WindowDC&) = delete;
+    HDC get() const noexcept { return dc_; }
+
+private:
+    HWND window_;
+    HDC dc_;
+};
+
+// An object selected into a device context for a scope; the one it replaced goes back.
+class SelectedObject {
+public:
+    SelectedObject(HDC dc, HGDIOBJ object) noexcept : dc_(dc), old_(object ? ::SelectObject(dc, object) : nullptr) {}
+    ~SelectedObject()
+    {
+        if (old_)
+            ::SelectObject(dc_, old_);
+    }
+    SelectedObject(const SelectedObject&) = delete;
+    SelectedObject& operator=(const SelectedObject&) = delete;
+
+private:
+    HDC dc_;
+    HGDIOBJ old_;
+};
 
 // A COM interface pointer that releases its reference on every way out.
 template <typename T> class ComPtr {

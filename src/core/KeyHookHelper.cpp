@@ -5,7 +5,7 @@
 
 std::wstring HotkeyName = L"space";
 DWORD HotkeyKey = hotkey::kSpace;
-HHOOK KeyHookHandle = nullptr;
+HookHandle KeyHookHandle;
 
 namespace {
 
@@ -79,15 +79,12 @@ void InstallKeyHook()
 {
     LoadHotkey();
     if (!KeyHookHandle)
-        KeyHookHandle = ::SetWindowsHookExW(WH_KEYBOARD_LL, &KeyHookProc, ::GetModuleHandleW(nullptr), 0);
+        KeyHookHandle.reset(::SetWindowsHookExW(WH_KEYBOARD_LL, &KeyHookProc, ::GetModuleHandleW(nullptr), 0));
 }
 
 void RemoveKeyHook() noexcept
 {
-    if (KeyHookHandle) {
-        ::UnhookWindowsHookEx(KeyHookHandle);
-        KeyHookHandle = nullptr;
-    }
+    KeyHookHandle.reset();
 }
 
 LRESULT CALLBACK KeyHookProc(int code, WPARAM wParam, LPARAM lParam) noexcept
@@ -104,7 +101,7 @@ LRESULT CALLBACK KeyHookProc(int code, WPARAM wParam, LPARAM lParam) noexcept
             }
         }
     }
-    return ::CallNextHookEx(KeyHookHandle, code, wParam, lParam);
+    return ::CallNextHookEx(KeyHookHandle.get(), code, wParam, lParam);
 }
 
 void MaskWindowsKeyRelease() noexcept

@@ -3,10 +3,12 @@
 
 #include <string>
 
+#include "core/Handle.h"
+
 // The global shortcut: a Windows key held with the hotkey (space unless chosen otherwise).
 extern std::wstring HotkeyName; // normalised: lower case, trimmed
 extern DWORD HotkeyKey;         // its virtual-key code
-extern HHOOK KeyHookHandle;
+extern HookHandle KeyHookHandle;
 
 std::wstring GetHotkeyName();
 void SetHotkey(const std::wstring& name);

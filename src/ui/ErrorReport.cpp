@@ -21,25 +21,6 @@ void ShowErrorReport(std::wstring_view message) noexcept
     }
 }
 
-std::wstring CurrentErrorMessage()
-{
-    try {
-        throw;
-    } catch (const AppError& e) {
-        return e.Message();
-    } catch (const std::bad_alloc&) {
-        return L"Out of memory";
-    } catch (const std::exception& e) {
-        try {
-            return Utf8ToWide(e.what());
-        } catch (...) {
-            return L"Unexpected error";
-        }
-    } catch (...) {
-        return L"Unexpected error";
-    }
-}
-
 void ReportCurrentException() noexcept
 {
     try {

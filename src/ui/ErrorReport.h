@@ -3,12 +3,11 @@
 #include <string_view>
 #include <utility>
 
+#include "core/rules/ErrorText.h"
+
 // The general error report: a modal box owned by the active window, captioned "Zarvi",
 // error icon and OK. Every error that reaches the user goes through here.
 void ShowErrorReport(std::wstring_view message) noexcept;
-
-// Call only inside a catch block: the message of the error being handled.
-std::wstring CurrentErrorMessage();
 
 // Call only inside a catch block: turns the error being handled into the report.
 void ReportCurrentException() noexcept;

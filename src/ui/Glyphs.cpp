@@ -19,10 +19,11 @@ void Line(HDC dc, int x1, int y1, int x2, int y2)
 void Draw(HDC dc, Glyph glyph, int s, COLORREF kInk = kLightInk)
 {
     auto u = [s](int v) { return v * s / 24; };
-    GdiHandle pen(::CreatePen(PS_SOLID, std::max(1, s / 12), kInk));
-    GdiHandle accent(::CreatePen(PS_SOLID, std::max(1, s / 12), kAccent));
-    ::SelectObject(dc, pen.get());
-    ::SelectObject(dc, ::GetStockObject(NULL_BRUSH));
+    const GdiHandle pen(::CreatePen(PS_SOLID, std::max(1, s / 12), kInk));
+    const GdiHandle accent(::CreatePen(PS_SOLID, std::max(1, s / 12), kAccent));
+    // The pens are deleted on the way out: the guards put the old pen back first.
+    const SelectedObject inkPen(dc, pen.get());
+    const SelectedObject noFill(dc, ::GetStockObject(NULL_BRUSH));
     switch (glyph) {
     case Glyph::EditPaths: // a page with lines and a pencil
         ::Rectangle(dc, u(4), u(3), u(16), u(21));
@@ -66,8 +67,6 @@ void Draw(HDC dc, Glyph glyph, int s, COLORREF kInk = kLightInk)
     case Glyph::Count:
         break;
     }
-    // The pens are deleted on the way out: they must not stay selected.
-    ::SelectObject(dc, ::GetStockObject(BLACK_PEN));
 }
 
 } // namespace
@@ -76,21 +75,20 @@ HIMAGELIST CreateImageList1(int size)
 {
     const int count = static_cast<int>(Glyph::Count);
     HIMAGELIST list = ::ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, count, 0);
-    const HDC screen = ::GetDC(nullptr);
-    const HDC dc = ::CreateCompatibleDC(screen);
+    const WindowDC screen(nullptr);
+    const MemoryDcHandle dc(::CreateCompatibleDC(screen.get()));
     for (int i = 0; i < count; ++i) {
-        GdiHandle bitmap(::CreateCompatibleBitmap(screen, size, size));
-        const HGDIOBJ old = ::SelectObject(dc, bitmap.get());
-        // Magenta marks the transparent pixels.
-        const RECT all{0, 0, size, size};
-        GdiHandle key(::CreateSolidBrush(RGB(255, 0, 255)));
-        ::FillRect(dc, &all, static_cast<HBRUSH>(key.get()));
-        Draw(dc, static_cast<Glyph>(i), size);
-        ::SelectObject(dc, old);
+        const GdiHandle bitmap(::CreateCompatibleBitmap(screen.get(), size, size));
+        {
+            const SelectedObject target(dc.get(), bitmap.get());
+            // Magenta marks the transparent pixels.
+            const RECT all{0, 0, size, size};
+            const GdiHandle key(::CreateSolidBrush(RGB(255, 0, 255)));
+            ::FillRect(dc.get(), &all, static_cast<HBRUSH>(key.get()));
+            Draw(dc.get(), static_cast<Glyph>(i), size);
+        }
         ::ImageList_AddMasked(list, static_cast<HBITMAP>(bitmap.get()), RGB(255, 0, 255));
     }
-    ::DeleteDC(dc);
-    ::ReleaseDC(nullptr, screen);
     return list;
 }
 
@@ -104,23 +102,19 @@ HBITMAP CreateGlyphBitmap(Glyph glyph, int size, COLORREF ink)
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    const HDC dc = ::CreateCompatibleDC(nullptr);
-    HBITMAP bitmap = ::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (!bitmap) {
-        ::DeleteDC(dc);
+    const MemoryDcHandle dc(::CreateCompatibleDC(nullptr));
+    HBITMAP bitmap = ::CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!bitmap)
         return nullptr;
-    }
-    const HGDIOBJ old = ::SelectObject(dc, bitmap);
+    const SelectedObject target(dc.get(), bitmap);
     const RECT all{0, 0, size, size};
-    GdiHandle key(::CreateSolidBrush(RGB(255, 0, 255)));
-    ::FillRect(dc, &all, static_cast<HBRUSH>(key.get()));
-    Draw(dc, glyph, size, ink);
+    const GdiHandle key(::CreateSolidBrush(RGB(255, 0, 255)));
+    ::FillRect(dc.get(), &all, static_cast<HBRUSH>(key.get()));
+    Draw(dc.get(), glyph, size, ink);
     ::GdiFlush();
     // GDI leaves alpha at zero: the key colour becomes transparent, everything else opaque.
     auto* pixel = static_cast<DWORD*>(bits);
     for (int i = 0; i < size * size; ++i)
         pixel[i] = (pixel[i] & 0xFFFFFF) == 0xFF00FF ? 0 : (pixel[i] | 0xFF000000);
-    ::SelectObject(dc, old);
-    ::DeleteDC(dc);
     return bitmap;
 }

@@ -2,90 +2,38 @@
 
 #include <windows.h>
 
-#include <algorithm>
-
-#include "core/AppInfo.h"
 #include "core/AppPathHelper.h"
-#include "core/KeyHookHelper.h"
-#include "core/rules/BarLayout.h"
 #include "core/FileHelper.h"
-#include "core/Handle.h"
+#include "core/KeyHookHelper.h"
 #include "core/MiniLogHelper.h"
-#include "core/rules/AppError.h"
-#include "core/rules/PathListText.h"
-#include "ui/ErrorReport.h"
-#include "ui/Glyphs.h"
-#include "ui/SmartCombo.h"
 #include "core/NotificationCenter.h"
-#include "ui/Theme.h"
-#include "ui/TrayIcon.h"
-#include "ui/FolderPicker.h"
 #include "core/UpdateHelper.h"
+#include "core/rules/BarLayout.h"
 #include "core/rules/Hotkey.h"
 #include "resource.h"
+#include "ui/ErrorReport.h"
+#include "ui/FolderPicker.h"
+#include "ui/ImageButton.h"
+#include "ui/SmartCombo.h"
 #include "ui/TApplication.h"
-
-std::vector<std::wstring> EntryList;
-
-namespace {
-
-void CollectEntries(std::vector<std::wstring>& list)
-{
-    for (const std::wstring& text : ReadPathListRows(GetPathListFile())) {
-        const pathlist::Row row = pathlist::ParseRow(text);
-        if (row.kind == pathlist::Row::Kind::Comment)
-            continue;
-        if (DirectoryExists(row.folder))
-            ScanFolder(row.folder, list, row.deeper);
-    }
-}
-
-} // namespace
-
-bool LoadPathList()
-{
-    return SearchBox ? LoadPathList(*SearchBox) : true;
-}
-
-bool LoadPathList(TSmartComboBox& searchBox)
-{
-    EntryList.clear();
-    EntryList.emplace_back();
-    try {
-        CollectEntries(EntryList);
-    } catch (...) {
-        // Whatever was found before the failure stays in the list.
-        AddLog(L"Error loading paths list from " + GetPathListFile() + L" - \r\n" + CurrentErrorMessage());
-    }
-
-    if (EntryList.size() <= 1) {
-        AddLog(kEmptyListMessage);
-        ::MessageBoxW(nullptr, kEmptyListMessage, kAppTitle, MB_OK | MB_TASKMODAL | MB_SETFOREGROUND);
-        OpenPath(GetPathListFile());
-        TerminateApplication(1);
-        return false;
-    }
-    searchBox.SetStoredItems(EntryList);
-    return true;
-}
+#include "ui/Theme.h"
+#include "ui/TrayIcon.h"
 
 TForm1* Form1 = nullptr;
 TSmartComboBox* SearchBox = nullptr;
 
 namespace {
 
-constexpr const wchar_t* kBarClass = L"TForm1";
-constexpr int kMenuId = 101;
-constexpr int kPathsId = 102;
-
 enum MenuId : UINT { mnuShow = 201, mnuAdd, mnuAbout, mnuTutorial, mnuHelp, mnuQuit };
 
-struct MenuRow {
-    UINT id;
-    const wchar_t* caption;
-    Glyph picture;
-};
-std::unique_ptr<TSmartComboBox> SearchBoxOwner;
+constexpr TPopupMenu::Item kMenuItems[] = {{mnuShow, L"Show bar", Glyph::ShowBar},
+                                           {mnuAdd, L"Add a folder", Glyph::AddFolder},
+                                           {0, nullptr, Glyph::Count},
+                                           {mnuAbout, L"Settings", Glyph::Menu},
+                                           {mnuTutorial, L"Tutorial", Glyph::Tutorial},
+                                           {mnuHelp, L"Guide", Glyph::Guide},
+                                           {0, nullptr, Glyph::Count},
+                                           {mnuQuit, L"Quit", Glyph::Quit}};
 
 HFONT SegoeUi(int height)
 {
@@ -104,6 +52,11 @@ layout::Rect ToRect(const RECT& r)
     return {r.left, r.top, r.right, r.bottom};
 }
 
+HWND ApplicationWindow(HWND bar)
+{
+    return ::GetWindow(bar, GW_OWNER);
+}
+
 } // namespace
 
 TForm1::TForm1(HWND owner)
@@ -111,15 +64,24 @@ TForm1::TForm1(HWND owner)
     Form1 = this;
     RegisterWindowClass(kBarClass, CS_DBLCLKS, FaceBrush());
     // Owned by the application window, so the bar has no taskbar button of its own.
-    CreateBound(kBarClass, WS_EX_TOPMOST | WS_EX_CONTROLPARENT, L".", WS_POPUP | WS_CLIPCHILDREN, 0, 0, 640, 94, owner);
+    CreateBound(kBarClass, WS_EX_TOPMOST | WS_EX_CONTROLPARENT, L".", WS_POPUP | WS_CLIPCHILDREN, 0, 0,
+                layout::kDesignWidth, layout::kDesignHeight, owner);
     dpi_ = static_cast<int>(::GetDpiForWindow(Handle()));
-    CreateButtons();
+    // Tab order: the edit-paths button first, then the menu button.
+    btnPaths = CreateImageButton(Handle(), kPathsButtonId);
+    btnMenu = CreateImageButton(Handle(), kMenuButtonId);
+    tooltips_ = std::make_unique<TTooltips>(Handle());
+    tooltips_->Add(btnMenu, L"Menu (F1)");
+    tooltips_->Add(btnPaths, L"Edit paths (F2)");
+    PopupMenu1 = std::make_unique<TPopupMenu>(kMenuItems, CurrentTheme().has_value(), dpi_);
     ApplyDpi(dpi_);
     smallIcon_.reset(
         static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_MAINICON), IMAGE_ICON,
                                         ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), 0)));
     TrayIcon1 = std::make_unique<TTrayIcon>(Handle(), kTrayMessage, smallIcon_.get(), L"Just double click");
-    CreatePopupMenu1();
+    // Menus opened on the application window are drawn by the bar.
+    if (const HWND application = ApplicationWindow(Handle()))
+        ::SendMessageW(application, kSetMenuPainterMessage, 0, reinterpret_cast<LPARAM>(Handle()));
     // An error in one step skips the rest of the start-up; the bar still works without them.
     RunGuarded([this] { FormCreate(); });
     starting_ = false;
@@ -130,11 +92,10 @@ TForm1::TForm1(HWND owner)
 
 TForm1::~TForm1()
 {
-    // Destroyed while this object is whole, so FormDestroy still runs (the base would destroy it too late).
+    // Destroyed while this object is whole, so FormDestroy still runs (the base would be too late).
     if (Handle())
         ::DestroyWindow(Handle());
     SearchBox = nullptr;
-    SearchBoxOwner.reset();
     if (Form1 == this)
         Form1 = nullptr;
 }
@@ -152,284 +113,29 @@ void TForm1::FormCreate()
     ShowTrayHint();
 }
 
-void TForm1::ShowTrayHint()
-{
-    TrayIcon1->Show();
-    TrayIcon1->ShowBalloon(L"Zarvi", L"", 3000);
-    if (!OneInNine())
-        return;
-    const std::wstring hint = hotkey::StartupHint(GetHotkeyName());
-    // Where the platform has no toast notifications, the same words go into the balloon.
-    if (!PresentToast(L"ZARVI", hint))
-        TrayIcon1->ShowBalloon(L"ZARVI", hint, 3000);
-}
-
-void TForm1::CreatePopupMenu1()
-{
-    PopupMenu1.reset(::CreatePopupMenu());
-    using Item = MenuRow;
-    static const Item items[] = {{mnuShow, L"Show bar", Glyph::ShowBar},
-                                 {mnuAdd, L"Add a folder", Glyph::AddFolder},
-                                 {0, nullptr, Glyph::Count},
-                                 {mnuAbout, L"Settings", Glyph::Menu},
-                                 {mnuTutorial, L"Tutorial", Glyph::Tutorial},
-                                 {mnuHelp, L"Guide", Glyph::Guide},
-                                 {0, nullptr, Glyph::Count},
-                                 {mnuQuit, L"Quit", Glyph::Quit}};
-    const bool themed = CurrentTheme().has_value();
-    for (const auto& item : items) {
-        // Themed, every row is drawn by the bar (colours, picture, caption); plain, the platform
-        // draws the caption and a picture of dark ink.
-        const UINT kind = themed ? MF_OWNERDRAW : 0;
-        const auto data = reinterpret_cast<const wchar_t*>(&item);
-        if (!item.caption) {
-            ::AppendMenuW(PopupMenu1.get(), MF_SEPARATOR | kind, 0, themed ? data : nullptr);
-            continue;
-        }
-        ::AppendMenuW(PopupMenu1.get(), MF_STRING | kind, item.id, themed ? data : item.caption);
-        if (themed)
-            continue;
-        menuPictures_.emplace_back(CreateGlyphBitmap(item.picture, layout::Scale(24, dpi_), RGB(0x2A, 0x35, 0x41)));
-        MENUITEMINFOW info{};
-        info.cbSize = sizeof(info);
-        info.fMask = MIIM_BITMAP;
-        info.hbmpItem = static_cast<HBITMAP>(menuPictures_.back().get());
-        ::SetMenuItemInfoW(PopupMenu1.get(), item.id, FALSE, &info);
-    }
-    if (themed) {
-        MENUINFO info{};
-        info.cbSize = sizeof(info);
-        info.fMask = MIM_BACKGROUND;
-        info.hbrBack = FaceBrush();
-        ::SetMenuInfo(PopupMenu1.get(), &info);
-    }
-    if (const HWND application = ::GetWindow(Handle(), GW_OWNER))
-        ::SendMessageW(application, kSetMenuPainterMessage, 0, reinterpret_cast<LPARAM>(Handle()));
-}
-
-void TForm1::MeasureMenuRow(MEASUREITEMSTRUCT& item) const
-{
-    const auto* row = reinterpret_cast<const MenuRow*>(item.itemData);
-    if (!row || !row->caption) {
-        item.itemHeight = static_cast<UINT>(layout::Scale(9, dpi_));
-        item.itemWidth = 0;
-        return;
-    }
-    const HDC dc = ::GetDC(Handle());
-    const HGDIOBJ old = ::SelectObject(dc, barFont_.get());
-    SIZE text{};
-    ::GetTextExtentPoint32W(dc, row->caption, static_cast<int>(wcslen(row->caption)), &text);
-    ::SelectObject(dc, old);
-    ::ReleaseDC(Handle(), dc);
-    item.itemHeight = static_cast<UINT>(layout::Scale(30, dpi_));
-    item.itemWidth = static_cast<UINT>(text.cx + layout::Scale(24 + 12 + 24, dpi_));
-}
-
-void TForm1::DrawMenuRow(const DRAWITEMSTRUCT& item) const
-{
-    const auto& look = *CurrentTheme();
-    const auto* row = reinterpret_cast<const MenuRow*>(item.itemData);
-    RECT r = item.rcItem;
-    if (!row || !row->caption) {
-        ::FillRect(item.hDC, &r, FaceBrush());
-        GdiHandle line(::CreateSolidBrush(ToColorRef(look.border)));
-        RECT rule{r.left + layout::Scale(6, dpi_), (r.top + r.bottom) / 2, r.right - layout::Scale(6, dpi_),
-                  (r.top + r.bottom) / 2 + 1};
-        ::FillRect(item.hDC, &rule, static_cast<HBRUSH>(line.get()));
-        return;
-    }
-    const bool selected = (item.itemState & ODS_SELECTED) != 0;
-    GdiHandle back(::CreateSolidBrush(ToColorRef(selected ? look.highlight : look.face)));
-    ::FillRect(item.hDC, &r, static_cast<HBRUSH>(back.get()));
-    const int picture = layout::Scale(24, dpi_);
-    ::ImageList_Draw(ImageList1.get(), static_cast<int>(row->picture), item.hDC, r.left + layout::Scale(4, dpi_),
-                     r.top + (r.bottom - r.top - picture) / 2, ILD_TRANSPARENT);
-    ::SetBkMode(item.hDC, TRANSPARENT);
-    ::SetTextColor(item.hDC, ToColorRef(selected ? look.highlightText : look.faceText));
-    const HGDIOBJ old = ::SelectObject(item.hDC, barFont_.get());
-    r.left += picture + layout::Scale(12, dpi_);
-    ::DrawTextW(item.hDC, row->caption, -1, &r, DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX);
-    ::SelectObject(item.hDC, old);
-}
-
-void TForm1::OpenPopupMenu1(int x, int y, HWND owner)
-{
-    if (menuOpen_)
-        return; // the platform shows one menu at a time
-    menuOpen_ = true;
-    const UINT id = static_cast<UINT>(
-        ::TrackPopupMenu(PopupMenu1.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, x, y, 0, owner, nullptr));
-    menuOpen_ = false;
-    // Lets the menu close properly when the user clicks elsewhere.
-    ::PostMessageW(owner, WM_NULL, 0, 0);
-    if (id)
-        MenuCommand(id);
-}
-
-void TForm1::MenuCommand(UINT id)
-{
-    switch (id) {
-    case mnuShow:
-        mnuShowClick();
-        break;
-    case mnuAdd:
-        mnuAddClick();
-        break;
-    case mnuAbout:
-        mnuAboutClick();
-        break;
-    case mnuTutorial:
-        mnuTutorialClick();
-        break;
-    case mnuHelp:
-        mnuHelpClick();
-        break;
-    case mnuQuit:
-        mnuQuitClick();
-        break;
-    default:
-        break;
-    }
-}
-
-void TForm1::TrayIconMessage(LPARAM event)
-{
-    switch (event) {
-    case WM_LBUTTONDBLCLK:
-    case WM_RBUTTONDBLCLK:
-    case WM_MBUTTONDBLCLK:
-        TrayIcon1DblClick();
-        break;
-    case WM_RBUTTONUP: {
-        const HWND application = ::GetWindow(Handle(), GW_OWNER);
-        ::SetForegroundWindow(application);
-        ProcessPendingMessages();
-        POINT cursor{};
-        ::GetCursorPos(&cursor);
-        OpenPopupMenu1(cursor.x, cursor.y, application);
-        break;
-    }
-    default:
-        break;
-    }
-}
-
-void TForm1::ProcessPendingMessages()
-{
-    // What is waiting goes first, so the menu opens on a settled foreground window.
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) {
-            ::PostQuitMessage(static_cast<int>(msg.wParam));
-            return;
-        }
-        if (PreviewKey(msg))
-            continue;
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
-}
-
-void TForm1::TrayIcon1DblClick()
-{
-    ShowBar();
-    ActivateBar();
-}
-
-void TForm1::mnuShowClick()
-{
-    ShowBar();
-}
-
-void TForm1::mnuAddClick()
-{
-    if (pickerOpen_)
-        return; // one picker at a time
-    ::ShowWindow(Handle(), SW_HIDE);
-    std::exception_ptr error;
-    try {
-        pickerOpen_ = true;
-        const auto chosen = PickFolder(::GetWindow(Handle(), GW_OWNER));
-        pickerOpen_ = false;
-        if (chosen && DirectoryExists(*chosen)) {
-            AppendFolderToPathList(GetPathListFile(), *chosen);
-            LoadPathList();
-        }
-    } catch (...) {
-        pickerOpen_ = false;
-        error = std::current_exception();
-    }
-    // The bar comes back in every case, before any error is told.
-    if (Handle())
-        ShowBar();
-    if (error)
-        std::rethrow_exception(error);
-}
-
-void TForm1::mnuAboutClick()
-{
-    // The settings window joins here.
-}
-
-void TForm1::mnuTutorialClick()
-{
-    // The tutorial window joins here.
-}
-
-void TForm1::mnuHelpClick()
-{
-    // The guide joins here.
-}
-
-void TForm1::mnuQuitClick()
-{
-    TerminateApplication(0);
-}
-
 void CreateSearchBox()
 {
-    SearchBoxOwner = std::make_unique<TSmartComboBox>(Form1->Handle(), 33, 0, 566);
-    SearchBox = SearchBoxOwner.get();
+    Form1->searchBox_ =
+        std::make_unique<TSmartComboBox>(Form1->Handle(), layout::kDesignBoxLeft, 0, layout::kDesignBoxWidth);
+    SearchBox = Form1->searchBox_.get();
     SearchBox->SetFont(Form1->SearchBoxFont());
     Form1->PlaceBar();
     // The update check joins here.
 }
 
-void TForm1::CreateButtons()
-{
-    const HINSTANCE instance = ::GetModuleHandleW(nullptr);
-    const DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW;
-    // Tab order: the edit-paths button first, then the menu button.
-    btnPaths_ = ::CreateWindowExW(0, L"BUTTON", L"", style, 608, 0, 32, 32, Handle(),
-                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(kPathsId)), instance, nullptr);
-    btnMenu_ = ::CreateWindowExW(0, L"BUTTON", L"", style, 0, 0, 32, 32, Handle(),
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(kMenuId)), instance, nullptr);
-    tooltip_ = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0,
-                                 Handle(), nullptr, instance, nullptr);
-    const std::pair<HWND, const wchar_t*> tips[] = {{btnMenu_, L"Menu (F1)"}, {btnPaths_, L"Edit paths (F2)"}};
-    for (const auto& [button, text] : tips) {
-        TTTOOLINFOW tool{};
-        tool.cbSize = sizeof(tool);
-        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-        tool.hwnd = Handle();
-        tool.uId = reinterpret_cast<UINT_PTR>(button);
-        tool.lpszText = const_cast<wchar_t*>(text);
-        ::SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-    }
-}
-
 void TForm1::ApplyDpi(int dpi)
 {
     dpi_ = dpi;
-    ImageList1.reset(CreateImageList1(layout::Scale(24, dpi)));
+    ImageList1.reset(CreateImageList1(layout::Scale(layout::kPictureSize, dpi)));
     // The new fonts are in use before the old ones are deleted.
-    GdiHandle barFont(SegoeUi(-layout::Scale(12, dpi)));
-    GdiHandle boxFont(SegoeUi(-::MulDiv(14, dpi, 72)));
+    GdiHandle barFont(SegoeUi(-layout::Scale(layout::kBarFontHeight, dpi)));
+    GdiHandle boxFont(SegoeUi(-::MulDiv(layout::kBoxFontPoints, dpi, 72)));
     ::SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(barFont.get()), FALSE);
     if (SearchBox)
         SearchBox->SetFont(static_cast<HFONT>(boxFont.get()));
     barFont_ = std::move(barFont);
     boxFont_ = std::move(boxFont);
+    PopupMenu1->SetLook(static_cast<HFONT>(barFont_.get()), ImageList1.get(), dpi);
 }
 
 void TForm1::PlaceBar()
@@ -441,12 +147,12 @@ void TForm1::PlaceBar()
     ::GetMonitorInfoW(::MonitorFromPoint(cursor, MONITOR_DEFAULTTONEAREST), &monitor);
     const auto bar =
         layout::PlaceBar(ToRect(monitor.rcWork), dpi_, SearchBox ? SearchBox->Height() : 0, SearchBox != nullptr);
-    ::SetWindowPos(Handle(), nullptr, bar.window.left, bar.window.top, bar.window.Width(), bar.window.Height(),
-                   SWP_NOZORDER | SWP_NOACTIVATE);
-    ::SetWindowPos(btnMenu_, nullptr, bar.menu.left, bar.menu.top, bar.menu.Width(), bar.menu.Height(),
-                   SWP_NOZORDER | SWP_NOACTIVATE);
-    ::SetWindowPos(btnPaths_, nullptr, bar.paths.left, bar.paths.top, bar.paths.Width(), bar.paths.Height(),
-                   SWP_NOZORDER | SWP_NOACTIVATE);
+    const auto place = [](HWND window, const layout::Rect& r) {
+        ::SetWindowPos(window, nullptr, r.left, r.top, r.Width(), r.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
+    };
+    place(Handle(), bar.window);
+    place(btnMenu, bar.menu);
+    place(btnPaths, bar.paths);
     if (SearchBox)
         SearchBox->SetBounds(bar.searchBox.left, bar.searchBox.top, bar.searchBox.Width());
 }
@@ -546,9 +252,9 @@ bool TForm1::PreviewKey(const MSG& msg) noexcept
         RunGuarded([this] { MoveFocus(::GetKeyState(VK_SHIFT) < 0); });
         return true;
     }
-    if (msg.message == WM_KEYDOWN && msg.wParam == VK_RETURN && (msg.hwnd == btnPaths_ || msg.hwnd == btnMenu_)) {
+    if (msg.message == WM_KEYDOWN && msg.wParam == VK_RETURN && (msg.hwnd == btnPaths || msg.hwnd == btnMenu)) {
         // Posted: the menu button's menu runs a modal loop of its own.
-        const int id = msg.hwnd == btnPaths_ ? kPathsId : kMenuId;
+        const int id = msg.hwnd == btnPaths ? kPathsButtonId : kMenuButtonId;
         ::PostMessageW(bar, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(msg.hwnd));
         return true;
     }
@@ -568,12 +274,12 @@ void TForm1::MoveFocus(bool backwards)
 {
     // The tab order: edit paths, menu, then the search box.
     const HWND focus = ::GetFocus();
-    const int current = focus == btnPaths_ ? 0 : focus == btnMenu_ ? 1 : 2;
+    const int current = focus == btnPaths ? 0 : focus == btnMenu ? 1 : 2;
     const int next = (current + (backwards ? 2 : 1)) % 3;
     if (next == 2 && SearchBox)
         SearchBox->FocusBox();
     else if (next != 2)
-        ::SetFocus(next == 0 ? btnPaths_ : btnMenu_);
+        ::SetFocus(next == 0 ? btnPaths : btnMenu);
 }
 
 void TForm1::btnPathsClick()
@@ -618,26 +324,153 @@ void TForm1::FormDestroy() noexcept
     SetShowBarTarget(nullptr, 0);
 }
 
-void TForm1::DrawButton(const DRAWITEMSTRUCT& item) const
+void TForm1::DrawItem(const DRAWITEMSTRUCT& item) const
 {
-    // The theme's face behind the light pictures, darker while pressed (slate without a theme too,
-    // so the pictures always show).
-    const bool pressed = (item.itemState & ODS_SELECTED) != 0;
-    const auto& look = CurrentTheme();
-    const COLORREF colour = look ? ToColorRef(pressed ? look->pressed : look->face)
-                                 : (pressed ? RGB(0x2A, 0x35, 0x41) : RGB(0x3B, 0x4A, 0x5A));
-    GdiHandle face(::CreateSolidBrush(colour));
-    ::FillRect(item.hDC, &item.rcItem, static_cast<HBRUSH>(face.get()));
-    const int size = layout::Scale(24, dpi_);
-    const int x = (item.rcItem.right - item.rcItem.left - size) / 2;
-    const int y = (item.rcItem.bottom - item.rcItem.top - size) / 2;
-    const int image = item.hwndItem == btnMenu_ ? 1 : 0;
-    ::ImageList_Draw(ImageList1.get(), image, item.hDC, x, y, ILD_NORMAL);
-    if (item.itemState & ODS_FOCUS) {
-        RECT focus = item.rcItem;
-        ::InflateRect(&focus, -2, -2);
-        ::DrawFocusRect(item.hDC, &focus);
+    if (item.CtlType == ODT_MENU)
+        PopupMenu1->Draw(item);
+    else
+        DrawImageButton(item, ImageList1.get(),
+                        static_cast<int>(item.hwndItem == btnMenu ? Glyph::Menu : Glyph::EditPaths), dpi_);
+}
+
+// The tray icon, the popup menu and the menu's commands.
+
+void TForm1::ShowTrayHint()
+{
+    TrayIcon1->Show();
+    TrayIcon1->ShowBalloon(L"Zarvi", L"", 3000);
+    if (!OneInNine())
+        return;
+    const std::wstring hint = hotkey::StartupHint(GetHotkeyName());
+    // Where the platform has no toast notifications, the same words go into the balloon.
+    if (!PresentToast(L"ZARVI", hint))
+        TrayIcon1->ShowBalloon(L"ZARVI", hint, 3000);
+}
+
+void TForm1::OpenPopupMenu1(int x, int y, HWND owner)
+{
+    if (const UINT id = PopupMenu1->Open(x, y, owner))
+        MenuCommand(id);
+}
+
+void TForm1::MenuCommand(UINT id)
+{
+    switch (id) {
+    case mnuShow:
+        mnuShowClick();
+        break;
+    case mnuAdd:
+        mnuAddClick();
+        break;
+    case mnuAbout:
+        mnuAboutClick();
+        break;
+    case mnuTutorial:
+        mnuTutorialClick();
+        break;
+    case mnuHelp:
+        mnuHelpClick();
+        break;
+    case mnuQuit:
+        mnuQuitClick();
+        break;
+    default:
+        break;
     }
+}
+
+void TForm1::TrayIconMessage(LPARAM event)
+{
+    switch (event) {
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDBLCLK:
+        TrayIcon1DblClick();
+        break;
+    case WM_RBUTTONUP: {
+        const HWND application = ApplicationWindow(Handle());
+        ::SetForegroundWindow(application);
+        ProcessPendingMessages();
+        POINT cursor{};
+        ::GetCursorPos(&cursor);
+        OpenPopupMenu1(cursor.x, cursor.y, application);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void TForm1::ProcessPendingMessages()
+{
+    // What is waiting goes first, so the menu opens on a settled foreground window.
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            ::PostQuitMessage(static_cast<int>(msg.wParam));
+            return;
+        }
+        if (PreviewKey(msg))
+            continue;
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+}
+
+void TForm1::TrayIcon1DblClick()
+{
+    ShowBar();
+    ActivateBar();
+}
+
+void TForm1::mnuShowClick()
+{
+    ShowBar();
+}
+
+void TForm1::mnuAddClick()
+{
+    if (pickerOpen_)
+        return; // one picker at a time
+    ::ShowWindow(Handle(), SW_HIDE);
+    std::exception_ptr error;
+    try {
+        pickerOpen_ = true;
+        const auto chosen = PickFolder(ApplicationWindow(Handle()));
+        pickerOpen_ = false;
+        if (chosen && DirectoryExists(*chosen)) {
+            AppendFolderToPathList(GetPathListFile(), *chosen);
+            LoadPathList();
+        }
+    } catch (...) {
+        pickerOpen_ = false;
+        error = std::current_exception();
+    }
+    // The bar comes back in every case, before any error is told.
+    if (Handle())
+        ShowBar();
+    if (error)
+        std::rethrow_exception(error);
+}
+
+void TForm1::mnuAboutClick()
+{
+    // The settings window joins here.
+}
+
+void TForm1::mnuTutorialClick()
+{
+    // The tutorial window joins here.
+}
+
+void TForm1::mnuHelpClick()
+{
+    // The guide joins here.
+}
+
+void TForm1::mnuQuitClick()
+{
+    TerminateApplication(0);
 }
 
 LRESULT TForm1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept
@@ -661,23 +494,18 @@ LRESULT TForm1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept
             RunGuarded([this] { ApplicationEvents1Deactivate(); });
         return 0;
     case WM_COMMAND:
-        if (LOWORD(wParam) == kPathsId && HIWORD(wParam) == BN_CLICKED)
+        if (LOWORD(wParam) == kPathsButtonId && HIWORD(wParam) == BN_CLICKED)
             RunGuarded([this] { btnPathsClick(); });
-        else if (LOWORD(wParam) == kMenuId && HIWORD(wParam) == BN_CLICKED)
+        else if (LOWORD(wParam) == kMenuButtonId && HIWORD(wParam) == BN_CLICKED)
             RunGuarded([this] { btnMenuClick(); });
         return 0;
     case WM_MEASUREITEM:
         if (reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->CtlType == ODT_MENU)
-            MeasureMenuRow(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
+            PopupMenu1->Measure(Handle(), *reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
         return TRUE;
-    case WM_DRAWITEM: {
-        const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-        if (item.CtlType == ODT_MENU)
-            DrawMenuRow(item);
-        else
-            DrawButton(item);
+    case WM_DRAWITEM:
+        DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
         return TRUE;
-    }
     case WM_DPICHANGED:
         RunGuarded([&] {
             ApplyDpi(HIWORD(wParam));
@@ -697,7 +525,7 @@ LRESULT TForm1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept
         if (!wParam)
             pressedKeys_.reset();
         // The application window carries the program's taskbar button while the bar is shown.
-        ::ShowWindow(::GetWindow(Handle(), GW_OWNER), wParam ? SW_SHOWNOACTIVATE : SW_HIDE);
+        ::ShowWindow(ApplicationWindow(Handle()), wParam ? SW_SHOWNOACTIVATE : SW_HIDE);
         return DefaultMessage(message, wParam, lParam);
     case WM_CLOSE:
         TerminateApplication(0);

@@ -1,18 +1,18 @@
 #pragma once
 #include <windows.h>
 
-#include <commctrl.h>
-
 #include <bitset>
 #include <memory>
-#include <string>
-#include <vector>
 
 #include "core/Handle.h"
+#include "ui/BarIds.h"
 #include "ui/Glyphs.h"
+#include "ui/LoadPathList.h"
+#include "ui/PopupMenu.h"
 #include "ui/Window.h"
 
 class TSmartComboBox;
+class TTooltips;
 class TTrayIcon;
 
 // The launcher bar: a borderless strip on top of every window, menu button, search box and
@@ -39,6 +39,8 @@ protected:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept override;
 
 private:
+    friend void CreateSearchBox();
+
     void FormCreate();
     void FormShow();
     void FormDestroy() noexcept;
@@ -48,16 +50,12 @@ private:
     void HandleActivationMessage();
     void ShowFromHotkey();
     void MoveFocus(bool backwards);
-    void ProcessPendingMessages();
-    void CreateButtons();
     void ApplyDpi(int dpi);
-    void DrawButton(const DRAWITEMSTRUCT& item) const;
-    void CreatePopupMenu1();
-    void MeasureMenuRow(MEASUREITEMSTRUCT& item) const;
-    void DrawMenuRow(const DRAWITEMSTRUCT& item) const;
+    void DrawItem(const DRAWITEMSTRUCT& item) const;
     void OpenPopupMenu1(int x, int y, HWND owner);
     void MenuCommand(UINT id);
     void TrayIconMessage(LPARAM event);
+    void ProcessPendingMessages();
     void ShowTrayHint();
     void TrayIcon1DblClick();
     void mnuShowClick();
@@ -67,47 +65,27 @@ private:
     void mnuHelpClick();
     void mnuQuitClick();
 
-    HWND btnMenu_ = nullptr;
-    HWND btnPaths_ = nullptr;
-    HWND tooltip_ = nullptr;
+    HWND btnMenu = nullptr;
+    HWND btnPaths = nullptr;
+    std::unique_ptr<TTooltips> tooltips_;
     ImageListHandle ImageList1;
     GdiHandle barFont_;
     GdiHandle boxFont_;
     int dpi_ = 96;
-    std::unique_ptr<TTrayIcon> TrayIcon1;
-    MenuHandle PopupMenu1;
-    std::vector<GdiHandle> menuPictures_;
+    std::unique_ptr<TSmartComboBox> searchBox_;
     IconHandle smallIcon_;
+    std::unique_ptr<TTrayIcon> TrayIcon1;
+    std::unique_ptr<TPopupMenu> PopupMenu1;
     bool shownBefore_ = false;
     bool starting_ = true;
     bool pickerOpen_ = false;
-    bool menuOpen_ = false;
     bool showPending_ = false;
     bool showing_ = false;
     // Keys whose press the bar saw: only their release acts.
     std::bitset<256> pressedKeys_;
 };
 
-// The one bar and its search box (null until CreateSearchBox has run).
+// The one bar and its search box (null until CreateSearchBox has run; the bar owns it).
 extern TForm1* Form1;
 extern TSmartComboBox* SearchBox;
 void CreateSearchBox();
-
-// Posted by the keyboard hook to have the bar shown once the hook has returned.
-inline constexpr UINT kShowBarMessage = WM_APP + 20;
-// The tray icon's mouse use.
-inline constexpr UINT kTrayMessage = WM_APP + 21;
-
-// The entry list: element 0 is the empty string, then every entry in the order found.
-// Rebuilt from nothing at every LoadPathList.
-extern std::vector<std::wstring> EntryList;
-
-// Reads the path list, collects the entries and hands them to `searchBox`. When nothing was
-// found it tells the user, opens the path list for editing and ends the program with exit
-// code 1; it then returns false and the box keeps what it had.
-bool LoadPathList(TSmartComboBox& searchBox);
-// The same for the bar's own search box; nothing to do before it exists.
-bool LoadPathList();
-
-inline constexpr const wchar_t* kEmptyListMessage =
-    L"Directories list is empty, please add some dirs in the text file being opened, then restart the app";

@@ -28,9 +28,10 @@ TSmartComboBox::TSmartComboBox(HWND owner, int x, int y, int width) : width_(wid
 
 TSmartComboBox::~TSmartComboBox()
 {
-    // Null when the owner's destruction already took the combo (forgotten at its WM_NCDESTROY).
-    if (combo_)
-        ::DestroyWindow(combo_);
+    // The combo goes with the box; both are already gone (and forgotten) when the owner's
+    // destruction took them.
+    if (Handle())
+        ::DestroyWindow(Handle());
 }
 
 int TSmartComboBox::Height() const noexcept

@@ -16,6 +16,12 @@ TApplication::TApplication()
                 nullptr);
 }
 
+TApplication::~TApplication()
+{
+    if (Handle())
+        ::DestroyWindow(Handle());
+}
+
 void TApplication::Terminate(int exitCode) noexcept
 {
     exitCode_ = exitCode;

@@ -6,10 +6,10 @@
 class TApplication : public Window {
 public:
     TApplication();
+    ~TApplication() override;
 
     // Ends the message loop with `exitCode` once the windows are gone.
     void Terminate(int exitCode) noexcept;
-
 
 protected:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept override;

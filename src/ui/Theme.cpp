@@ -3,6 +3,7 @@
 #include <string>
 
 #include "core/AppInfo.h"
+#include "core/Handle.h"
 
 namespace {
 
@@ -10,29 +11,26 @@ std::optional<theme::Theme> Loaded;
 HBRUSH Face = nullptr;
 HBRUSH Edit = nullptr;
 
-HHOOK CloseButtonHook = nullptr;
+HookHandle CloseButtonHook;
 
 // The platform's message box has no Close button of its own: rename its only button.
 LRESULT CALLBACK RenameOkToClose(int code, WPARAM wParam, LPARAM lParam) noexcept
 {
+    const HHOOK hook = CloseButtonHook.get();
     if (code == HCBT_ACTIVATE) {
         ::SetDlgItemTextW(reinterpret_cast<HWND>(wParam), IDOK, L"Close");
-        ::UnhookWindowsHookEx(CloseButtonHook);
-        CloseButtonHook = nullptr;
+        CloseButtonHook.reset();
         return 0;
     }
-    return ::CallNextHookEx(CloseButtonHook, code, wParam, lParam);
+    return ::CallNextHookEx(hook, code, wParam, lParam);
 }
 
 void ShowStyleNotFound()
 {
     const std::wstring text = L"Style '" + std::wstring(kThemeName) + L"' not found";
-    CloseButtonHook = ::SetWindowsHookExW(WH_CBT, &RenameOkToClose, nullptr, ::GetCurrentThreadId());
+    CloseButtonHook.reset(::SetWindowsHookExW(WH_CBT, &RenameOkToClose, nullptr, ::GetCurrentThreadId()));
     ::MessageBoxW(::GetActiveWindow(), text.c_str(), kAppTitle, MB_OK | MB_ICONERROR);
-    if (CloseButtonHook) {
-        ::UnhookWindowsHookEx(CloseButtonHook);
-        CloseButtonHook = nullptr;
-    }
+    CloseButtonHook.reset();
 }
 
 } // namespace

@@ -2,7 +2,9 @@
 #include <windows.h>
 
 // Base of every window class of the program: binds the HWND to its C++ object and routes
-// each message to OnMessage. The object must outlive its window or destroy it first.
+// each message to OnMessage. The object must outlive its window: each derived class destroys
+// its window in its own destructor, while its handlers can still run (the base's destructor
+// only catches a window left over, and by then only the base's handler answers).
 class Window {
 public:
     Window(const Window&) = delete;

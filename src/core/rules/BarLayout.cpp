@@ -11,8 +11,8 @@ int Scale(int pixelsAt96, int dpi) noexcept
 
 Bar PlaceBar(const Rect& r, int dpi, int boxHeight, bool hasBox) noexcept
 {
-    const int button = Scale(32, dpi);
-    const int gap = Scale(1, dpi);
+    const int button = Scale(kButtonSize, dpi);
+    const int gap = Scale(kGap, dpi);
     const int width = (r.right - r.left) * 85 / 100;
     Bar bar{};
     bar.menu = {0, 0, button, button};

@@ -5,6 +5,25 @@
 
 namespace layout {
 
+// Every size of the bar and its menu at 96 DPI; Scale gives it at the window's DPI.
+inline constexpr int kButtonSize = 32;    // both image buttons are square
+inline constexpr int kPictureSize = 24;   // ImageList1's pictures
+inline constexpr int kGap = 1;            // between a button and the search box
+inline constexpr int kFocusInset = 2;     // the focus rectangle inside a button
+inline constexpr int kBarFontHeight = 12; // Segoe UI of 9 points, in pixels
+inline constexpr int kBoxFontPoints = 14; // the search box's Segoe UI, in points
+inline constexpr int kMenuRowHeight = 30;
+inline constexpr int kMenuSeparatorHeight = 9;
+inline constexpr int kMenuSeparatorInset = 6; // the separator's rule keeps this far from the edges
+inline constexpr int kMenuPictureLeft = 4;
+inline constexpr int kMenuCaptionGap = 12; // from the picture to the caption
+inline constexpr int kMenuRightSpace = 24; // after the caption
+// The bar's design size and the box's place in it, until the first layout.
+inline constexpr int kDesignWidth = 640;
+inline constexpr int kDesignHeight = 94;
+inline constexpr int kDesignBoxLeft = 33;
+inline constexpr int kDesignBoxWidth = 566;
+
 struct Rect {
     int left, top, right, bottom;
     int Width() const noexcept { return right - left; }

@@ -1,0 +1,17 @@
+#pragma once
+// What the bar window shows to the outside and to its own parts: its control ids, its private
+// messages and the names it is found by. Tests include this header rather than retyping them.
+#include <windows.h>
+
+#include "core/AppInfo.h"
+
+inline constexpr int kMenuButtonId = 101;  // btnMenu
+inline constexpr int kPathsButtonId = 102; // btnPaths
+
+// Posted by the keyboard hook to have the bar shown once the hook has returned.
+inline constexpr UINT kShowBarMessage = WM_APP + 20;
+// The tray icon's mouse use, as the shell reports it (lParam: the mouse message).
+inline constexpr UINT kTrayMessage = WM_APP + 21;
+
+// The window class of the bar; its title is kBarTitle, its activation message kActivationMessage.
+inline constexpr const wchar_t* kBarClass = L"TForm1";

@@ -1,0 +1,53 @@
+#include "ui/ImageButton.h"
+
+#include "core/Handle.h"
+#include "core/rules/BarLayout.h"
+#include "ui/Theme.h"
+
+using layout::Scale;
+
+HWND CreateImageButton(HWND parent, int id)
+{
+    const int size = layout::kButtonSize;
+    return ::CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, 0, 0, size, size,
+                             parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleW(nullptr),
+                             nullptr);
+}
+
+void DrawImageButton(const DRAWITEMSTRUCT& item, HIMAGELIST pictures, int picture, int dpi)
+{
+    // Slate without a theme too, so the light pictures always show.
+    const bool pressed = (item.itemState & ODS_SELECTED) != 0;
+    const auto& look = CurrentTheme();
+    const COLORREF colour = look ? ToColorRef(pressed ? look->pressed : look->face)
+                                 : (pressed ? RGB(0x2A, 0x35, 0x41) : RGB(0x3B, 0x4A, 0x5A));
+    const GdiHandle face(::CreateSolidBrush(colour));
+    ::FillRect(item.hDC, &item.rcItem, static_cast<HBRUSH>(face.get()));
+    const int size = Scale(layout::kPictureSize, dpi);
+    const int x = (item.rcItem.right - item.rcItem.left - size) / 2;
+    const int y = (item.rcItem.bottom - item.rcItem.top - size) / 2;
+    ::ImageList_Draw(pictures, picture, item.hDC, x, y, ILD_NORMAL);
+    if (item.itemState & ODS_FOCUS) {
+        RECT focus = item.rcItem;
+        const int inset = Scale(layout::kFocusInset, dpi);
+        ::InflateRect(&focus, -inset, -inset);
+        ::DrawFocusRect(item.hDC, &focus);
+    }
+}
+
+TTooltips::TTooltips(HWND parent)
+    : parent_(parent), window_(::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0,
+                                                 0, 0, 0, parent, nullptr, ::GetModuleHandleW(nullptr), nullptr))
+{
+}
+
+void TTooltips::Add(HWND control, const wchar_t* text)
+{
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = parent_;
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    tool.lpszText = const_cast<wchar_t*>(text);
+    ::SendMessageW(window_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
