@@ -6,13 +6,9 @@
 #include "core/FileHelper.h"
 #include "core/KeyHookHelper.h"
 #include "core/MiniLogHelper.h"
-#include "core/NotificationCenter.h"
-#include "core/UpdateHelper.h"
 #include "core/rules/BarLayout.h"
-#include "core/rules/Hotkey.h"
 #include "resource.h"
 #include "ui/ErrorReport.h"
-#include "ui/FolderPicker.h"
 #include "ui/ImageButton.h"
 #include "ui/SmartCombo.h"
 #include "ui/TApplication.h"
@@ -23,17 +19,6 @@ TForm1* Form1 = nullptr;
 TSmartComboBox* SearchBox = nullptr;
 
 namespace {
-
-enum MenuId : UINT { mnuShow = 201, mnuAdd, mnuAbout, mnuTutorial, mnuHelp, mnuQuit };
-
-constexpr TPopupMenu::Item kMenuItems[] = {{mnuShow, L"Show bar", Glyph::ShowBar},
-                                           {mnuAdd, L"Add a folder", Glyph::AddFolder},
-                                           {0, nullptr, Glyph::Count},
-                                           {mnuAbout, L"Settings", Glyph::Menu},
-                                           {mnuTutorial, L"Tutorial", Glyph::Tutorial},
-                                           {mnuHelp, L"Guide", Glyph::Guide},
-                                           {0, nullptr, Glyph::Count},
-                                           {mnuQuit, L"Quit", Glyph::Quit}};
 
 HFONT SegoeUi(int height)
 {
@@ -52,11 +37,6 @@ layout::Rect ToRect(const RECT& r)
     return {r.left, r.top, r.right, r.bottom};
 }
 
-HWND ApplicationWindow(HWND bar)
-{
-    return ::GetWindow(bar, GW_OWNER);
-}
-
 } // namespace
 
 TForm1::TForm1(HWND owner)
@@ -73,14 +53,14 @@ TForm1::TForm1(HWND owner)
     tooltips_ = std::make_unique<TTooltips>(Handle());
     tooltips_->Add(btnMenu, L"Menu (F1)");
     tooltips_->Add(btnPaths, L"Edit paths (F2)");
-    PopupMenu1 = std::make_unique<TPopupMenu>(kMenuItems, CurrentTheme().has_value(), dpi_);
+    PopupMenu1 = std::make_unique<TPopupMenu>(MenuItems(), CurrentTheme().has_value(), dpi_);
     ApplyDpi(dpi_);
     smallIcon_.reset(
         static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_MAINICON), IMAGE_ICON,
                                         ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), 0)));
     TrayIcon1 = std::make_unique<TTrayIcon>(Handle(), kTrayMessage, smallIcon_.get(), L"Just double click");
     // Menus opened on the application window are drawn by the bar.
-    if (const HWND application = ApplicationWindow(Handle()))
+    if (const HWND application = ApplicationHandle())
         ::SendMessageW(application, kSetMenuPainterMessage, 0, reinterpret_cast<LPARAM>(Handle()));
     // An error in one step skips the rest of the start-up; the bar still works without them.
     RunGuarded([this] { FormCreate(); });
@@ -220,68 +200,6 @@ void TForm1::HideToTray()
     TrayIcon1->Show();
 }
 
-void TForm1::FormKeyUp(WORD key)
-{
-    switch (key) {
-    case VK_ESCAPE:
-        HideToTray();
-        break;
-    case VK_F1:
-        // The guide joins here.
-        break;
-    case VK_F2:
-        btnPathsClick();
-        break;
-    default:
-        break;
-    }
-}
-
-bool TForm1::PreviewKey(const MSG& msg) noexcept
-{
-    const HWND bar = Handle();
-    if (!bar || (msg.hwnd != bar && !::IsChild(bar, msg.hwnd)))
-        return false;
-    // Alt+F4 closes the bar even from a control that would keep the key to itself. F4 alone
-    // also arrives as a system key when no control has the focus: the Alt flag tells them apart.
-    if (msg.message == WM_SYSKEYDOWN && msg.wParam == VK_F4 && (HIWORD(msg.lParam) & KF_ALTDOWN)) {
-        ::PostMessageW(bar, WM_CLOSE, 0, 0);
-        return true;
-    }
-    if (msg.message == WM_KEYDOWN && msg.wParam == VK_TAB && ::GetKeyState(VK_CONTROL) >= 0) {
-        RunGuarded([this] { MoveFocus(::GetKeyState(VK_SHIFT) < 0); });
-        return true;
-    }
-    if (msg.message == WM_KEYDOWN && msg.wParam == VK_RETURN && (msg.hwnd == btnPaths || msg.hwnd == btnMenu)) {
-        // Posted: the menu button's menu runs a modal loop of its own.
-        const int id = msg.hwnd == btnPaths ? kPathsButtonId : kMenuButtonId;
-        ::PostMessageW(bar, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(msg.hwnd));
-        return true;
-    }
-    // A release acts only when the bar saw the press: an Escape that cancelled a dialog must
-    // not hide the bar that dialog gave the focus back to.
-    const auto key = static_cast<WORD>(msg.wParam & 0xFF);
-    if (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN)
-        pressedKeys_.set(key);
-    if ((msg.message == WM_KEYUP || msg.message == WM_SYSKEYUP) && pressedKeys_.test(key)) {
-        pressedKeys_.reset(key);
-        RunGuarded([this, key] { FormKeyUp(key); });
-    }
-    return false;
-}
-
-void TForm1::MoveFocus(bool backwards)
-{
-    // The tab order: edit paths, menu, then the search box.
-    const HWND focus = ::GetFocus();
-    const int current = focus == btnPaths ? 0 : focus == btnMenu ? 1 : 2;
-    const int next = (current + (backwards ? 2 : 1)) % 3;
-    if (next == 2 && SearchBox)
-        SearchBox->FocusBox();
-    else if (next != 2)
-        ::SetFocus(next == 0 ? btnPaths : btnMenu);
-}
-
 void TForm1::btnPathsClick()
 {
     OpenPath(GetPathListFile());
@@ -331,146 +249,6 @@ void TForm1::DrawItem(const DRAWITEMSTRUCT& item) const
     else
         DrawImageButton(item, ImageList1.get(),
                         static_cast<int>(item.hwndItem == btnMenu ? Glyph::Menu : Glyph::EditPaths), dpi_);
-}
-
-// The tray icon, the popup menu and the menu's commands.
-
-void TForm1::ShowTrayHint()
-{
-    TrayIcon1->Show();
-    TrayIcon1->ShowBalloon(L"Zarvi", L"", 3000);
-    if (!OneInNine())
-        return;
-    const std::wstring hint = hotkey::StartupHint(GetHotkeyName());
-    // Where the platform has no toast notifications, the same words go into the balloon.
-    if (!PresentToast(L"ZARVI", hint))
-        TrayIcon1->ShowBalloon(L"ZARVI", hint, 3000);
-}
-
-void TForm1::OpenPopupMenu1(int x, int y, HWND owner)
-{
-    if (const UINT id = PopupMenu1->Open(x, y, owner))
-        MenuCommand(id);
-}
-
-void TForm1::MenuCommand(UINT id)
-{
-    switch (id) {
-    case mnuShow:
-        mnuShowClick();
-        break;
-    case mnuAdd:
-        mnuAddClick();
-        break;
-    case mnuAbout:
-        mnuAboutClick();
-        break;
-    case mnuTutorial:
-        mnuTutorialClick();
-        break;
-    case mnuHelp:
-        mnuHelpClick();
-        break;
-    case mnuQuit:
-        mnuQuitClick();
-        break;
-    default:
-        break;
-    }
-}
-
-void TForm1::TrayIconMessage(LPARAM event)
-{
-    switch (event) {
-    case WM_LBUTTONDBLCLK:
-    case WM_RBUTTONDBLCLK:
-    case WM_MBUTTONDBLCLK:
-        TrayIcon1DblClick();
-        break;
-    case WM_RBUTTONUP: {
-        const HWND application = ApplicationWindow(Handle());
-        ::SetForegroundWindow(application);
-        ProcessPendingMessages();
-        POINT cursor{};
-        ::GetCursorPos(&cursor);
-        OpenPopupMenu1(cursor.x, cursor.y, application);
-        break;
-    }
-    default:
-        break;
-    }
-}
-
-void TForm1::ProcessPendingMessages()
-{
-    // What is waiting goes first, so the menu opens on a settled foreground window.
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) {
-            ::PostQuitMessage(static_cast<int>(msg.wParam));
-            return;
-        }
-        if (PreviewKey(msg))
-            continue;
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
-}
-
-void TForm1::TrayIcon1DblClick()
-{
-    ShowBar();
-    ActivateBar();
-}
-
-void TForm1::mnuShowClick()
-{
-    ShowBar();
-}
-
-void TForm1::mnuAddClick()
-{
-    if (pickerOpen_)
-        return; // one picker at a time
-    ::ShowWindow(Handle(), SW_HIDE);
-    std::exception_ptr error;
-    try {
-        pickerOpen_ = true;
-        const auto chosen = PickFolder(ApplicationWindow(Handle()));
-        pickerOpen_ = false;
-        if (chosen && DirectoryExists(*chosen)) {
-            AppendFolderToPathList(GetPathListFile(), *chosen);
-            LoadPathList();
-        }
-    } catch (...) {
-        pickerOpen_ = false;
-        error = std::current_exception();
-    }
-    // The bar comes back in every case, before any error is told.
-    if (Handle())
-        ShowBar();
-    if (error)
-        std::rethrow_exception(error);
-}
-
-void TForm1::mnuAboutClick()
-{
-    // The settings window joins here.
-}
-
-void TForm1::mnuTutorialClick()
-{
-    // The tutorial window joins here.
-}
-
-void TForm1::mnuHelpClick()
-{
-    // The guide joins here.
-}
-
-void TForm1::mnuQuitClick()
-{
-    TerminateApplication(0);
 }
 
 LRESULT TForm1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept
@@ -525,7 +303,7 @@ LRESULT TForm1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept
         if (!wParam)
             pressedKeys_.reset();
         // The application window carries the program's taskbar button while the bar is shown.
-        ::ShowWindow(ApplicationWindow(Handle()), wParam ? SW_SHOWNOACTIVATE : SW_HIDE);
+        ::ShowWindow(ApplicationHandle(), wParam ? SW_SHOWNOACTIVATE : SW_HIDE);
         return DefaultMessage(message, wParam, lParam);
     case WM_CLOSE:
         TerminateApplication(0);

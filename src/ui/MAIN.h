@@ -3,6 +3,7 @@
 
 #include <bitset>
 #include <memory>
+#include <span>
 
 #include "core/Handle.h"
 #include "ui/BarIds.h"
@@ -40,6 +41,11 @@ protected:
 
 private:
     friend void CreateSearchBox();
+
+    // The items of PopupMenu1, in order.
+    static std::span<const TPopupMenu::Item> MenuItems() noexcept;
+    // The never-seen application window that owns the bar.
+    HWND ApplicationHandle() const noexcept { return ::GetWindow(Handle(), GW_OWNER); }
 
     void FormCreate();
     void FormShow();

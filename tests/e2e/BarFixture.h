@@ -11,7 +11,9 @@
 #include <vector>
 
 #include "ZarviProcess.h"
+#include "ui/BarIds.h"
 #include "core/rules/TextConv.h"
+#include "support/AppFolderSandbox.h"
 #include "support/OpenedLog.h"
 #include "support/Probe.h"
 #include "support/TestFiles.h"
@@ -19,13 +21,6 @@
 namespace e2e {
 
 using Items = std::vector<std::wstring>;
-
-inline std::wstring Documents()
-{
-    wchar_t path[MAX_PATH] = {};
-    ::SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, 0, path);
-    return path;
-}
 
 inline HWND FindCombo(HWND bar)
 {
@@ -43,12 +38,21 @@ inline HWND FindCombo(HWND bar)
     return found;
 }
 
-// The bar's child with this control id (101 the menu button, 102 the edit-paths button).
+// The bar's child with this control id (kMenuButtonId, kPathsButtonId).
 inline HWND FindControl(HWND bar, int id)
 {
     for (HWND child = ::GetWindow(bar, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
         if (::GetDlgCtrlID(child) == id)
             return child;
+    return nullptr;
+}
+
+// A popup menu shown on the desktop (menus cannot be read from another process under Wine).
+inline HWND FindShownMenu()
+{
+    for (HWND hwnd : probe::TopLevelWindows(0))
+        if (probe::ClassName(hwnd) == L"#32768" && ::IsWindowVisible(hwnd))
+            return hwnd;
     return nullptr;
 }
 
@@ -109,19 +113,16 @@ private:
     HWND hwnd_ = nullptr;
 };
 
-class Bar : public ::testing::Test {
+class Bar : public AppFolderSandbox {
 protected:
     void SetUp() override
     {
+        AppFolderSandbox::SetUp();
         opened::Clear();
-        appFolder = Documents() + L"\\zarvi";
-        testfiles::TempDir::RemoveTree(appFolder);
         testfiles::Touch(dir / L"Alpha.zarvitest");
         testfiles::Touch(dir / L"Beta.zarvitest");
         WritePathList(dir.Str());
     }
-    void TearDown() override { testfiles::TempDir::RemoveTree(appFolder); }
-
     void WritePathList(const std::wstring& text)
     {
         testfiles::WriteBytes(appFolder + L"\\zarvi.txt", "\xEF\xBB\xBF" + WideToUtf8(text) + "\r\n");
@@ -131,7 +132,7 @@ protected:
     void Start()
     {
         zarvi.Start();
-        ASSERT_TRUE(probe::WaitUntil([&] { return (bar = probe::FindTopLevel(L"Harbolt", zarvi.Pid())) != nullptr; }))
+        ASSERT_TRUE(probe::WaitUntil([&] { return (bar = probe::FindTopLevel(kBarTitle, zarvi.Pid())) != nullptr; }))
             << "the bar did not appear";
         ASSERT_TRUE(probe::WaitUntil([&] { return FindCombo(bar) != nullptr; }));
         EXPECT_FALSE(::IsWindowVisible(bar));
@@ -158,7 +159,6 @@ protected:
         return focus && (focus == combo || ::IsChild(combo, focus));
     }
 
-    std::wstring appFolder;
     testfiles::TempDir dir;
     ZarviProcess zarvi;
     HWND bar = nullptr;

@@ -8,20 +8,9 @@ namespace {
 
 using namespace e2e;
 
-constexpr int kMenuButton = 101;
-constexpr int kPathsButton = 102;
-
 bool StaysShown(HWND bar, DWORD ms = 600)
 {
     return !probe::WaitUntil([&] { return !::IsWindowVisible(bar); }, ms);
-}
-
-HWND FindShownMenu()
-{
-    for (HWND hwnd : probe::TopLevelWindows(0))
-        if (probe::ClassName(hwnd) == L"#32768" && ::IsWindowVisible(hwnd))
-            return hwnd;
-    return nullptr;
 }
 
 TEST_F(Bar, F4WithoutAltLeavesTheProgramRunning)
@@ -54,7 +43,7 @@ TEST_F(Bar, TabMovesTheFocusEditPathsMenuThenTheSearchBox)
 {
     Start();
     ASSERT_TRUE(ShowInFront());
-    const HWND paths = FindControl(bar, kPathsButton), menu = FindControl(bar, kMenuButton);
+    const HWND paths = FindControl(bar, kPathsButtonId), menu = FindControl(bar, kMenuButtonId);
     struct Step {
         bool shift;
         HWND expected; // null: the search box
@@ -82,7 +71,7 @@ TEST_F(Bar, EnterOrSpaceOnAFocusedButtonPressesIt)
     ASSERT_TRUE(ShowInFront());
     probe::TapKey(VK_TAB);
     probe::TapKey(VK_TAB);
-    ASSERT_TRUE(probe::WaitUntil([&] { return FocusOf(bar) == FindControl(bar, kMenuButton); }, 2000));
+    ASSERT_TRUE(probe::WaitUntil([&] { return FocusOf(bar) == FindControl(bar, kMenuButtonId); }, 2000));
     probe::TapKey(VK_SPACE);
     EXPECT_TRUE(probe::WaitUntil([] { return FindShownMenu() != nullptr; })) << "Space on the menu button";
     probe::TapKey(VK_ESCAPE);
@@ -92,7 +81,7 @@ TEST_F(Bar, EnterOrSpaceOnAFocusedButtonPressesIt)
     probe::KeyDown(VK_SHIFT);
     probe::TapKey(VK_TAB);
     probe::KeyUp(VK_SHIFT);
-    ASSERT_TRUE(probe::WaitUntil([&] { return FocusOf(bar) == FindControl(bar, kPathsButton); }, 2000));
+    ASSERT_TRUE(probe::WaitUntil([&] { return FocusOf(bar) == FindControl(bar, kPathsButtonId); }, 2000));
     probe::TapKey(VK_RETURN);
     EXPECT_EQ(opened::WaitForPaths(1), Items{appFolder + L"\\zarvi.txt"}) << "Enter on the edit-paths button";
     EXPECT_TRUE(WaitHidden());

@@ -108,7 +108,7 @@ TEST_F(Bar, EmptyEntryListStopsWithItsMessageAndExitCode1)
     // The mutex died with the process: the next start is a first instance again.
     ZarviProcess next;
     next.Start();
-    EXPECT_TRUE(probe::WaitUntil([&] { return probe::FindTopLevel(L"Harbolt", next.Pid()) != nullptr; }));
+    EXPECT_TRUE(probe::WaitUntil([&] { return probe::FindTopLevel(kBarTitle, next.Pid()) != nullptr; }));
 }
 
 TEST_F(Bar, HotkeyFromTheSettingsFileReplacesSpace)
@@ -208,7 +208,7 @@ TEST_F(Bar, EmptyListStopRunsOnceWhateverShowsArriveMeanwhile)
     ASSERT_TRUE(box.has_value());
     // The message box's own loop still handles these: each must do nothing.
     PressShortcut();
-    ::PostMessageW(bar, WM_APP + 21, 0, WM_LBUTTONDBLCLK); // the tray icon's double click
+    ::PostMessageW(bar, kTrayMessage, 0, WM_LBUTTONDBLCLK); // the tray icon's double click
     EXPECT_FALSE(probe::WaitUntil([&] { return ShownDialogs(zarvi.Pid()) > 1; }, 1000)) << "a second stop began";
     probe::PressDialogButton(box->hwnd, L"OK");
     EXPECT_EQ(zarvi.WaitForExit(), std::optional<DWORD>(1));

@@ -7,15 +7,15 @@
 
 #include <algorithm>
 
-#include "ZarviProcess.h"
+#include "BarFixture.h"
 #include "core/Handle.h"
 #include "support/Probe.h"
 #include "support/TestFiles.h"
 
 namespace {
 
+using namespace e2e;
 using Items = std::vector<std::wstring>;
-constexpr UINT kTrayMessage = WM_APP + 21; // what the program asked the shell to send
 
 bool TrayIconExists(HWND bar)
 {
@@ -26,28 +26,15 @@ bool TrayIconExists(HWND bar)
     return ::Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
 }
 
-HWND FindShownMenu()
-{
-    for (HWND hwnd : probe::TopLevelWindows(0))
-        if (probe::ClassName(hwnd) == L"#32768" && ::IsWindowVisible(hwnd))
-            return hwnd;
-    return nullptr;
-}
-
-class Tray : public ::testing::Test {
+class Tray : public AppFolderSandbox {
 protected:
     void SetUp() override
     {
-        wchar_t documents[MAX_PATH] = {};
-        ::SHGetFolderPathW(nullptr, 5 /* CSIDL_PERSONAL */, nullptr, 0, documents);
-        appFolder = std::wstring(documents) + L"\\zarvi";
-        testfiles::TempDir::RemoveTree(appFolder);
+        AppFolderSandbox::SetUp();
         zarvi.Start();
-        ASSERT_TRUE(probe::WaitUntil([&] { return (bar = probe::FindTopLevel(L"Harbolt", zarvi.Pid())) != nullptr; }));
+        ASSERT_TRUE(probe::WaitUntil([&] { return (bar = probe::FindTopLevel(kBarTitle, zarvi.Pid())) != nullptr; }));
         ASSERT_TRUE(probe::WaitUntil([&] { return TrayIconExists(bar); })) << "no tray icon after start-up";
     }
-    void TearDown() override { testfiles::TempDir::RemoveTree(appFolder); }
-
     HWND OpenTrayMenu()
     {
         ::PostMessageW(bar, kTrayMessage, 0, WM_RBUTTONUP);
@@ -70,7 +57,6 @@ protected:
         return picker;
     }
 
-    std::wstring appFolder;
     ZarviProcess zarvi;
     HWND bar = nullptr;
 };
@@ -129,7 +115,7 @@ TEST_F(Tray, QuitRemovesTheIconAndEndsWithExitCode0)
 
     ZarviProcess next;
     next.Start();
-    EXPECT_TRUE(probe::WaitUntil([&] { return probe::FindTopLevel(L"Harbolt", next.Pid()) != nullptr; }))
+    EXPECT_TRUE(probe::WaitUntil([&] { return probe::FindTopLevel(kBarTitle, next.Pid()) != nullptr; }))
         << "the next start was not a first instance";
 }
 
@@ -137,10 +123,7 @@ TEST_F(Tray, MenuButtonOpensTheMenuJustBelowTheBarsLeftEnd)
 {
     ::PostMessageW(bar, kTrayMessage, 0, WM_LBUTTONDBLCLK);
     ASSERT_TRUE(probe::WaitUntil([&] { return ::IsWindowVisible(bar) && ::GetForegroundWindow() == bar; }));
-    HWND menuButton = nullptr;
-    for (HWND child = ::GetWindow(bar, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
-        if (::GetDlgCtrlID(child) == 101)
-            menuButton = child;
+    const HWND menuButton = FindControl(bar, kMenuButtonId);
     ASSERT_TRUE(menuButton);
     ::PostMessageW(menuButton, BM_CLICK, 0, 0);
     HWND menu = nullptr;

@@ -9,6 +9,7 @@
 #include "core/AppPathHelper.h"
 #include "core/KeyHookHelper.h"
 #include "core/rules/BarLayout.h"
+#include "support/AppFolderSandbox.h"
 #include "support/DpiChild.h"
 #include "support/SearchHost.h"
 #include "ui/MAIN.h"
@@ -18,11 +19,11 @@
 namespace {
 
 // The bar as the program makes it at start-up, in this process.
-class BarLook : public ::testing::Test {
+class BarLook : public AppFolderSandbox {
 protected:
     void SetUp() override
     {
-        std::filesystem::remove_all(GetAppFolder());
+        AppFolderSandbox::SetUp();
         application = std::make_unique<TApplication>();
         bar = std::make_unique<TForm1>(application->Handle());
         SearchHost::Settle();
@@ -31,7 +32,7 @@ protected:
     {
         bar.reset();
         application.reset();
-        std::filesystem::remove_all(GetAppFolder());
+        AppFolderSandbox::TearDown();
     }
 
     std::unique_ptr<TApplication> application;

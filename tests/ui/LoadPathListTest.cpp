@@ -11,6 +11,7 @@
 #include "core/MiniLogHelper.h"
 #include "core/WindowsSpecialFolderHelper.h"
 #include "core/rules/TextConv.h"
+#include "support/AppFolderSandbox.h"
 #include "support/ModalWatcher.h"
 #include "support/OpenedLog.h"
 #include "support/SearchHost.h"
@@ -22,13 +23,12 @@ namespace {
 namespace fs = std::filesystem;
 using Items = std::vector<std::wstring>;
 
-class LoadPathListTest : public ::testing::Test {
+class LoadPathListTest : public AppFolderSandbox {
 protected:
     void SetUp() override
     {
-        documents = GetSpecialFolder(CSIDL_PERSONAL);
-        fs::remove_all(documents + L"\\zarvi");
-        pathList = documents + L"\\zarvi\\zarvi.txt";
+        AppFolderSandbox::SetUp();
+        pathList = appFolder + L"\\zarvi.txt";
         LogText.clear();
         opened::Clear();
         testfiles::Touch(dir / L"A\\a1.txt");
@@ -38,8 +38,6 @@ protected:
         testfiles::MakeFolder(dir / L"Caf\u00e9");
         testfiles::Touch(dir / L"Caf\u00e9\\menu.txt");
     }
-    void TearDown() override { fs::remove_all(documents + L"\\zarvi"); }
-
     void WritePathList(const std::wstring& text) { testfiles::WriteBytes(pathList, "\xEF\xBB\xBF" + WideToUtf8(text)); }
 
     // The empty-list stop: its box is answered, and the exit code it asked for is returned.
@@ -51,7 +49,6 @@ protected:
         return static_cast<int>(msg.wParam);
     }
 
-    std::wstring documents;
     std::wstring pathList;
     testfiles::TempDir dir;
     SearchHost host;

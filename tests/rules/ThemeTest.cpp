@@ -3,7 +3,8 @@
 #include <string>
 
 #include "core/rules/Theme.h"
-#include "support/TestFiles.h"
+#include <fstream>
+#include <iterator>
 
 namespace {
 
@@ -31,7 +32,9 @@ TEST(Theme, ContrastRatioMatchesKnownValues)
 
 TEST(Theme, ShippedThemeKeepsTextReadable)
 {
-    const auto text = testfiles::ReadBytes(std::string(ZARVI_SOURCE_DIR) + "/resources/theme/windows10-slategray.theme");
+    std::ifstream in(std::string(ZARVI_SOURCE_DIR) + "/resources/theme/windows10-slategray.theme", std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_FALSE(text.empty()) << "the shipped theme was not found";
     const auto look = theme::Parse(text);
     ASSERT_TRUE(look.has_value()) << "the shipped theme does not parse";
     EXPECT_GE(theme::ContrastRatio(look->faceText, look->face), 4.5);

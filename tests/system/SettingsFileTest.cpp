@@ -12,41 +12,19 @@
 #include "core/SettingsFile.h"
 #include "core/WindowsSpecialFolderHelper.h"
 #include "core/rules/AppError.h"
-#include "core/rules/ProfileValue.h"
+#include "support/AppFolderSandbox.h"
+#include "support/Raised.h"
 #include "support/TestFiles.h"
 
 namespace {
 
-TEST(ProfileBool, ReadsNumbersAndFallsBackOnAnythingElse)
-{
-    struct Case {
-        const wchar_t* text;
-        bool fallbackFalse; // result with fallback false
-        bool fallbackTrue;  // result with fallback true
-    };
-    const Case cases[] = {
-        {L"1", true, true},           {L"-1", true, true},        {L"2", true, true},
-        {L"0x10", true, true},        {L"0x1", true, true},       {L"$1", true, true},
-        {L"x1", true, true},          {L"  7", true, true},       {L"+0", false, false},
-        {L"0", false, false},         {L"0x0", false, false},     {L"true", false, true},
-        {L"yes", false, true},        {L"on", false, true},       {L"", false, true},
-        {L"1 ", false, true},         {L"0x", false, true},       {L"2147483648", false, true},
-        {L"-2147483648", true, true}, {L"$FFFFFFFF", true, true}, {L"$100000000", false, true},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(ParseProfileBool(c.text, false), c.fallbackFalse) << testing::PrintToString(std::wstring(c.text));
-        EXPECT_EQ(ParseProfileBool(c.text, true), c.fallbackTrue) << testing::PrintToString(std::wstring(c.text));
-    }
-}
-
-class SettingsFile : public ::testing::Test {
+class SettingsFile : public AppFolderSandbox {
 protected:
     void SetUp() override
     {
-        std::filesystem::remove_all(GetAppFolder());
+        AppFolderSandbox::SetUp();
         file = GetSettingsFile();
     }
-    void TearDown() override { std::filesystem::remove_all(GetAppFolder()); }
     std::wstring file;
 };
 
@@ -78,12 +56,7 @@ TEST_F(SettingsFile, RefusedWriteRaisesUnableToWriteAndReadsGoOn)
     // A folder in the file's place refuses every write, even to an administrator (the tests
     // run as root, to whom a read-only attribute is no obstacle).
     std::filesystem::create_directories(file);
-    try {
-        WriteSettingBool(L"Autostart", false);
-        FAIL() << "a refused write was reported as done";
-    } catch (const AppError& e) {
-        EXPECT_EQ(e.Message(), L"Unable to write to " + file);
-    }
+    EXPECT_EQ(RaisedMessage([] { WriteSettingBool(L"Autostart", false); }), L"Unable to write to " + file);
     EXPECT_TRUE(ReadSettingBool(L"Autostart", true));
     EXPECT_EQ(ReadSettingString(L"Hotkey", L"space"), L"space");
 }
@@ -94,12 +67,8 @@ TEST(SettingsFileOnAFullDisk, RefusedWriteLeavesNoEmptyFileBehind)
     if (full.empty())
         GTEST_SKIP() << "this bench has no full disk (drive F: needs root to mount)";
     const std::wstring file = full + L"\\zarvi.ini";
-    try {
-        TSettingsAccess(file).WriteString(kSettingsSection, L"Hotkey", L"m");
-        FAIL() << "a write to a full disk was reported as done";
-    } catch (const AppError& e) {
-        EXPECT_EQ(e.Message(), L"Unable to write to " + file);
-    }
+    EXPECT_EQ(RaisedMessage([&] { TSettingsAccess(file).WriteString(kSettingsSection, L"Hotkey", L"m"); }),
+              L"Unable to write to " + file);
     EXPECT_FALSE(std::filesystem::exists(file));
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/rules/AppError.h"
 #include "core/rules/TextConv.h"
+#include "support/Raised.h"
 
 namespace {
 
@@ -35,12 +36,8 @@ class Utf8ToWideRejects : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(Utf8ToWideRejects, InvalidBytesWithTheSystemsMessage)
 {
-    try {
-        Utf8ToWide(GetParam());
-        FAIL() << "accepted invalid UTF-8";
-    } catch (const AppError& e) {
-        EXPECT_EQ(e.Message(), L"No mapping for the Unicode character exists in the target multi-byte code page");
-    }
+    EXPECT_EQ(RaisedMessage([] { Utf8ToWide(GetParam()); }),
+              L"No mapping for the Unicode character exists in the target multi-byte code page");
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, Utf8ToWideRejects,

@@ -2,6 +2,7 @@
 
 #include "core/rules/AppError.h"
 #include "core/rules/PathListText.h"
+#include "support/Raised.h"
 
 namespace {
 
@@ -45,12 +46,8 @@ TEST(PathListEncoding, DecodesUtf16BothWaysRound)
 
 TEST(PathListEncoding, InvalidUtf8BehindTheMarkRaisesTheSystemsMessage)
 {
-    try {
-        pathlist::DecodeUnicode("C:\\caf\xE9", Encoding::Utf8);
-        FAIL() << "invalid UTF-8 was accepted";
-    } catch (const AppError& e) {
-        EXPECT_EQ(e.Message(), L"No mapping for the Unicode character exists in the target multi-byte code page");
-    }
+    EXPECT_EQ(RaisedMessage([] { pathlist::DecodeUnicode("C:\\caf\xE9", Encoding::Utf8); }),
+              L"No mapping for the Unicode character exists in the target multi-byte code page");
 }
 
 TEST(PathListRows, SplitAtEveryKindOfLineBreak)

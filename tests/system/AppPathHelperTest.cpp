@@ -9,24 +9,14 @@
 #include "core/AppPathHelper.h"
 #include "core/WindowsSpecialFolderHelper.h"
 #include "core/rules/TextConv.h"
+#include "support/AppFolderSandbox.h"
 #include "support/TestFiles.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-class AppFolder : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        documents = GetSpecialFolder(CSIDL_PERSONAL);
-        ASSERT_FALSE(documents.empty());
-        fs::remove_all(fs::path(documents) / L"zarvi");
-    }
-    void TearDown() override { fs::remove_all(fs::path(documents) / L"zarvi"); }
-
-    std::wstring documents;
-};
+using AppFolder = AppFolderSandbox;
 
 TEST_F(AppFolder, IsCreatedBelowDocuments)
 {
@@ -115,7 +105,7 @@ TEST(ExeFile, NamesTheRunningProgram)
     const std::wstring exe = GetExeFile();
     EXPECT_EQ(exe.substr(exe.size() - 4), L".exe");
     EXPECT_EQ(GetExeName(), exe.substr(exe.find_last_of(L"\\") + 1));
-    EXPECT_EQ(GetExeName(), L"unit_tests.exe");
+    EXPECT_EQ(GetExeName(), L"system_tests.exe");
 }
 
 } // namespace

@@ -9,21 +9,12 @@
 #include "core/rules/TextConv.h"
 #include "support/Probe.h"
 #include "support/TestFiles.h"
+#include "support/Raised.h"
 
 namespace {
 
 using testfiles::TempDir;
 using Rows = std::vector<std::wstring>;
-
-std::wstring RaisedMessage(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const AppError& e) {
-        return e.Message();
-    }
-    return L"(nothing raised)";
-}
 
 TEST(ReadPathListRows, DecodesByByteOrderMarkAndAnsiWithout)
 {

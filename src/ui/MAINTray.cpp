@@ -1,0 +1,175 @@
+#include "ui/MAIN.h"
+
+#include <windows.h>
+
+#include "core/AppPathHelper.h"
+#include "core/FileHelper.h"
+#include "core/KeyHookHelper.h"
+#include "core/NotificationCenter.h"
+#include "core/UpdateHelper.h"
+#include "core/rules/Hotkey.h"
+#include "ui/ErrorReport.h"
+#include "ui/FolderPicker.h"
+#include "ui/TApplication.h"
+#include "ui/TrayIcon.h"
+
+// The bar's tray icon, its popup menu and the menu's commands.
+
+namespace {
+
+enum MenuId : UINT { mnuShow = 201, mnuAdd, mnuAbout, mnuTutorial, mnuHelp, mnuQuit };
+
+constexpr TPopupMenu::Item kMenuItems[] = {{mnuShow, L"Show bar", Glyph::ShowBar},
+                                           {mnuAdd, L"Add a folder", Glyph::AddFolder},
+                                           {0, nullptr, Glyph::Count},
+                                           {mnuAbout, L"Settings", Glyph::Menu},
+                                           {mnuTutorial, L"Tutorial", Glyph::Tutorial},
+                                           {mnuHelp, L"Guide", Glyph::Guide},
+                                           {0, nullptr, Glyph::Count},
+                                           {mnuQuit, L"Quit", Glyph::Quit}};
+
+} // namespace
+
+std::span<const TPopupMenu::Item> TForm1::MenuItems() noexcept
+{
+    return kMenuItems;
+}
+
+void TForm1::ShowTrayHint()
+{
+    TrayIcon1->Show();
+    TrayIcon1->ShowBalloon(L"Zarvi", L"", 3000);
+    if (!OneInNine())
+        return;
+    const std::wstring hint = hotkey::StartupHint(GetHotkeyName());
+    // Where the platform has no toast notifications, the same words go into the balloon.
+    if (!PresentToast(L"ZARVI", hint))
+        TrayIcon1->ShowBalloon(L"ZARVI", hint, 3000);
+}
+
+void TForm1::OpenPopupMenu1(int x, int y, HWND owner)
+{
+    if (const UINT id = PopupMenu1->Open(x, y, owner))
+        MenuCommand(id);
+}
+
+void TForm1::MenuCommand(UINT id)
+{
+    switch (id) {
+    case mnuShow:
+        mnuShowClick();
+        break;
+    case mnuAdd:
+        mnuAddClick();
+        break;
+    case mnuAbout:
+        mnuAboutClick();
+        break;
+    case mnuTutorial:
+        mnuTutorialClick();
+        break;
+    case mnuHelp:
+        mnuHelpClick();
+        break;
+    case mnuQuit:
+        mnuQuitClick();
+        break;
+    default:
+        break;
+    }
+}
+
+void TForm1::TrayIconMessage(LPARAM event)
+{
+    switch (event) {
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDBLCLK:
+        TrayIcon1DblClick();
+        break;
+    case WM_RBUTTONUP: {
+        const HWND application = ApplicationHandle();
+        ::SetForegroundWindow(application);
+        ProcessPendingMessages();
+        POINT cursor{};
+        ::GetCursorPos(&cursor);
+        OpenPopupMenu1(cursor.x, cursor.y, application);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void TForm1::ProcessPendingMessages()
+{
+    // What is waiting goes first, so the menu opens on a settled foreground window.
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            ::PostQuitMessage(static_cast<int>(msg.wParam));
+            return;
+        }
+        if (PreviewKey(msg))
+            continue;
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+}
+
+void TForm1::TrayIcon1DblClick()
+{
+    ShowBar();
+    ActivateBar();
+}
+
+void TForm1::mnuShowClick()
+{
+    ShowBar();
+}
+
+void TForm1::mnuAddClick()
+{
+    if (pickerOpen_)
+        return; // one picker at a time
+    ::ShowWindow(Handle(), SW_HIDE);
+    std::exception_ptr error;
+    try {
+        pickerOpen_ = true;
+        const auto chosen = PickFolder(ApplicationHandle());
+        pickerOpen_ = false;
+        if (chosen && DirectoryExists(*chosen)) {
+            AppendFolderToPathList(GetPathListFile(), *chosen);
+            LoadPathList();
+        }
+    } catch (...) {
+        pickerOpen_ = false;
+        error = std::current_exception();
+    }
+    // The bar comes back in every case, before any error is told.
+    if (Handle())
+        ShowBar();
+    if (error)
+        std::rethrow_exception(error);
+}
+
+void TForm1::mnuAboutClick()
+{
+    // The settings window joins here.
+}
+
+void TForm1::mnuTutorialClick()
+{
+    // The tutorial window joins here.
+}
+
+void TForm1::mnuHelpClick()
+{
+    // The guide joins here.
+}
+
+void TForm1::mnuQuitClick()
+{
+    TerminateApplication(0);
+}
+
