@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "core/AppPathHelper.h"
+#include "core/AutostartHelper.h"
 #include "core/FileHelper.h"
 #include "core/KeyHookHelper.h"
 #include "core/MiniLogHelper.h"
@@ -84,7 +85,7 @@ void TForm1::FormCreate()
 {
     SetShowBarTarget(Handle(), kShowBarMessage);
     InstallKeyHook();
-    // Start with Windows joins here.
+    ApplyAutostart();
     ::SetWindowTextW(Handle(), kBarTitle);
     AddLog(L"Starting app...");
     CreateSearchBox();
