@@ -4,13 +4,31 @@
 #include "core/rules/Hotkey.h"
 
 std::wstring HotkeyName = L"space";
-DWORD HotkeyKey = hotkey::kSpace;
+std::atomic<DWORD> HotkeyKey = hotkey::kSpace;
 HookHandle KeyHookHandle;
 
 namespace {
 
-HWND ShowBarWindow = nullptr;
-UINT ShowBarMessage = 0;
+// Read by the hook's thread, written by the user-interface thread.
+std::atomic<HWND> ShowBarWindow = nullptr;
+std::atomic<UINT> ShowBarMessage = 0;
+
+KernelHandle HookThread;
+DWORD HookThreadId = 0;
+
+// The hook's thread: installs the hook, then runs a message loop that waits for nothing else
+// (the platform calls the hook through it) until it is told to quit.
+DWORD WINAPI RunHookThread(void* ready) noexcept
+{
+    MSG msg;
+    ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE); // the thread's queue exists from here on
+    KeyHookHandle.reset(::SetWindowsHookExW(WH_KEYBOARD_LL, &KeyHookProc, ::GetModuleHandleW(nullptr), 0));
+    ::SetEvent(static_cast<HANDLE>(ready));
+    while (::GetMessageW(&msg, nullptr, 0, 0) > 0)
+        ::DispatchMessageW(&msg);
+    KeyHookHandle.reset();
+    return 0;
+}
 constexpr WORD kUnassignedKey = 0xE8; // no key of any layout sends it
 
 bool IsDown(int vk) noexcept
@@ -78,13 +96,23 @@ void SetShowBarTarget(HWND window, UINT message) noexcept
 void InstallKeyHook()
 {
     LoadHotkey();
-    if (!KeyHookHandle)
-        KeyHookHandle.reset(::SetWindowsHookExW(WH_KEYBOARD_LL, &KeyHookProc, ::GetModuleHandleW(nullptr), 0));
+    if (HookThread)
+        return;
+    const KernelHandle ready(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    HookThread.reset(::CreateThread(nullptr, 0, &RunHookThread, ready.get(), 0, &HookThreadId));
+    // A refused hook is not reported: the bar is still reached through the tray.
+    if (HookThread)
+        ::WaitForSingleObject(ready.get(), INFINITE);
 }
 
 void RemoveKeyHook() noexcept
 {
-    KeyHookHandle.reset();
+    if (!HookThread)
+        return;
+    ::PostThreadMessageW(HookThreadId, WM_QUIT, 0, 0);
+    ::WaitForSingleObject(HookThread.get(), INFINITE);
+    HookThread.reset();
+    HookThreadId = 0;
 }
 
 LRESULT CALLBACK KeyHookProc(int code, WPARAM wParam, LPARAM lParam) noexcept
@@ -92,11 +120,12 @@ LRESULT CALLBACK KeyHookProc(int code, WPARAM wParam, LPARAM lParam) noexcept
     if (code == HC_ACTION) {
         const auto* event = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
         if (event->dwExtraInfo != kOwnInputMarker) {
-            const hotkey::KeyState state{IsDown(VK_LWIN) || IsDown(VK_RWIN), IsDown(static_cast<int>(HotkeyKey))};
-            const auto decision = hotkey::Decide({ToMessage(wParam), event->vkCode}, state, HotkeyKey);
+            const DWORD hotkeyKey = HotkeyKey;
+            const hotkey::KeyState state{IsDown(VK_LWIN) || IsDown(VK_RWIN), IsDown(static_cast<int>(hotkeyKey))};
+            const auto decision = hotkey::Decide({ToMessage(wParam), event->vkCode}, state, hotkeyKey);
             if (decision.swallow) {
-                if (decision.show && ShowBarWindow)
-                    ::PostMessageW(ShowBarWindow, ShowBarMessage, 0, 0);
+                if (const HWND target = ShowBarWindow; decision.show && target)
+                    ::PostMessageW(target, ShowBarMessage, 0, 0);
                 return 1;
             }
         }

@@ -1,14 +1,18 @@
 #pragma once
 #include <windows.h>
 
+#include <atomic>
 #include <string>
 
 #include "core/Handle.h"
 
 // The global shortcut: a Windows key held with the hotkey (space unless chosen otherwise).
-extern std::wstring HotkeyName; // normalised: lower case, trimmed
-extern DWORD HotkeyKey;         // its virtual-key code
-extern HookHandle KeyHookHandle;
+// The hook runs on a thread of its own, so that nothing the user-interface thread waits for (a
+// slow update check, a modal box, a slow disk) holds the desktop's keys or gets the hook
+// removed by the platform: it reads HotkeyKey there, so that one is atomic.
+extern std::wstring HotkeyName;      // normalised: lower case, trimmed
+extern std::atomic<DWORD> HotkeyKey; // its virtual-key code
+extern HookHandle KeyHookHandle;     // owned by the hook's thread while it runs
 
 std::wstring GetHotkeyName();
 void SetHotkey(const std::wstring& name);
@@ -21,7 +25,9 @@ void SaveHotkey(const std::wstring& name);
 // The hook only decides and swallows; it posts `message` to `window` to have the bar shown,
 // so it returns long before the platform's time-out for low-level hooks.
 void SetShowBarTarget(HWND window, UINT message) noexcept;
+// Loads the hotkey, then installs the hook on its own thread (once) and waits until it is in place.
 void InstallKeyHook();
+// Removes the hook and ends its thread; nothing when there is none.
 void RemoveKeyHook() noexcept;
 LRESULT CALLBACK KeyHookProc(int code, WPARAM wParam, LPARAM lParam) noexcept;
 

@@ -7,6 +7,7 @@
 #include "core/FileHelper.h"
 #include "core/KeyHookHelper.h"
 #include "core/MiniLogHelper.h"
+#include "core/UpdateHelper.h"
 #include "core/rules/BarLayout.h"
 #include "resource.h"
 #include "ui/ErrorReport.h"
@@ -101,7 +102,7 @@ void CreateSearchBox()
     SearchBox = Form1->searchBox_.get();
     SearchBox->SetFont(Form1->SearchBoxFont());
     Form1->PlaceBar();
-    // The update check joins here.
+    UpdateCheck();
 }
 
 void TForm1::ApplyDpi(int dpi)

@@ -22,6 +22,9 @@ namespace e2e {
 
 using Items = std::vector<std::wstring>;
 
+// The port of the web site the test build's update check asks (ZARVI_SITE_URL of the mingw preset).
+inline constexpr unsigned short kTestSitePort = 47613;
+
 inline HWND FindCombo(HWND bar)
 {
     HWND found = nullptr;

@@ -8,6 +8,7 @@
 
 #include "BarFixture.h"
 #include "core/rules/TextConv.h"
+#include "support/LocalSite.h"
 #include "support/OpenedLog.h"
 #include "support/Probe.h"
 #include "support/TestFiles.h"
@@ -213,6 +214,38 @@ TEST_F(Bar, SecondStartWithTheBarHiddenLeavesTheKeysWithTheFocusedProgram)
     EXPECT_TRUE(probe::WaitUntil([&] { return other.Typed() == L"abc"; }, 3000))
         << "typed: " << testing::PrintToString(other.Typed());
     EXPECT_FALSE(::IsWindowVisible(bar));
+}
+
+} // namespace
+
+namespace {
+
+using namespace e2e;
+
+TEST_F(Bar, KeysPassPromptlyWhileTheUpdateCheckWaitsAndTheShortcutWorksAfterwards)
+{
+    // The site the test build asks accepts and never answers: start-up waits for the time-out.
+    LocalSite site("", LocalSite::Mode::NeverAnswer, kTestSitePort);
+    ASSERT_TRUE(site.Listening()) << "port " << kTestSitePort << " is taken";
+    OtherWindow other;
+    ASSERT_TRUE(other.TakeFocus());
+    zarvi.Start();
+    ASSERT_TRUE(probe::WaitUntil([&] { return site.Connections() > 0; })) << "no update check";
+
+    // The user types in another program meanwhile: every key passes at once.
+    const ULONGLONG before = ::GetTickCount64();
+    probe::TypeText(L"abc");
+    const ULONGLONG typing = ::GetTickCount64() - before;
+    EXPECT_TRUE(probe::WaitUntil([&] { return other.Typed() == L"abc"; }, 3000))
+        << testing::PrintToString(other.Typed());
+    EXPECT_LT(typing, 1500u) << "the keys waited for the program's busy thread";
+    EXPECT_GT(site.Connections(), 0);
+
+    // Once the check has given up, the shortcut shows the bar.
+    ASSERT_TRUE(probe::WaitUntil([&] { return (bar = probe::FindTopLevel(kBarTitle, zarvi.Pid())) != nullptr; }));
+    ASSERT_TRUE(probe::WaitUntil([&] { return FindCombo(bar) != nullptr; }, 15000));
+    probe::WaitUntil([] { return false; }, 6000); // the check's time-out, and the rest of the start-up
+    EXPECT_TRUE(ShowInFront());
 }
 
 } // namespace

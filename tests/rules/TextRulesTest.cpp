@@ -19,7 +19,8 @@ TEST(AsciiRules, FoldOnlyAToZTrimCodesUpTo32AndReadHexDigits)
     struct Case {
         wchar_t c;
         int value;
-    } const digits[] = {{L'0', 0}, {L'9', 9}, {L'a', 10}, {L'F', 15}, {L'g', -1}, {L'G', -1}, {L'/', -1}, {L'\uff10', -1}};
+    } const digits[] = {{L'0', 0},  {L'9', 9},  {L'a', 10}, {L'F', 15},
+                        {L'g', -1}, {L'G', -1}, {L'/', -1}, {L'\uff10', -1}};
     for (const auto& d : digits)
         EXPECT_EQ(ascii::HexDigit(d.c), d.value) << static_cast<int>(d.c);
 }
@@ -68,11 +69,20 @@ TEST(AppendPlan, WritesTheRowInTheFilesOwnEncodingAfterALineBreakOfItsOwn)
         {"AnsiWithBreak", "C:\\X\r\n", L"C:\\Caf\u00e9", "C:\\Caf\xE9\r\n", false},
         {"AnsiWithoutBreak", "C:\\X", L"C:\\A", "\r\nC:\\A\r\n", false},
         {"LoneLineFeed", "C:\\X\n", L"C:\\A", "C:\\A\r\n", false},
-        {"Utf8Mark", "\xEF\xBB\xBF" "C:\\X\r\n", L"C:\\\u65e5", "C:\\\xE6\x97\xA5\r\n", false},
-        {"Utf16LeWithoutBreak", std::string("\xFF\xFE" "X\0", 4), L"A", std::string("\r\0\n\0A\0\r\0\n\0", 10), false},
+        {"Utf8Mark",
+         "\xEF\xBB\xBF"
+         "C:\\X\r\n",
+         L"C:\\\u65e5", "C:\\\xE6\x97\xA5\r\n", false},
+        {"Utf16LeWithoutBreak",
+         std::string("\xFF\xFE"
+                     "X\0",
+                     4),
+         L"A", std::string("\r\0\n\0A\0\r\0\n\0", 10), false},
         {"Utf16BeWithBreak", std::string("\xFE\xFF\0X\0\n", 6), L"A", std::string("\0A\0\r\0\n", 6), false},
         {"AnsiCannotHoldTheFolder", "C:\\Caf\xE9\r\n", L"C:\\\u65e5",
-         "\xEF\xBB\xBF" "C:\\Caf\xC3\xA9\r\nC:\\\xE6\x97\xA5\r\n", true},
+         "\xEF\xBB\xBF"
+         "C:\\Caf\xC3\xA9\r\nC:\\\xE6\x97\xA5\r\n",
+         true},
     };
     for (const auto& c : cases) {
         const auto plan = pathlist::PlanAppend(c.existing, c.folder, &ToLatin, &FromLatin);

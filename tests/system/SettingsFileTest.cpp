@@ -98,11 +98,11 @@ TEST_F(SettingsFile, HotkeyIsLoadedNormalisedAndSavedNormalised)
             testfiles::WriteBytes(file, std::string("[Settings]\r\nHotkey=") + c.stored + "\r\n");
         LoadHotkey();
         EXPECT_EQ(GetHotkeyName(), c.name) << (c.stored ? c.stored : "(no file)");
-        EXPECT_EQ(HotkeyKey, c.key) << (c.stored ? c.stored : "(no file)");
+        EXPECT_EQ(HotkeyKey.load(), c.key) << (c.stored ? c.stored : "(no file)");
     }
     SaveHotkey(L" M ");
     EXPECT_EQ(HotkeyName, L"m");
-    EXPECT_EQ(HotkeyKey, 77u);
+    EXPECT_EQ(HotkeyKey.load(), 77u);
     EXPECT_EQ(ReadSettingString(L"Hotkey", L""), L"m");
 }
 
