@@ -107,32 +107,37 @@ void ForceDirectories(const std::wstring& path)
     }
 }
 
-DWORD ReplaceFileWhole(const std::wstring& path, const std::string& bytes)
+ReplaceFailure ReplaceFileWhole(const std::wstring& path, const std::string& bytes)
 {
     const std::wstring beside = path + L".new";
     FileHandle file(
         ::CreateFileW(beside.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
-        return ::GetLastError();
+        return {::GetLastError(), false};
     DWORD written = 0;
-    const bool ok = ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-                    written == bytes.size() && ::FlushFileBuffers(file.get());
-    DWORD error = ok ? 0 : ::GetLastError();
-    if (!ok && !error)
-        error = ERROR_DISK_FULL; // a short write without a code
+    ReplaceFailure failure;
+    if (!::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+        written != bytes.size() || !::FlushFileBuffers(file.get())) {
+        failure = {::GetLastError(), true};
+        if (!failure.code)
+            failure.code = ERROR_DISK_FULL; // a short write without a code
+    }
     file.reset();
-    if (!error && !::MoveFileExW(beside.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        error = ::GetLastError();
-    if (error)
+    if (!failure && !::MoveFileExW(beside.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        failure = {::GetLastError(), false};
+    if (failure)
         ::DeleteFileW(beside.c_str());
-    return error;
+    return failure;
 }
 
 void WriteWholeFile(const std::wstring& path, const std::string& bytes)
 {
     ValidatePathToCreate(path, MAX_PATH);
-    if (const DWORD error = ReplaceFileWhole(path, bytes))
-        throw AppError(L"Cannot create file \"" + path + L"\". " + SystemErrorText(error));
+    if (const ReplaceFailure failure = ReplaceFileWhole(path, bytes)) {
+        if (failure.whileWriting)
+            throw AppError(L"Stream write error");
+        throw AppError(L"Cannot create file \"" + path + L"\". " + SystemErrorText(failure.code));
+    }
 }
 
 namespace {
@@ -278,8 +283,8 @@ void AppendFolderToPathList(const std::wstring& file, const std::wstring& folder
     if (plan.rewrite) {
         // Written beside and swapped in whole: a failure never leaves half a path list.
         handle.reset();
-        if (const DWORD error = ReplaceFileWhole(file, plan.bytes))
-            ThrowIoError(error);
+        if (const ReplaceFailure failure = ReplaceFileWhole(file, plan.bytes))
+            ThrowIoError(failure.code);
         return;
     }
     LARGE_INTEGER origin{};

@@ -12,12 +12,20 @@ bool FileOrDirectoryExists(const std::wstring& path);
 // is not valid or names a missing drive; a level the file system refuses is left alone.
 void ForceDirectories(const std::wstring& path);
 
-// Writes `bytes` to "<path>.new" and renames that over `path`, so `path` is either the whole new
-// file or what it was before, also when the disk fills up. Returns 0 or the system error code.
-unsigned long ReplaceFileWhole(const std::wstring& path, const std::string& bytes);
+// What went wrong in ReplaceFileWhole: nothing (code 0), or the system error code and whether
+// the file could be made but not filled.
+struct ReplaceFailure {
+    unsigned long code = 0;
+    bool whileWriting = false;
+    explicit operator bool() const noexcept { return code != 0; }
+};
 
-// ReplaceFileWhole for a path that is checked first; raises AppError
-// "Cannot create file "<path>". <system text>" on any failure.
+// Writes `bytes` to "<path>.new" and renames that over `path`, so `path` is either the whole new
+// file or what it was before, also when the disk fills up.
+ReplaceFailure ReplaceFileWhole(const std::wstring& path, const std::string& bytes);
+
+// ReplaceFileWhole for a path that is checked first; raises AppError "Stream write error" when
+// the bytes could not all be written, else "Cannot create file "<path>". <system text>".
 void WriteWholeFile(const std::wstring& path, const std::string& bytes);
 
 // Reads the whole file, denying writers while it is read. Raises AppError

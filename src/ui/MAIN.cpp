@@ -5,6 +5,7 @@
 #include "core/AppPathHelper.h"
 #include "core/AutostartHelper.h"
 #include "core/FileHelper.h"
+#include "core/GuideFile.h"
 #include "core/KeyHookHelper.h"
 #include "core/MiniLogHelper.h"
 #include "core/UpdateHelper.h"
@@ -91,7 +92,8 @@ void TForm1::FormCreate()
     AddLog(L"Starting app...");
     CreateSearchBox();
     ::ShowWindow(Handle(), SW_HIDE);
-    // The guide file and the start-up tutorial join here.
+    ExtractGuide();
+    // The start-up tutorial joins here.
     ShowTrayHint();
 }
 

@@ -14,7 +14,7 @@ void TForm1::FormKeyUp(WORD key)
         HideToTray();
         break;
     case VK_F1:
-        // The guide joins here.
+        mnuHelpClick();
         break;
     case VK_F2:
         btnPathsClick();

@@ -4,6 +4,7 @@
 
 #include "core/AppPathHelper.h"
 #include "core/FileHelper.h"
+#include "core/GuideFile.h"
 #include "core/KeyHookHelper.h"
 #include "core/NotificationCenter.h"
 #include "core/UpdateHelper.h"
@@ -165,7 +166,7 @@ void TForm1::mnuTutorialClick()
 
 void TForm1::mnuHelpClick()
 {
-    // The guide joins here.
+    ShowGuide();
 }
 
 void TForm1::mnuQuitClick()

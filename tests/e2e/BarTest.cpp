@@ -249,3 +249,23 @@ TEST_F(Bar, KeysPassPromptlyWhileTheUpdateCheckWaitsAndTheShortcutWorksAfterward
 }
 
 } // namespace
+
+namespace {
+
+using namespace e2e;
+
+TEST_F(Bar, FirstStartWritesTheGuideAndF1OpensIt)
+{
+    Start();
+    const std::wstring guide = appFolder + L"\\zarvi.pdf";
+    const std::string builtPath = ZARVI_GUIDE_PDF; // a Linux path when cross-built
+    const std::string built =
+        testfiles::ReadBytes(builtPath.front() == '/' ? probe::DosPathFromUnix(builtPath) : Utf8ToWide(builtPath));
+    ASSERT_GT(built.size(), 1000u) << "the built guide was not found";
+    EXPECT_EQ(testfiles::ReadBytes(guide), built) << "the guide on disk is not the one the program carries";
+    ASSERT_TRUE(ShowInFront());
+    probe::TapKey(VK_F1);
+    EXPECT_EQ(opened::WaitForPaths(1), Items{guide});
+}
+
+} // namespace

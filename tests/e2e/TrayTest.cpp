@@ -9,6 +9,7 @@
 
 #include "BarFixture.h"
 #include "core/Handle.h"
+#include "support/OpenedLog.h"
 #include "support/Probe.h"
 #include "support/TestFiles.h"
 
@@ -64,12 +65,14 @@ protected:
 TEST_F(Tray, RightClickOpensTheMenuWithSixCommandsEndingInQuit)
 {
     // Menus cannot be read from another process under Wine: count the commands with the keys
-    // instead (separators are skipped). The fifth, "Guide", does nothing yet; the sixth quits.
+    // instead (separators are skipped). The fifth, "Guide", opens the guide; the sixth quits.
+    opened::Clear();
     ASSERT_TRUE(OpenTrayMenu()) << "no menu opened";
     for (int i = 0; i < 5; ++i)
         probe::TapKey(VK_DOWN);
     probe::TapKey(VK_RETURN);
     EXPECT_TRUE(probe::WaitUntil([] { return FindShownMenu() == nullptr; }));
+    EXPECT_EQ(opened::WaitForPaths(1), Items{appFolder + L"\\zarvi.pdf"});
     EXPECT_FALSE(zarvi.WaitForExit(300).has_value());
 
     ASSERT_TRUE(OpenTrayMenu());

@@ -1,0 +1,96 @@
+// Times the program's start as the user feels it: from starting zarvi.exe to its tray icon being
+// there, with the update check's site on 127.0.0.1 answering at once (median of 5), and with a
+// site that accepts and never answers (one run: the check's time-out bounds it).
+// Usage: startup_bench <path of zarvi.exe>; the build's site must be http://127.0.0.1:47613/.
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "core/Handle.h"
+#include "support/LocalSite.h"
+
+namespace {
+
+constexpr unsigned short kSitePort = 47613;
+
+double NowMs()
+{
+    LARGE_INTEGER counter, frequency;
+    ::QueryPerformanceCounter(&counter);
+    ::QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+bool TrayIconThere(HWND bar)
+{
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof(data);
+    data.hWnd = bar;
+    data.uID = 1;
+    return ::Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
+}
+
+// Milliseconds from the start to the tray icon; negative when it never came.
+double TimeOneStart(const std::wstring& exe)
+{
+    std::wstring commandLine = L"\"" + exe + L"\"";
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    const double start = NowMs();
+    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return -1;
+    const KernelHandle process(pi.hProcess), thread(pi.hThread);
+    double elapsed = -1;
+    while (NowMs() - start < 30000) {
+        const HWND bar = ::FindWindowW(nullptr, L"Harbolt");
+        if (bar && TrayIconThere(bar)) {
+            elapsed = NowMs() - start;
+            ::PostMessageW(bar, WM_CLOSE, 0, 0);
+            break;
+        }
+        ::Sleep(1);
+    }
+    if (::WaitForSingleObject(process.get(), 10000) != WAIT_OBJECT_0)
+        ::TerminateProcess(process.get(), 1);
+    return elapsed;
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: startup_bench <zarvi.exe>\n");
+        return 2;
+    }
+    std::vector<double> times;
+    {
+        LocalSite site("HTTP/1.1 200 OK\r\nContent-Length: 3\r\n\r\n1.0", LocalSite::Mode::Answer, kSitePort);
+        if (!site.Listening()) {
+            std::fprintf(stderr, "port %u is taken\n", kSitePort);
+            return 1;
+        }
+        TimeOneStart(argv[1]); // the first start writes the program's files: not counted
+        for (int run = 0; run < 5; ++run)
+            times.push_back(TimeOneStart(argv[1]));
+    }
+    double silent = -1;
+    {
+        LocalSite site("", LocalSite::Mode::NeverAnswer, kSitePort);
+        silent = TimeOneStart(argv[1]);
+    }
+    if (std::count_if(times.begin(), times.end(), [](double t) { return t < 0; }) || silent < 0) {
+        std::fprintf(stderr, "the tray icon did not appear\n");
+        return 1;
+    }
+    std::sort(times.begin(), times.end());
+    std::printf("startup_ms %.1f ms\n", times[times.size() / 2]);
+    std::printf("startup_silent_site_ms %.1f ms\n", silent);
+    return 0;
+}
