@@ -16,6 +16,7 @@
 
 #include "core/Handle.h"
 #include "support/LocalSite.h"
+#include "support/Probe.h"
 
 namespace {
 
@@ -27,15 +28,6 @@ double NowMs()
     ::QueryPerformanceCounter(&counter);
     ::QueryPerformanceFrequency(&frequency);
     return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
-
-bool TrayIconThere(HWND bar)
-{
-    NOTIFYICONDATAW data{};
-    data.cbSize = sizeof(data);
-    data.hWnd = bar;
-    data.uID = 1;
-    return ::Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
 }
 
 std::wstring GuideFile()
@@ -61,7 +53,7 @@ double TimeOneStart(const std::wstring& exe)
     double elapsed = -1;
     while (NowMs() - start < 30000) {
         const HWND bar = ::FindWindowW(nullptr, L"Harbolt");
-        if (bar && TrayIconThere(bar) && ::GetFileAttributesW(guide.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        if (bar && probe::TrayIconExists(bar) && ::GetFileAttributesW(guide.c_str()) != INVALID_FILE_ATTRIBUTES) {
             elapsed = NowMs() - start;
             ::PostMessageW(bar, WM_CLOSE, 0, 0);
             break;

@@ -18,15 +18,6 @@ namespace {
 using namespace e2e;
 using Items = std::vector<std::wstring>;
 
-bool TrayIconExists(HWND bar)
-{
-    NOTIFYICONDATAW data{};
-    data.cbSize = sizeof(data);
-    data.hWnd = bar;
-    data.uID = 1;
-    return ::Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
-}
-
 class Tray : public AppFolderSandbox {
 protected:
     void SetUp() override
@@ -34,7 +25,7 @@ protected:
         AppFolderSandbox::SetUp();
         zarvi.Start();
         ASSERT_TRUE(probe::WaitUntil([&] { return (bar = probe::FindTopLevel(kBarTitle, zarvi.Pid())) != nullptr; }));
-        ASSERT_TRUE(probe::WaitUntil([&] { return TrayIconExists(bar); })) << "no tray icon after start-up";
+        ASSERT_TRUE(probe::WaitUntil([&] { return probe::TrayIconExists(bar); })) << "no tray icon after start-up";
     }
     HWND OpenTrayMenu()
     {
@@ -114,7 +105,7 @@ TEST_F(Tray, QuitRemovesTheIconAndEndsWithExitCode0)
     probe::TapKey(VK_UP); // from the top, up wraps to the last item
     probe::TapKey(VK_RETURN);
     EXPECT_EQ(zarvi.WaitForExit(), std::optional<DWORD>(0));
-    EXPECT_FALSE(TrayIconExists(bar));
+    EXPECT_FALSE(probe::TrayIconExists(bar));
 
     ZarviProcess next;
     next.Start();
@@ -244,9 +235,9 @@ TEST_F(Tray, IconComesBackWhenTheTaskbarIsCreatedAnew)
     data.hWnd = bar;
     data.uID = 1;
     ASSERT_TRUE(::Shell_NotifyIconW(NIM_DELETE, &data));
-    ASSERT_FALSE(TrayIconExists(bar));
+    ASSERT_FALSE(probe::TrayIconExists(bar));
     ::PostMessageW(bar, ::RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
-    EXPECT_TRUE(probe::WaitUntil([&] { return TrayIconExists(bar); }));
+    EXPECT_TRUE(probe::WaitUntil([&] { return probe::TrayIconExists(bar); }));
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "support/Probe.h"
 
+#include <shellapi.h>
+
 #include <algorithm>
 #include <cwctype>
 
@@ -187,6 +189,16 @@ void TypeText(std::wstring_view text)
         }
         ::SendInput(2, inputs, sizeof(INPUT));
     }
+}
+
+bool TrayIconExists(HWND owner)
+{
+    // Modifying an icon succeeds only for one that is there; nothing of it changes.
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof(data);
+    data.hWnd = owner;
+    data.uID = 1;
+    return ::Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
 }
 
 bool RunHostCommand(const std::wstring& commandLine, DWORD timeoutMs)

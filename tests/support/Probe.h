@@ -35,6 +35,9 @@ std::optional<MessageBoxInfo> WaitForMessageBox(DWORD pid = 0, DWORD timeoutMs =
 // Clicks the button captioned `caption` (ampersands ignored) as a user would.
 bool PressDialogButton(HWND dialog, std::wstring_view caption);
 
+// Whether `owner` has its notification-area icon (id 1) on the taskbar now.
+bool TrayIconExists(HWND owner);
+
 // Key strokes through SendInput: they reach whatever window has the focus, and low-level hooks.
 void KeyDown(WORD vk);
 void KeyUp(WORD vk);
