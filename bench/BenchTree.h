@@ -30,6 +30,8 @@ inline void WriteTenThousandEntryPathList()
     const std::wstring listFile = GetSpecialFolder(CSIDL_PERSONAL) + L"\\zarvi\\zarvi.txt";
     fs::create_directories(fs::path(listFile).parent_path());
     WriteWholeFile(listFile, "\xEF\xBB\xBF" + WideToUtf8(L"*" + kTree.wstring() + L"\r\n"));
+    // A user who has seen the tutorial: the start does not wait for it.
+    WriteWholeFile(fs::path(listFile).parent_path().wstring() + L"\\zarvi.ini", "[Settings]\r\nDontShowTutorial=1\r\n");
 }
 
 inline void RemoveTree()

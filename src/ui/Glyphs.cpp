@@ -64,6 +64,22 @@ void Draw(HDC dc, Glyph glyph, int s, COLORREF kInk = kLightInk)
         ::SelectObject(dc, accent.get());
         Line(dc, u(14), u(14), u(20), u(20));
         break;
+    case Glyph::Hotkey: // a key cap
+        ::RoundRect(dc, u(3), u(6), u(21), u(19), u(4), u(4));
+        ::SelectObject(dc, accent.get());
+        Line(dc, u(8), u(15), u(16), u(15));
+        break;
+    case Glyph::Autostart: // a start triangle
+        Line(dc, u(6), u(4), u(6), u(20));
+        Line(dc, u(6), u(4), u(19), u(12));
+        Line(dc, u(6), u(20), u(19), u(12));
+        break;
+    case Glyph::Update: // a turning arrow
+        ::Arc(dc, u(4), u(4), u(20), u(20), u(20), u(12), u(12), u(4));
+        ::SelectObject(dc, accent.get());
+        Line(dc, u(12), u(4), u(16), u(1));
+        Line(dc, u(12), u(4), u(16), u(7));
+        break;
     case Glyph::Count:
         break;
     }
@@ -73,11 +89,16 @@ void Draw(HDC dc, Glyph glyph, int s, COLORREF kInk = kLightInk)
 
 HIMAGELIST CreateImageList1(int size)
 {
-    const int count = static_cast<int>(Glyph::Count);
-    HIMAGELIST list = ::ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, count, 0);
+    return CreateGlyphList(size, {Glyph::EditPaths, Glyph::Menu, Glyph::Tutorial, Glyph::Quit, Glyph::Guide,
+                                  Glyph::AddFolder, Glyph::ShowBar});
+}
+
+HIMAGELIST CreateGlyphList(int size, std::initializer_list<Glyph> glyphs)
+{
+    HIMAGELIST list = ::ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, static_cast<int>(glyphs.size()), 0);
     const WindowDC screen(nullptr);
     const MemoryDcHandle dc(::CreateCompatibleDC(screen.get()));
-    for (int i = 0; i < count; ++i) {
+    for (const Glyph glyph : glyphs) {
         const GdiHandle bitmap(::CreateCompatibleBitmap(screen.get(), size, size));
         {
             const SelectedObject target(dc.get(), bitmap.get());
@@ -85,7 +106,7 @@ HIMAGELIST CreateImageList1(int size)
             const RECT all{0, 0, size, size};
             const GdiHandle key(::CreateSolidBrush(RGB(255, 0, 255)));
             ::FillRect(dc.get(), &all, static_cast<HBRUSH>(key.get()));
-            Draw(dc.get(), static_cast<Glyph>(i), size);
+            Draw(dc.get(), glyph, size);
         }
         ::ImageList_AddMasked(list, static_cast<HBITMAP>(bitmap.get()), RGB(255, 0, 255));
     }

@@ -3,13 +3,18 @@
 
 #include <commctrl.h>
 
+#include <initializer_list>
+
 #include "core/Handle.h"
 
-// ImageList1: the program's own small pictures, drawn at the size the DPI asks for.
-// 0 edit paths, 1 menu and settings, 2 tutorial, 3 quit, 4 guide, 5 add a folder, 6 show bar.
-enum class Glyph { EditPaths, Menu, Tutorial, Quit, Guide, AddFolder, ShowBar, Count };
+// The program's own small pictures, drawn at the size the DPI asks for. The bar's ImageList1
+// holds the first seven in this order: 0 edit paths, 1 menu and settings, 2 tutorial, 3 quit,
+// 4 guide, 5 add a folder, 6 show bar. The settings window adds a key, a start and a refresh.
+enum class Glyph { EditPaths, Menu, Tutorial, Quit, Guide, AddFolder, ShowBar, Hotkey, Autostart, Update, Count };
 
 HIMAGELIST CreateImageList1(int size);
+// An image list of the given pictures, in that order.
+HIMAGELIST CreateGlyphList(int size, std::initializer_list<Glyph> glyphs);
 
 namespace handle_traits {
 struct ImageList {

@@ -35,6 +35,34 @@ void DrawImageButton(const DRAWITEMSTRUCT& item, HIMAGELIST pictures, int pictur
     }
 }
 
+void DrawCaptionButton(const DRAWITEMSTRUCT& item, HIMAGELIST pictures, int picture, int dpi)
+{
+    const bool pressed = (item.itemState & ODS_SELECTED) != 0;
+    const auto& look = CurrentTheme();
+    const COLORREF colour = look ? ToColorRef(pressed ? look->pressed : look->face)
+                                 : (pressed ? RGB(0x2A, 0x35, 0x41) : RGB(0x3B, 0x4A, 0x5A));
+    const GdiHandle face(::CreateSolidBrush(colour));
+    ::FillRect(item.hDC, &item.rcItem, static_cast<HBRUSH>(face.get()));
+    const int size = Scale(layout::kPictureSize, dpi);
+    const int gap = Scale(6, dpi);
+    RECT text = item.rcItem;
+    text.left += gap;
+    text.right -= size + 2 * gap;
+    wchar_t caption[128] = {};
+    ::GetWindowTextW(item.hwndItem, caption, 128);
+    ::SetBkMode(item.hDC, TRANSPARENT);
+    ::SetTextColor(item.hDC, look ? ToColorRef(look->faceText) : RGB(0xF2, 0xF5, 0xF8));
+    ::DrawTextW(item.hDC, caption, -1, &text, DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX);
+    ::ImageList_Draw(pictures, picture, item.hDC, item.rcItem.right - size - gap,
+                     (item.rcItem.top + item.rcItem.bottom - size) / 2, ILD_NORMAL);
+    if (item.itemState & ODS_FOCUS) {
+        RECT focus = item.rcItem;
+        const int inset = Scale(layout::kFocusInset, dpi);
+        ::InflateRect(&focus, -inset, -inset);
+        ::DrawFocusRect(item.hDC, &focus);
+    }
+}
+
 TTooltips::TTooltips(HWND parent)
     : parent_(parent), window_(::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0,
                                                  0, 0, 0, parent, nullptr, ::GetModuleHandleW(nullptr), nullptr))

@@ -12,6 +12,9 @@ HWND CreateImageButton(HWND parent, int id);
 // middle, and the focus rectangle while it has the keyboard focus.
 void DrawImageButton(const DRAWITEMSTRUCT& item, HIMAGELIST pictures, int picture, int dpi);
 
+// A button with its caption at the left and picture `picture` at the right, in the theme.
+void DrawCaptionButton(const DRAWITEMSTRUCT& item, HIMAGELIST pictures, int picture, int dpi);
+
 // A tooltip window of `parent` (destroyed with it) that shows `text` over each control added.
 class TTooltips {
 public:

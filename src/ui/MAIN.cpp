@@ -13,6 +13,7 @@
 #include "resource.h"
 #include "ui/ErrorReport.h"
 #include "ui/ImageButton.h"
+#include "ui/frmTutorial.h"
 #include "ui/SmartCombo.h"
 #include "ui/TApplication.h"
 #include "ui/Theme.h"
@@ -93,7 +94,7 @@ void TForm1::FormCreate()
     CreateSearchBox();
     ::ShowWindow(Handle(), SW_HIDE);
     ExtractGuide();
-    // The start-up tutorial joins here.
+    ShowTutorialAtStart(Handle());
     ShowTrayHint();
 }
 

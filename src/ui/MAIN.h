@@ -30,6 +30,8 @@ public:
     void PlaceBar();
     void HideToTray();
     void FormKeyUp(WORD key);
+    // The settings window on page `page` (0 Settings, 1 Help, 2 LOG), modal; the bar after it.
+    void ShowSettings(int page);
     // The bar's key preview: sees every message before it is dispatched; true when the message
     // was handled and must go no further.
     bool PreviewKey(const MSG& msg) noexcept;

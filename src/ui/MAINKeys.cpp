@@ -68,4 +68,3 @@ void TForm1::MoveFocus(bool backwards)
     else if (next != 2)
         ::SetFocus(next == 0 ? btnPaths : btnMenu);
 }
-

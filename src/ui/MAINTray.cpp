@@ -9,10 +9,13 @@
 #include "core/NotificationCenter.h"
 #include "core/UpdateHelper.h"
 #include "core/rules/Hotkey.h"
+#include "core/MiniLogHelper.h"
+#include "ui/About.h"
 #include "ui/ErrorReport.h"
 #include "ui/FolderPicker.h"
 #include "ui/TApplication.h"
 #include "ui/TrayIcon.h"
+#include "ui/frmTutorial.h"
 
 // The bar's tray icon, its popup menu and the menu's commands.
 
@@ -156,12 +159,25 @@ void TForm1::mnuAddClick()
 
 void TForm1::mnuAboutClick()
 {
-    // The settings window joins here.
+    ShowSettings(0);
+}
+
+void TForm1::ShowSettings(int page)
+{
+    {
+        TAboutBox settings(Handle());
+        settings.SelectPage(page);
+        settings.SetLog(LogText);
+        settings.ShowModal();
+    }
+    ActivateBar();
 }
 
 void TForm1::mnuTutorialClick()
 {
-    // The tutorial window joins here.
+    ::ShowWindow(Handle(), SW_HIDE);
+    TformTutorial tutorial(Handle());
+    tutorial.ShowModal();
 }
 
 void TForm1::mnuHelpClick()
@@ -173,4 +189,3 @@ void TForm1::mnuQuitClick()
 {
     TerminateApplication(0);
 }
-

@@ -121,6 +121,7 @@ protected:
     void SetUp() override
     {
         AppFolderSandbox::SetUp();
+        SkipTutorial();
         opened::Clear();
         testfiles::Touch(dir / L"Alpha.zarvitest");
         testfiles::Touch(dir / L"Beta.zarvitest");

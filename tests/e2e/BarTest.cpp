@@ -100,7 +100,7 @@ TEST_F(Bar, EmptyEntryListStopsWithItsMessageAndExitCode1)
 
 TEST_F(Bar, HotkeyFromTheSettingsFileReplacesSpace)
 {
-    testfiles::WriteBytes(appFolder + L"\\zarvi.ini", "[Settings]\r\nHotkey=m\r\n");
+    WriteSettings("Hotkey=m\r\nDontShowTutorial=1\r\n");
     Start();
     PressShortcut(VK_SPACE);
     EXPECT_FALSE(probe::WaitUntil([&] { return ::IsWindowVisible(bar) != FALSE; }, 700));

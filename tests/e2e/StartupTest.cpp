@@ -1,12 +1,16 @@
 #include <gtest/gtest.h>
 
 #include "ZarviProcess.h"
+#include "support/AppFolderSandbox.h"
 #include "support/Probe.h"
 
 namespace {
 
-TEST(Startup, ShowsNoWindowButOwnsTheApplicationWindowAndEndsOnClose)
+using Startup = AppFolderSandbox;
+
+TEST_F(Startup, ShowsNoWindowButOwnsTheApplicationWindowAndEndsOnClose)
 {
+    SkipTutorial();
     ZarviProcess zarvi;
     zarvi.Start();
     HWND app = nullptr;

@@ -23,6 +23,7 @@ protected:
     void SetUp() override
     {
         AppFolderSandbox::SetUp();
+        SkipTutorial();
         zarvi.Start();
         ASSERT_TRUE(probe::WaitUntil([&] { return (bar = probe::FindTopLevel(kBarTitle, zarvi.Pid())) != nullptr; }));
         ASSERT_TRUE(probe::WaitUntil([&] { return probe::TrayIconExists(bar); })) << "no tray icon after start-up";

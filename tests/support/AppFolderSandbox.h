@@ -8,6 +8,7 @@
 #include <shlobj.h>
 
 #include <string>
+#include <string_view>
 
 #include "support/TestFiles.h"
 
@@ -22,6 +23,14 @@ protected:
         testfiles::TempDir::RemoveTree(appFolder);
     }
     void TearDown() override { testfiles::TempDir::RemoveTree(appFolder); }
+
+    // The settings file's content, whole (the section header is added).
+    void WriteSettings(const std::string& lines)
+    {
+        testfiles::WriteBytes(appFolder + L"\\zarvi.ini", "[Settings]\r\n" + lines);
+    }
+    // The start-up tutorial is switched off, as for a user who has seen it.
+    void SkipTutorial() { WriteSettings("DontShowTutorial=1\r\n"); }
 
     std::wstring documents;
     std::wstring appFolder;

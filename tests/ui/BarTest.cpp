@@ -24,6 +24,7 @@ protected:
     void SetUp() override
     {
         AppFolderSandbox::SetUp();
+        SkipTutorial();
         application = std::make_unique<TApplication>();
         bar = std::make_unique<TForm1>(application->Handle());
         SearchHost::Settle();

@@ -1,0 +1,364 @@
+#include "ui/About.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "core/AppInfo.h"
+#include "core/AutostartHelper.h"
+#include "core/GuideFile.h"
+#include "core/KeyHookHelper.h"
+#include "core/MiniLogHelper.h"
+#include "core/UpdateHelper.h"
+#include "core/VersionHelper.h"
+#include "core/rules/Ascii.h"
+#include "core/rules/BarLayout.h"
+#include "resource.h"
+#include "ui/ErrorReport.h"
+#include "ui/ImageButton.h"
+#include "ui/MAIN.h"
+#include "ui/Modal.h"
+#include "ui/Theme.h"
+#include "ui/ToggleSwitch.h"
+#include "ui/frmTutorial.h"
+
+using layout::Scale;
+using namespace about;
+
+namespace {
+
+constexpr const wchar_t* kAboutClass = L"TAboutBox";
+constexpr int kClientWidth = 675, kClientHeight = 436;
+// ImageList1: 0 settings, 1 log and tutorial, 2 help and guide, 3 hotkey, 4 autostart, 5 update check.
+constexpr int kImageSettings = 0, kImageLog = 1, kImageHelp = 2, kImageHotkey = 3, kImageAutostart = 4,
+              kImageUpdate = 5;
+constexpr const wchar_t* kWebAddress = L"Zarvi: a keyboard launcher for the Windows desktop.";
+
+HFONT Arial(int pixels, int dpi)
+{
+    return ::CreateFontW(-Scale(pixels, dpi), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                         OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Arial");
+}
+
+} // namespace
+
+std::wstring AboutHelpText(const std::wstring& hotkeyName)
+{
+    return L"#DESCRIPTION:\r\n"
+           L"Open files or folders from a predefined list of paths.\r\n"
+           L"\r\n"
+           L"#USAGE:\r\n"
+           L"- Type to search across file/folder names, press Enter to open.\r\n"
+           L"- ESC: hide\r\n"
+           L"- WIN+" +
+           ascii::Upper(std::wstring_view(hotkeyName)) +
+           L": show\r\n"
+           L"- F1: guide\r\n"
+           L"\r\n"
+           L"#CONFIG:\r\n"
+           L"- F2: edit paths list\r\n"
+           L"- Prefix a line with * to enable recursive search\r\n"
+           L"- Menu -> Add folder: add a new path";
+}
+
+TAboutBox::TAboutBox(HWND owner) : owner_(owner)
+{
+    RegisterWindowClass(kAboutClass, 0, FaceBrush());
+    CreateBound(kAboutClass, WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_CONTROLPARENT, L"ZARVI",
+                WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_CLIPCHILDREN, 0, 0, kClientWidth, kClientHeight,
+                owner);
+    dpi_ = static_cast<int>(::GetDpiForWindow(Handle()));
+    RECT frame{0, 0, Scale(kClientWidth, dpi_), Scale(kClientHeight, dpi_)};
+    ::AdjustWindowRectExForDpi(&frame, WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME, FALSE,
+                               WS_EX_TOOLWINDOW | WS_EX_TOPMOST, static_cast<UINT>(dpi_));
+    ::SetWindowPos(Handle(), nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    CreateControls();
+    RunGuarded([this] { FormCreate(); });
+}
+
+TAboutBox::~TAboutBox()
+{
+    if (Handle())
+        ::DestroyWindow(Handle());
+}
+
+HWND TAboutBox::Make(const wchar_t* cls, const wchar_t* text, DWORD style, int id, HFONT font, int page)
+{
+    const HWND control =
+        ::CreateWindowExW(0, cls, text, WS_CHILD | style, 0, 0, 10, 10, Handle(),
+                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleW(nullptr), nullptr);
+    ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    placed_.push_back({control, page, {}});
+    return control;
+}
+
+void TAboutBox::CreateControls()
+{
+    font_.reset(Arial(20, dpi_));
+    titleFont_.reset(Arial(24, dpi_));
+    labelFont_.reset(Arial(18, dpi_));
+    const int picture = Scale(layout::kPictureSize, dpi_);
+    ImageList1.reset(CreateGlyphList(
+        picture, {Glyph::Menu, Glyph::Tutorial, Glyph::Guide, Glyph::Hotkey, Glyph::Autostart, Glyph::Update}));
+    const HFONT font = static_cast<HFONT>(font_.get());
+
+    // The OK button comes first in the tab order, so it has the focus when the window opens.
+    OKButton = Make(L"BUTTON", L"OK", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK, font, -1);
+    placed_.back().at = {0, 409, 669, 435};
+    PageControl1 =
+        Make(WC_TABCONTROLW, L"",
+             WS_VISIBLE | WS_TABSTOP | TCS_BUTTONS | TCS_FLATBUTTONS | TCS_HOTTRACK | TCS_MULTILINE | WS_CLIPSIBLINGS,
+             kPageControlId, font, -1);
+    placed_.back().at = {0, 0, 670, 410};
+    ::SendMessageW(PageControl1, TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(ImageList1.get()));
+    const std::pair<const wchar_t*, int> tabs[] = {
+        {L"Settings", kImageSettings}, {L"Help", kImageHelp}, {L"LOG", kImageLog}};
+    for (int i = 0; i < 3; ++i) {
+        TCITEMW item{};
+        item.mask = TCIF_TEXT | TCIF_IMAGE;
+        item.pszText = const_cast<wchar_t*>(tabs[i].first);
+        item.iImage = tabs[i].second;
+        ::SendMessageW(PageControl1, TCM_INSERTITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+    }
+
+    // Page "Settings".
+    icon_.reset(static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_MAINICON), IMAGE_ICON,
+                                                Scale(57, dpi_), Scale(57, dpi_), 0)));
+    const HWND programIcon = Make(L"STATIC", L"", SS_ICON | SS_REALSIZECONTROL, 0, font, 0);
+    ::SendMessageW(programIcon, STM_SETICON, reinterpret_cast<WPARAM>(icon_.get()), 0);
+    placed_.back().at = {3, 16, 60, 73};
+    Make(L"STATIC", kAppTitle, SS_LEFT, 0, static_cast<HFONT>(titleFont_.get()), 0);
+    placed_.back().at = {83, 24, 600, 52};
+    Make(L"STATIC", L"", SS_LEFT, 1001, static_cast<HFONT>(labelFont_.get()), 0); // Version
+    placed_.back().at = {83, 52, 600, 78};
+    Make(L"STATIC", L"", SS_LEFT, 1002, static_cast<HFONT>(labelFont_.get()), 0); // Copyright
+    placed_.back().at = {83, 85, 600, 110};
+    Make(L"STATIC", kWebAddress, SS_LEFT, 0, static_cast<HFONT>(labelFont_.get()), 0); // Comments
+    placed_.back().at = {83, 112, 660, 137};
+    Make(L"BUTTON", L"Check for updates", WS_TABSTOP | BS_OWNERDRAW, kCheckUpdatesId, font, 0);
+    placed_.back().at = {79, 139, 281, 175};
+    Make(L"BUTTON", L"Hotkey: WIN +  ", BS_OWNERDRAW, kHotkeyLabelId, font, 0);
+    placed_.back().at = {72, 198, 274, 234};
+    cmbHotkey = Make(WC_COMBOBOXW, L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, kHotkeyId, font, 0);
+    placed_.back().at = {312, 203, 457, 400};
+    for (const wchar_t* name : kHotkeyNames)
+        ::SendMessageW(cmbHotkey, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
+    ::SendMessageW(cmbHotkey, CB_SETCURSEL, 0, 0);
+    Make(L"BUTTON", L"Autostart with Windows", BS_OWNERDRAW, kAutostartLabelId, font, 0);
+    placed_.back().at = {3, 241, 274, 277};
+    swtAutostart = std::make_unique<TToggleSwitch>(Handle(), kAutostartId, 0, 0, 50, 20);
+    placed_.push_back({swtAutostart->Handle(), 0, {312, 250, 362, 270}});
+
+    // Page "Help".
+    Make(L"BUTTON", L"show guide", WS_TABSTOP | BS_OWNERDRAW, kShowGuideId, font, 1);
+    placed_.back().at = {0, 2, 202, 38};
+    Make(L"BUTTON", L"show tutorial", WS_TABSTOP | BS_OWNERDRAW, kShowTutorialId, font, 1);
+    placed_.back().at = {202, 2, 404, 38};
+    memoHelp = Make(L"EDIT", L"", WS_TABSTOP | WS_BORDER | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_READONLY,
+                    kHelpId, font, 1);
+    placed_.back().at = {0, 40, 662, 372};
+    ::SetWindowTextW(memoHelp, AboutHelpText(GetHotkeyName()).c_str());
+
+    // Page "LOG".
+    memoLOG = Make(L"EDIT", L"LOG", WS_TABSTOP | WS_BORDER | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_READONLY,
+                   kLogId, font, 2);
+    placed_.back().at = {0, 0, -1, -1}; // fills the page
+    Layout();
+    SelectPage(0);
+}
+
+void TAboutBox::Layout()
+{
+    RECT client{};
+    ::GetClientRect(Handle(), &client);
+    // The OK button and the page control follow the window's edges; the pages the control's area.
+    const int okHeight = Scale(26, dpi_);
+    ::MoveWindow(OKButton, 0, client.bottom - okHeight, client.right, okHeight, TRUE);
+    ::MoveWindow(PageControl1, 0, 0, client.right, client.bottom - okHeight + Scale(1, dpi_), TRUE);
+    RECT area{};
+    ::GetClientRect(PageControl1, &area);
+    ::SendMessageW(PageControl1, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));
+    for (const Placed& p : placed_) {
+        if (p.page < 0)
+            continue;
+        RECT r{area.left + Scale(p.at.left, dpi_), area.top + Scale(p.at.top, dpi_),
+               area.left + Scale(p.at.right, dpi_), area.top + Scale(p.at.bottom, dpi_)};
+        if (p.at.right < 0)
+            r = area; // fills the page
+        if (p.control == memoHelp) {
+            r.right = area.right; // anchored to all four sides
+            r.bottom = area.bottom;
+        }
+        ::SetWindowPos(p.control, HWND_TOP, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOACTIVATE);
+    }
+}
+
+void TAboutBox::SelectPage(int page)
+{
+    page_ = std::clamp(page, 0, 2);
+    ::SendMessageW(PageControl1, TCM_SETCURSEL, static_cast<WPARAM>(page_), 0);
+    for (const Placed& p : placed_)
+        if (p.page >= 0)
+            ::ShowWindow(p.control, p.page == page_ ? SW_SHOW : SW_HIDE);
+}
+
+void TAboutBox::SetLog(const std::wstring& text)
+{
+    ::SetWindowTextW(memoLOG, text.c_str());
+}
+
+void TAboutBox::FormCreate()
+{
+    FLoading = true;
+    struct Done {
+        bool& flag;
+        ~Done() { flag = false; }
+    } done{FLoading};
+    ::SetDlgItemTextW(Handle(), 1001, GetProductVersion().c_str());
+    ::SetDlgItemTextW(Handle(), 1002, GetCopyright().c_str());
+    const std::wstring name = GetHotkeyName();
+    int selected = -1;
+    for (size_t i = 0; i < kHotkeyNames.size(); ++i)
+        if (ascii::Lower(std::wstring_view(kHotkeyNames[i])) == ascii::Lower(std::wstring_view(name)))
+            selected = static_cast<int>(i);
+    // A list-only box cannot show a name it does not offer: nothing is selected then.
+    ::SendMessageW(cmbHotkey, CB_SETCURSEL, static_cast<WPARAM>(selected), 0);
+    swtAutostart->SetOn(LoadAutostart());
+}
+
+int TAboutBox::ShowModal()
+{
+    FormShow();
+    ::SetFocus(OKButton);
+    return ModalRun::Run(Handle(), owner_);
+}
+
+void TAboutBox::FormShow()
+{
+    if (Form1 && Form1->Handle())
+        ::ShowWindow(Form1->Handle(), SW_HIDE);
+}
+
+void TAboutBox::OKButtonClick()
+{
+    ModalRun::EndModal(Handle(), IDOK);
+    if (Form1)
+        Form1->ShowBar();
+}
+
+void TAboutBox::cmbHotkeyChange()
+{
+    if (FLoading)
+        return;
+    const auto index = ::SendMessageW(cmbHotkey, CB_GETCURSEL, 0, 0);
+    if (index >= 0 && static_cast<size_t>(index) < kHotkeyNames.size())
+        SaveHotkey(kHotkeyNames[static_cast<size_t>(index)]);
+}
+
+void TAboutBox::swtAutostartClick()
+{
+    if (!FLoading)
+        SetAutostart(swtAutostart->IsOn());
+}
+
+void TAboutBox::btnCheckUpdatesClick()
+{
+    SelectPage(2);
+    SetLog(LogText);
+    ::UpdateWindow(Handle());
+    UpdateCheck();
+    SetLog(LogText);
+}
+
+void TAboutBox::btnShowGuideClick()
+{
+    ShowGuide();
+}
+
+void TAboutBox::btnShowTutorialClick()
+{
+    ::ShowWindow(Handle(), SW_HIDE);
+    struct Back {
+        HWND window;
+        ~Back()
+        {
+            ::ShowWindow(window, SW_SHOW);
+            ::SetForegroundWindow(window);
+        }
+    } back{Handle()};
+    TformTutorial tutorial(Handle());
+    tutorial.ShowModal();
+}
+
+LRESULT TAboutBox::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept
+{
+    switch (message) {
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case IDOK:
+        case IDCANCEL: // Enter and Escape: OK is the default and the cancel button
+            RunGuarded([this] { OKButtonClick(); });
+            break;
+        case kHotkeyId:
+            if (HIWORD(wParam) == CBN_SELCHANGE)
+                RunGuarded([this] { cmbHotkeyChange(); });
+            break;
+        case kAutostartId:
+            RunGuarded([this] { swtAutostartClick(); });
+            break;
+        case kCheckUpdatesId:
+            RunGuarded([this] { btnCheckUpdatesClick(); });
+            break;
+        case kShowGuideId:
+            RunGuarded([this] { btnShowGuideClick(); });
+            break;
+        case kShowTutorialId:
+            RunGuarded([this] { btnShowTutorialClick(); });
+            break;
+        default:
+            break;
+        }
+        return 0;
+    case WM_NOTIFY:
+        if (reinterpret_cast<const NMHDR*>(lParam)->code == TCN_SELCHANGE)
+            SelectPage(static_cast<int>(::SendMessageW(PageControl1, TCM_GETCURSEL, 0, 0)));
+        return 0;
+    case WM_DRAWITEM: {
+        const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        int picture = kImageUpdate;
+        switch (item.CtlID) {
+        case kHotkeyLabelId:
+            picture = kImageHotkey;
+            break;
+        case kAutostartLabelId:
+            picture = kImageAutostart;
+            break;
+        case kShowGuideId:
+            picture = kImageHelp;
+            break;
+        case kShowTutorialId:
+            picture = kImageLog;
+            break;
+        default:
+            break;
+        }
+        DrawCaptionButton(item, ImageList1.get(), picture, dpi_);
+        return TRUE;
+    }
+    case WM_SIZE:
+        Layout();
+        return 0;
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORSTATIC:
+        if (const HBRUSH brush = ThemeControlColours(message, reinterpret_cast<HDC>(wParam)))
+            return reinterpret_cast<LRESULT>(brush);
+        return DefaultMessage(message, wParam, lParam);
+    case WM_CLOSE:
+        ModalRun::EndModal(Handle(), IDCANCEL);
+        return 0;
+    default:
+        return DefaultMessage(message, wParam, lParam);
+    }
+}

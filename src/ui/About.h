@@ -1,0 +1,83 @@
+#pragma once
+// The settings window: three pages (Settings, Help, LOG), the hotkey, start with Windows, the
+// update check, the guide and the tutorial, the event log.
+#include <windows.h>
+
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/Handle.h"
+#include "ui/Glyphs.h"
+#include "ui/Window.h"
+
+class TToggleSwitch;
+
+namespace about {
+inline constexpr int kPageControlId = 401;
+inline constexpr int kHotkeyId = 402;
+inline constexpr int kAutostartId = 403;
+inline constexpr int kCheckUpdatesId = 404;
+inline constexpr int kShowGuideId = 405;
+inline constexpr int kShowTutorialId = 406;
+inline constexpr int kHelpId = 407;
+inline constexpr int kLogId = 408;
+inline constexpr int kHotkeyLabelId = 409;
+inline constexpr int kAutostartLabelId = 410;
+// The hotkey names offered, in the list's order.
+inline constexpr std::array<const wchar_t*, 9> kHotkeyNames = {L"space", L"z", L"x", L"c", L"v",
+                                                               L"b",     L"n", L"m", L"<"};
+} // namespace about
+
+// The help page's text, for the hotkey `hotkeyName`.
+std::wstring AboutHelpText(const std::wstring& hotkeyName);
+
+class TAboutBox : public Window {
+public:
+    explicit TAboutBox(HWND owner);
+    ~TAboutBox() override;
+
+    // Shows the window modally; IDOK after OK (or Enter, Escape), IDCANCEL after the close box.
+    int ShowModal();
+    void SelectPage(int page);
+    int ActivePage() const noexcept { return page_; }
+    void SetLog(const std::wstring& text);
+
+    HWND PageControl1 = nullptr;
+    HWND OKButton = nullptr;
+    HWND cmbHotkey = nullptr;
+    HWND memoHelp = nullptr;
+    HWND memoLOG = nullptr;
+    std::unique_ptr<TToggleSwitch> swtAutostart;
+
+protected:
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept override;
+
+private:
+    void FormCreate();
+    void FormShow();
+    void OKButtonClick();
+    void cmbHotkeyChange();
+    void swtAutostartClick();
+    void btnCheckUpdatesClick();
+    void btnShowGuideClick();
+    void btnShowTutorialClick();
+    void CreateControls();
+    void Layout();
+    HWND Make(const wchar_t* cls, const wchar_t* text, DWORD style, int id, HFONT font, int page);
+
+    bool FLoading = false;
+    HWND owner_;
+    int dpi_ = 96;
+    int page_ = 0;
+    GdiHandle font_, titleFont_, labelFont_;
+    ImageListHandle ImageList1;
+    IconHandle icon_;
+    struct Placed {
+        HWND control;
+        int page; // -1: on every page
+        RECT at;  // at 96 DPI, relative to the page's area (or the window, for page -1)
+    };
+    std::vector<Placed> placed_;
+};

@@ -1,0 +1,17 @@
+#pragma once
+// Showing a window of ours modally: its owner is disabled while it runs, its keys go through
+// the platform's dialog navigation (Tab, Space on a check box, Enter and Escape as IDOK and
+// IDCANCEL commands), and the run ends when the window asks for it or is destroyed.
+#include <windows.h>
+
+class ModalRun {
+public:
+    // Shows `window` centred on the screen and runs until EndModal or its destruction; returns
+    // the result given to EndModal (IDCANCEL when the window was closed another way).
+    static int Run(HWND window, HWND owner);
+    // Ends the innermost run of `window`.
+    static void EndModal(HWND window, int result) noexcept;
+};
+
+// Centres a top-level window on the work area of the primary monitor.
+void CentreOnScreen(HWND window) noexcept;

@@ -1,0 +1,13 @@
+#pragma once
+// Pictures the program carries as PNG resources, decoded by the platform's imaging component
+// and drawn scaled with their proportions kept, smoothly.
+#include <windows.h>
+
+#include "core/Handle.h"
+
+// The PNG resource `name` (RT_RCDATA) of this program as a 32-bit premultiplied bitmap; null
+// when it is missing or cannot be decoded.
+GdiHandle LoadPngResource(const wchar_t* name, SIZE& size);
+
+// Draws `bitmap` (of `size`) as large as fits in `area`, proportions kept, centred.
+void DrawPictureFitted(HDC dc, HBITMAP bitmap, SIZE size, const RECT& area);

@@ -1,0 +1,211 @@
+#include "ui/frmTutorial.h"
+
+#include <algorithm>
+#include <string>
+
+#include "core/SettingsFile.h"
+#include "core/rules/BarLayout.h"
+#include "resource.h"
+#include "ui/ErrorReport.h"
+#include "ui/Modal.h"
+#include "ui/Picture.h"
+#include "ui/Theme.h"
+
+using layout::Scale;
+
+namespace {
+
+constexpr const wchar_t* kTutorialClass = L"TformTutorial";
+// The layout at 96 DPI: the client area, the button row below the picture, the controls in it.
+constexpr int kClientWidth = 583, kClientHeight = 447, kRowHeight = 50;
+constexpr int kButtonWidth = 93, kCheckLeft = 100, kCheckWidth = 381;
+
+} // namespace
+
+bool IsTutorialDisabled()
+{
+    return ReadSettingBool(L"DontShowTutorial", false);
+}
+
+void SetTutorialDisabled(bool value)
+{
+    WriteSettingBool(L"DontShowTutorial", value);
+}
+
+void ShowTutorialAtStart(HWND owner)
+{
+    if (IsTutorialDisabled())
+        return;
+    TformTutorial tutorial(owner);
+    tutorial.ShowModal();
+}
+
+TformTutorial::TformTutorial(HWND owner) : owner_(owner)
+{
+    RegisterWindowClass(kTutorialClass, 0, FaceBrush());
+    // A tool window of fixed size: a narrow caption with the close box only.
+    CreateBound(kTutorialClass, WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT, L"Tutorial",
+                WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, 0, 0, kClientWidth, kClientHeight, owner);
+    dpi_ = static_cast<int>(::GetDpiForWindow(Handle()));
+    font_.reset(::CreateFontW(-Scale(16, dpi_), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Segoe UI"));
+    const HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    auto make = [&](const wchar_t* cls, const wchar_t* text, DWORD style, int id) {
+        const HWND control = ::CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 10, 10, Handle(),
+                                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+        ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+        return control;
+    };
+    // The buttons take no keyboard focus: the check box is the window's only stop.
+    btnPrevious = make(L"BUTTON", L"Previous", BS_PUSHBUTTON | BS_FLAT | WS_DISABLED, kTutorialPreviousId);
+    btnNExt = make(L"BUTTON", L"Next", BS_PUSHBUTTON | BS_FLAT, kTutorialNextId);
+    chkDontShowTutorial = make(L"BUTTON", L"Don't show this message again", BS_CHECKBOX | WS_TABSTOP, kTutorialCheckId);
+    const HICON icon = static_cast<HICON>(
+        ::LoadImageW(instance, MAKEINTRESOURCEW(IDI_MAINICON), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
+    ::SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+    for (int i = 0; i < kTutorialPages; ++i) {
+        const std::wstring name = L"tutorial_" + std::to_wstring(i + 1);
+        ImageCollection1[static_cast<size_t>(i)].bitmap =
+            LoadPngResource(name.c_str(), ImageCollection1[static_cast<size_t>(i)].size);
+    }
+    // The client area of the layout, at this DPI.
+    RECT frame{0, 0, Scale(kClientWidth, dpi_), Scale(kClientHeight, dpi_)};
+    ::AdjustWindowRectExForDpi(&frame, WS_POPUP | WS_CAPTION | WS_SYSMENU, FALSE, WS_EX_TOOLWINDOW,
+                               static_cast<UINT>(dpi_));
+    ::SetWindowPos(Handle(), nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    Layout();
+}
+
+TformTutorial::~TformTutorial()
+{
+    if (Handle())
+        ::DestroyWindow(Handle());
+}
+
+void TformTutorial::ShowModal()
+{
+    FormShow();
+    ModalRun::Run(Handle(), owner_);
+}
+
+void TformTutorial::Layout()
+{
+    RECT client{};
+    ::GetClientRect(Handle(), &client);
+    const int row = Scale(kRowHeight, dpi_);
+    const int top = client.bottom - row;
+    const int button = Scale(kButtonWidth, dpi_);
+    ::MoveWindow(btnPrevious, 0, top, button, row, FALSE);
+    ::MoveWindow(btnNExt, client.right - button, top, button, row, FALSE);
+    const int checkLeft = Scale(kCheckLeft, dpi_);
+    const int checkWidth =
+        std::max(0, static_cast<int>(client.right) - checkLeft - Scale(kClientWidth - kCheckLeft - kCheckWidth, dpi_));
+    ::MoveWindow(chkDontShowTutorial, checkLeft, top, checkWidth, row, FALSE);
+    ::InvalidateRect(Handle(), nullptr, TRUE);
+}
+
+void TformTutorial::Paint()
+{
+    PAINTSTRUCT ps;
+    const HDC dc = ::BeginPaint(Handle(), &ps);
+    RECT picture{};
+    ::GetClientRect(Handle(), &picture);
+    picture.bottom -= Scale(kRowHeight, dpi_);
+    const auto& current = ImageCollection1[static_cast<size_t>(page_)];
+    DrawPictureFitted(dc, static_cast<HBITMAP>(current.bitmap.get()), current.size, picture);
+    ::EndPaint(Handle(), &ps);
+}
+
+void TformTutorial::FormShow()
+{
+    // Setting the box counts as a click: a ticked box is stored again.
+    if (IsTutorialDisabled()) {
+        ::SendMessageW(chkDontShowTutorial, BM_SETCHECK, BST_CHECKED, 0);
+        chkDontShowTutorialClick();
+    }
+    ShowPage(0);
+}
+
+void TformTutorial::ShowPage(int n)
+{
+    page_ = std::clamp(n, 0, kTutorialPages - 1);
+    UpdateButtons();
+    ::InvalidateRect(Handle(), nullptr, TRUE);
+}
+
+void TformTutorial::UpdateButtons()
+{
+    ::EnableWindow(btnPrevious, page_ > 0);
+    ::SetWindowTextW(btnNExt, page_ < kTutorialPages - 1 ? L"Next" : L"Start using zarvi");
+}
+
+void TformTutorial::SaveDontShow()
+{
+    SetTutorialDisabled(::SendMessageW(chkDontShowTutorial, BM_GETCHECK, 0, 0) == BST_CHECKED);
+}
+
+void TformTutorial::btnPreviousClick()
+{
+    ShowPage(page_ - 1);
+}
+
+void TformTutorial::btnNExtClick()
+{
+    if (page_ < kTutorialPages - 1) {
+        ShowPage(page_ + 1);
+        return;
+    }
+    RunGuarded([this] { SaveDontShow(); });
+    ::PostMessageW(Handle(), WM_CLOSE, 0, 0);
+}
+
+void TformTutorial::chkDontShowTutorialClick()
+{
+    SaveDontShow();
+}
+
+void TformTutorial::FormClose()
+{
+    // A store that fails is told, and the window closes all the same: with a settings file that
+    // cannot be written it could never be closed otherwise.
+    RunGuarded([this] { SaveDontShow(); });
+    ModalRun::EndModal(Handle(), IDCANCEL);
+}
+
+LRESULT TformTutorial::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept
+{
+    switch (message) {
+    case WM_COMMAND: {
+        const int id = LOWORD(wParam);
+        if (HIWORD(wParam) != BN_CLICKED)
+            return 0;
+        if (id == kTutorialPreviousId)
+            RunGuarded([this] { btnPreviousClick(); });
+        else if (id == kTutorialNextId)
+            RunGuarded([this] { btnNExtClick(); });
+        else if (id == kTutorialCheckId) {
+            const bool ticked = ::SendMessageW(chkDontShowTutorial, BM_GETCHECK, 0, 0) == BST_CHECKED;
+            ::SendMessageW(chkDontShowTutorial, BM_SETCHECK, ticked ? BST_UNCHECKED : BST_CHECKED, 0);
+            RunGuarded([this] { chkDontShowTutorialClick(); });
+        }
+        // IDOK and IDCANCEL (Enter and Escape) do nothing: no default, no cancel button.
+        if (id == kTutorialPreviousId || id == kTutorialNextId)
+            ::SetFocus(chkDontShowTutorial); // the buttons take no focus
+        return 0;
+    }
+    case WM_PAINT:
+        Paint();
+        return 0;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+        if (const HBRUSH brush = ThemeControlColours(WM_CTLCOLORSTATIC, reinterpret_cast<HDC>(wParam)))
+            return reinterpret_cast<LRESULT>(brush);
+        return DefaultMessage(message, wParam, lParam);
+    case WM_CLOSE:
+        FormClose();
+        return 0;
+    default:
+        return DefaultMessage(message, wParam, lParam);
+    }
+}

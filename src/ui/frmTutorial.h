@@ -1,0 +1,59 @@
+#pragma once
+// The tutorial: four pictures, one page at a time, "Previous" and "Next", and the check box
+// "Don't show this message again" (the setting DontShowTutorial).
+#include <windows.h>
+
+#include <array>
+
+#include "core/Handle.h"
+#include "ui/Window.h"
+
+bool IsTutorialDisabled();
+void SetTutorialDisabled(bool value);
+// The tutorial, modal to `owner`, unless the user switched it off.
+void ShowTutorialAtStart(HWND owner);
+
+inline constexpr int kTutorialPages = 4;
+inline constexpr int kTutorialPreviousId = 301;
+inline constexpr int kTutorialNextId = 302;
+inline constexpr int kTutorialCheckId = 303;
+
+class TformTutorial : public Window {
+public:
+    explicit TformTutorial(HWND owner);
+    ~TformTutorial() override;
+
+    // Shows the window modally until it closes.
+    void ShowModal();
+
+    void ShowPage(int n);
+    void UpdateButtons();
+    void SaveDontShow();
+    int Page() const noexcept { return page_; }
+
+    HWND btnPrevious = nullptr;
+    HWND btnNExt = nullptr;
+    HWND chkDontShowTutorial = nullptr;
+
+protected:
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept override;
+
+private:
+    void FormShow();
+    void FormClose();
+    void btnPreviousClick();
+    void btnNExtClick();
+    void chkDontShowTutorialClick();
+    void Layout();
+    void Paint();
+
+    HWND owner_;
+    int dpi_ = 96;
+    int page_ = 0;
+    GdiHandle font_;
+    struct Picture {
+        GdiHandle bitmap;
+        SIZE size{};
+    };
+    std::array<Picture, kTutorialPages> ImageCollection1;
+};
