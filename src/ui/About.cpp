@@ -112,6 +112,7 @@ void TAboutBox::CreateControls()
              kPageControlId, font, -1);
     placed_.back().at = {0, 0, 670, 410};
     ::SendMessageW(PageControl1, TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(ImageList1.get()));
+    ::SendMessageW(PageControl1, TCM_SETITEMSIZE, 0, MAKELPARAM(Scale(110, dpi_), Scale(30, dpi_)));
     const std::pair<const wchar_t*, int> tabs[] = {
         {L"Settings", kImageSettings}, {L"Help", kImageHelp}, {L"LOG", kImageLog}};
     for (int i = 0; i < 3; ++i) {
@@ -172,13 +173,14 @@ void TAboutBox::Layout()
 {
     RECT client{};
     ::GetClientRect(Handle(), &client);
-    // The OK button and the page control follow the window's edges; the pages the control's area.
+    // The OK button and the page control follow the window's edges. The control shows only its
+    // row of tabs: the pages lie on the window itself, in the theme's colours.
     const int okHeight = Scale(26, dpi_);
-    ::MoveWindow(OKButton, 0, client.bottom - okHeight, client.right, okHeight, TRUE);
-    ::MoveWindow(PageControl1, 0, 0, client.right, client.bottom - okHeight + Scale(1, dpi_), TRUE);
+    const int tabsHeight = Scale(36, dpi_); // one row: the three tabs fit in the narrowest window
     RECT area{};
-    ::GetClientRect(PageControl1, &area);
-    ::SendMessageW(PageControl1, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));
+    ::MoveWindow(OKButton, 0, client.bottom - okHeight, client.right, okHeight, TRUE);
+    ::MoveWindow(PageControl1, 0, 0, client.right, tabsHeight, TRUE);
+    area = {Scale(2, dpi_), tabsHeight + Scale(2, dpi_), client.right - Scale(2, dpi_), client.bottom - okHeight};
     for (const Placed& p : placed_) {
         if (p.page < 0)
             continue;
@@ -194,10 +196,37 @@ void TAboutBox::Layout()
     }
 }
 
+void TAboutBox::DrawTab(const DRAWITEMSTRUCT& item) const
+{
+    const auto& look = CurrentTheme();
+    const bool selected = static_cast<int>(item.itemID) == page_;
+    const COLORREF back = look ? ToColorRef(selected ? look->highlight : look->face) : ::GetSysColor(COLOR_BTNFACE);
+    const COLORREF text =
+        look ? ToColorRef(selected ? look->highlightText : look->faceText) : ::GetSysColor(COLOR_BTNTEXT);
+    const GdiHandle brush(::CreateSolidBrush(back));
+    ::FillRect(item.hDC, &item.rcItem, static_cast<HBRUSH>(brush.get()));
+    wchar_t caption[32] = {};
+    TCITEMW tab{};
+    tab.mask = TCIF_TEXT | TCIF_IMAGE;
+    tab.pszText = caption;
+    tab.cchTextMax = 32;
+    ::SendMessageW(PageControl1, TCM_GETITEMW, item.itemID, reinterpret_cast<LPARAM>(&tab));
+    const int picture = Scale(layout::kPictureSize, dpi_);
+    ::ImageList_Draw(ImageList1.get(), tab.iImage, item.hDC, item.rcItem.left + Scale(4, dpi_),
+                     (item.rcItem.top + item.rcItem.bottom - picture) / 2, ILD_NORMAL);
+    RECT r = item.rcItem;
+    r.left += picture + Scale(8, dpi_);
+    ::SetBkMode(item.hDC, TRANSPARENT);
+    ::SetTextColor(item.hDC, text);
+    const SelectedObject font(item.hDC, font_.get());
+    ::DrawTextW(item.hDC, caption, -1, &r, DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX);
+}
+
 void TAboutBox::SelectPage(int page)
 {
     page_ = std::clamp(page, 0, 2);
     ::SendMessageW(PageControl1, TCM_SETCURSEL, static_cast<WPARAM>(page_), 0);
+    ::InvalidateRect(PageControl1, nullptr, TRUE);
     for (const Placed& p : placed_)
         if (p.page >= 0)
             ::ShowWindow(p.control, p.page == page_ ? SW_SHOW : SW_HIDE);
@@ -231,7 +260,13 @@ int TAboutBox::ShowModal()
 {
     FormShow();
     ::SetFocus(OKButton);
-    return ModalRun::Run(Handle(), owner_);
+    // Ctrl+Tab and Ctrl+Shift+Tab turn the pages, as in any window of pages.
+    return ModalRun::Run(Handle(), owner_, [this](const MSG& msg) {
+        if (msg.message != WM_KEYDOWN || msg.wParam != VK_TAB || ::GetKeyState(VK_CONTROL) >= 0)
+            return false;
+        SelectPage((page_ + (::GetKeyState(VK_SHIFT) < 0 ? 2 : 1)) % 3);
+        return true;
+    });
 }
 
 void TAboutBox::FormShow()
@@ -326,6 +361,10 @@ LRESULT TAboutBox::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcep
         return 0;
     case WM_DRAWITEM: {
         const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        if (item.CtlType == ODT_TAB) {
+            DrawTab(item);
+            return TRUE;
+        }
         int picture = kImageUpdate;
         switch (item.CtlID) {
         case kHotkeyLabelId:

@@ -65,6 +65,7 @@ private:
     void btnShowTutorialClick();
     void CreateControls();
     void Layout();
+    void DrawTab(const DRAWITEMSTRUCT& item) const;
     HWND Make(const wchar_t* cls, const wchar_t* text, DWORD style, int id, HFONT font, int page);
 
     bool FLoading = false;

@@ -44,10 +44,10 @@ void DrawCaptionButton(const DRAWITEMSTRUCT& item, HIMAGELIST pictures, int pict
     const GdiHandle face(::CreateSolidBrush(colour));
     ::FillRect(item.hDC, &item.rcItem, static_cast<HBRUSH>(face.get()));
     const int size = Scale(layout::kPictureSize, dpi);
-    const int gap = Scale(6, dpi);
+    const int gap = Scale(4, dpi);
     RECT text = item.rcItem;
     text.left += gap;
-    text.right -= size + 2 * gap;
+    text.right -= size + gap;
     wchar_t caption[128] = {};
     ::GetWindowTextW(item.hwndItem, caption, 128);
     ::SetBkMode(item.hDC, TRANSPARENT);

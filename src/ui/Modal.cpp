@@ -23,7 +23,7 @@ void CentreOnScreen(HWND window) noexcept
                    area.top + (area.bottom - area.top - height) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-int ModalRun::Run(HWND window, HWND owner)
+int ModalRun::Run(HWND window, HWND owner, const Filter& filter)
 {
     Running run{window, IDCANCEL, false};
     Runs.push_back(&run);
@@ -41,7 +41,7 @@ int ModalRun::Run(HWND window, HWND owner)
             ::PostQuitMessage(got == 0 ? static_cast<int>(msg.wParam) : 1);
             break;
         }
-        if (::IsDialogMessageW(window, &msg))
+        if ((filter && filter(msg)) || ::IsDialogMessageW(window, &msg))
             continue;
         ::TranslateMessage(&msg);
         ::DispatchMessageW(&msg);

@@ -4,11 +4,16 @@
 // IDCANCEL commands), and the run ends when the window asks for it or is destroyed.
 #include <windows.h>
 
+#include <functional>
+
 class ModalRun {
 public:
+    // Sees each message first; true when it was handled and must go no further.
+    using Filter = std::function<bool(const MSG&)>;
+
     // Shows `window` centred on the screen and runs until EndModal or its destruction; returns
     // the result given to EndModal (IDCANCEL when the window was closed another way).
-    static int Run(HWND window, HWND owner);
+    static int Run(HWND window, HWND owner, const Filter& filter = nullptr);
     // Ends the innermost run of `window`.
     static void EndModal(HWND window, int result) noexcept;
 };

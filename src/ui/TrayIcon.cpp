@@ -12,7 +12,6 @@ TTrayIcon::TTrayIcon(HWND owner, UINT callbackMessage, HICON icon, const wchar_t
     data_.hIcon = icon;
     wcsncpy_s(data_.szTip, tooltip, _TRUNCATE);
     taskbarCreated_ = ::RegisterWindowMessageW(L"TaskbarCreated");
-    Show();
 }
 
 TTrayIcon::~TTrayIcon()
@@ -22,6 +21,7 @@ TTrayIcon::~TTrayIcon()
 
 void TTrayIcon::Show()
 {
+    wanted_ = true;
     if (!added_)
         added_ = ::Shell_NotifyIconW(NIM_ADD, &data_) != FALSE;
 }
@@ -50,6 +50,7 @@ bool TTrayIcon::HandleTaskbarCreated(UINT message)
     if (message != taskbarCreated_ || taskbarCreated_ == 0)
         return false;
     added_ = false;
-    Show();
+    if (wanted_)
+        Show();
     return true;
 }

@@ -6,7 +6,8 @@
 #include <string>
 
 // TrayIcon1: the program's icon in the notification area, reporting mouse use to `owner` as
-// `callbackMessage`. Added again when the shell's taskbar is created anew; removed with the object.
+// `callbackMessage`. It appears with Show (at the end of the start-up, after the tutorial), is
+// added again when the shell's taskbar is created anew, and is removed with the object.
 class TTrayIcon {
 public:
     TTrayIcon(HWND owner, UINT callbackMessage, HICON icon, const wchar_t* tooltip);
@@ -24,5 +25,6 @@ public:
 private:
     NOTIFYICONDATAW data_{};
     bool added_ = false;
+    bool wanted_ = false;
     UINT taskbarCreated_ = 0;
 };

@@ -101,8 +101,7 @@ TEST_F(VersionFromSite, NoAnswerEndsAtTheTimeOutAndARefusedConnectionAtOnce)
     EXPECT_EQ(record.Version, L"1.5");
 }
 
-// The whole check, with this test program as the application: it has no version of its own,
-// so it counts as 0.0.0.
+// The whole check, with this test program as the application: its version block says 1.0.
 class UpdateQuestion : public ::testing::Test {
 protected:
     void SetUp() override
@@ -130,7 +129,7 @@ TEST_F(UpdateQuestion, NewerVersionIsOfferedAndYesOpensTheDownloadPage)
     EXPECT_TRUE(box->hasIcon);
     EXPECT_EQ(watcher.DefaultId(), IDNO);
     EXPECT_EQ(opened::WaitForPaths(1), std::vector<std::wstring>{site.Url() + L"#download"});
-    EXPECT_NE(LogText.find(L"# - App version: \r\n"), std::wstring::npos) << testing::PrintToString(LogText);
+    EXPECT_NE(LogText.find(L"# - App version: 1.0\r\n"), std::wstring::npos) << testing::PrintToString(LogText);
     EXPECT_NE(LogText.find(L"# - Version found on site: 1.6.0"), std::wstring::npos);
 }
 

@@ -1,0 +1,211 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <memory>
+#include <optional>
+
+#include "core/AppPathHelper.h"
+#include "core/AutostartHelper.h"
+#include "core/KeyHookHelper.h"
+#include "core/MiniLogHelper.h"
+#include "core/SettingsFile.h"
+#include "core/UpdateHelper.h"
+#include "core/rules/TextConv.h"
+#include "support/AppFolderSandbox.h"
+#include "support/Driver.h"
+#include "support/LocalSite.h"
+#include "support/Probe.h"
+#include "support/SearchHost.h"
+#include "ui/About.h"
+#include "ui/MAIN.h"
+#include "ui/SmartCombo.h"
+#include "ui/TApplication.h"
+#include "ui/ToggleSwitch.h"
+
+namespace {
+
+std::optional<std::wstring> RunValue()
+{
+    wchar_t data[1024] = {};
+    DWORD size = sizeof(data);
+    if (::RegGetValueW(HKEY_CURRENT_USER, kRunKey, GetExeName().c_str(), RRF_RT_REG_SZ, nullptr, data, &size) !=
+        ERROR_SUCCESS)
+        return std::nullopt;
+    return std::wstring(data);
+}
+
+class SettingsWindow : public AppFolderSandbox {
+protected:
+    void SetUp() override
+    {
+        AppFolderSandbox::SetUp();
+        ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKey, GetExeName().c_str());
+    }
+    void TearDown() override
+    {
+        ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKey, GetExeName().c_str());
+        SetHotkey(L"space");
+        AppFolderSandbox::TearDown();
+    }
+    std::string SettingsBytes() { return testfiles::ReadBytes(appFolder + L"\\zarvi.ini"); }
+    static int Selected(const TAboutBox& box)
+    {
+        return static_cast<int>(::SendMessageW(box.cmbHotkey, CB_GETCURSEL, 0, 0));
+    }
+};
+
+TEST_F(SettingsWindow, OpensWithTheStoredChoicesAndWritesNothing)
+{
+    WriteSettings("Hotkey=x\r\nAutostart=1\r\n");
+    LoadHotkey();
+    ::RegSetKeyValueW(HKEY_CURRENT_USER, kRunKey, GetExeName().c_str(), REG_SZ, L"as it was", 20);
+    const std::string before = SettingsBytes();
+    TAboutBox box(nullptr);
+    EXPECT_EQ(Selected(box), 2) << "x is the third name";
+    EXPECT_TRUE(box.swtAutostart->IsOn());
+    EXPECT_EQ(SettingsBytes(), before) << "opening wrote the settings back";
+    EXPECT_EQ(RunValue(), std::optional<std::wstring>(L"as it was")) << "opening touched the Run key";
+}
+
+TEST_F(SettingsWindow, UnknownStoredHotkeySelectsNothing)
+{
+    WriteSettings("Hotkey=q\r\n");
+    LoadHotkey();
+    TAboutBox box(nullptr);
+    EXPECT_EQ(Selected(box), CB_ERR);
+}
+
+TEST_F(SettingsWindow, ChoosingAHotkeyStoresItAtOnceAndTheSwitchWritesFileAndRunKey)
+{
+    SkipTutorial();
+    TAboutBox box(nullptr);
+    ::ShowWindow(box.Handle(), SW_SHOW);
+    ::SetForegroundWindow(box.Handle());
+    ::SetFocus(box.cmbHotkey);
+    probe::TapKey('B'); // the list-only box selects the name starting with b
+    SearchHost::Settle();
+    EXPECT_EQ(ReadSettingString(L"Hotkey", L"(none)"), L"b");
+    EXPECT_EQ(HotkeyKey.load(), static_cast<DWORD>('B'));
+
+    ::SendMessageW(box.swtAutostart->Handle(), WM_LBUTTONDOWN, 0, 0);
+    EXPECT_EQ(ReadSettingString(L"Autostart", L"(none)"), L"1");
+    EXPECT_EQ(RunValue(), std::optional<std::wstring>(L"\"" + GetExeFile() + L"\""));
+    ::SendMessageW(box.swtAutostart->Handle(), WM_LBUTTONDOWN, 0, 0);
+    EXPECT_EQ(ReadSettingString(L"Autostart", L"(none)"), L"0");
+    EXPECT_EQ(RunValue(), std::nullopt);
+}
+
+TEST_F(SettingsWindow, CheckForUpdatesShowsTheLogPageFirstAndItsTwoLinesAfter)
+{
+    LocalSite site("", LocalSite::Mode::NeverAnswer);
+    const std::wstring savedSite = SiteUrl;
+    SiteUrl = site.Url();
+    UpdateTimeoutMs = 1500;
+    LogText.clear();
+    TAboutBox box(nullptr);
+    ::ShowWindow(box.Handle(), SW_SHOW);
+    bool logShownDuringTheRequest = false;
+    WhileModal([&] { ::SendMessageW(box.Handle(), WM_COMMAND, MAKEWPARAM(about::kCheckUpdatesId, BN_CLICKED), 0); },
+               [&] {
+                   // While the site keeps the request waiting, the LOG page is already in front.
+                   probe::WaitUntil([&] { return site.Connections() > 0; }, 5000);
+                   logShownDuringTheRequest = ::IsWindowVisible(box.memoLOG) != FALSE;
+               });
+    SiteUrl = savedSite;
+    UpdateTimeoutMs = 5000;
+    EXPECT_TRUE(logShownDuringTheRequest);
+    EXPECT_EQ(box.ActivePage(), 2);
+    const std::wstring shown = probe::WindowText(box.memoLOG);
+    EXPECT_NE(shown.find(L"# - App version: "), std::wstring::npos) << testing::PrintToString(shown);
+    EXPECT_NE(shown.find(L"# - Version found on site: "), std::wstring::npos) << testing::PrintToString(shown);
+}
+
+TEST_F(SettingsWindow, ShowTutorialHidesTheWindowAndBringsItBackOnTheSamePage)
+{
+    SkipTutorial();
+    TAboutBox box(nullptr);
+    box.SelectPage(1);
+    ::ShowWindow(box.Handle(), SW_SHOW);
+    bool hiddenMeanwhile = false;
+    WhileModal([&] { ::SendMessageW(box.Handle(), WM_COMMAND, MAKEWPARAM(about::kShowTutorialId, BN_CLICKED), 0); },
+               [&] {
+                   HWND tutorial = nullptr;
+                   ASSERT_TRUE(probe::WaitUntil([&] {
+                       tutorial = probe::FindTopLevel(L"Tutorial", ::GetCurrentProcessId());
+                       return tutorial && ::IsWindowVisible(tutorial);
+                   }));
+                   hiddenMeanwhile = !::IsWindowVisible(box.Handle());
+                   ::PostMessageW(tutorial, WM_CLOSE, 0, 0);
+               });
+    EXPECT_TRUE(hiddenMeanwhile);
+    EXPECT_TRUE(::IsWindowVisible(box.Handle()));
+    EXPECT_EQ(box.ActivePage(), 1);
+}
+
+TEST_F(SettingsWindow, HelpTextNamesTheShortcutAndTheGuideKey)
+{
+    const std::wstring text = AboutHelpText(L"m");
+    EXPECT_NE(text.find(L"\r\n- WIN+M: show\r\n- F1: guide\r\n"), std::wstring::npos) << testing::PrintToString(text);
+    EXPECT_EQ(text.rfind(L"#DESCRIPTION:\r\n", 0), 0u);
+    EXPECT_NE(text.find(L"- Menu -> Add folder: add a new path"), std::wstring::npos);
+}
+
+// From the bar's menu: OK brings the bar back with the focus in its box; the close box does not.
+class SettingsFromTheBar : public SettingsWindow {
+protected:
+    void SetUp() override
+    {
+        SettingsWindow::SetUp();
+        SkipTutorial();
+        application = std::make_unique<TApplication>();
+        bar = std::make_unique<TForm1>(application->Handle());
+        testfiles::Touch(dir / L"entry.txt");
+        testfiles::WriteBytes(appFolder + L"\\zarvi.txt", "\xEF\xBB\xBF" + WideToUtf8(dir.Str()) + "\r\n");
+    }
+    void TearDown() override
+    {
+        bar.reset();
+        application.reset();
+        SettingsWindow::TearDown();
+    }
+    // Opens the settings window and answers it with `message` (to the window) once it is there.
+    void OpenAndAnswer(UINT message, WPARAM wParam)
+    {
+        WhileModal([&] { bar->ShowSettings(0); },
+                   [&] {
+                       HWND settings = nullptr;
+                       ASSERT_TRUE(probe::WaitUntil([&] {
+                           settings = probe::FindTopLevel(L"ZARVI", ::GetCurrentProcessId());
+                           return settings && ::IsWindowVisible(settings);
+                       }));
+                       EXPECT_FALSE(::IsWindowVisible(bar->Handle())) << "the bar stays hidden meanwhile";
+                       ::PostMessageW(settings, message, wParam, 0);
+                   });
+        SearchHost::Settle();
+    }
+    testfiles::TempDir dir;
+    std::unique_ptr<TApplication> application;
+    std::unique_ptr<TForm1> bar;
+};
+
+TEST_F(SettingsFromTheBar, OkShowsTheBarWithTheFocusInItsSearchBox)
+{
+    OpenAndAnswer(WM_COMMAND, IDOK);
+    EXPECT_TRUE(::IsWindowVisible(bar->Handle()));
+    EXPECT_TRUE(probe::WaitUntil(
+        [&] {
+            SearchHost::Settle();
+            const HWND focus = ::GetFocus();
+            return focus && (focus == SearchBox->Combo() || ::IsChild(SearchBox->Combo(), focus));
+        },
+        3000));
+}
+
+TEST_F(SettingsFromTheBar, CloseBoxLeavesTheBarHidden)
+{
+    OpenAndAnswer(WM_CLOSE, 0);
+    EXPECT_FALSE(::IsWindowVisible(bar->Handle()));
+}
+
+} // namespace
