@@ -111,7 +111,11 @@ void TAboutBox::CreateControls()
              WS_VISIBLE | WS_TABSTOP | TCS_BUTTONS | TCS_FLATBUTTONS | TCS_HOTTRACK | TCS_MULTILINE | WS_CLIPSIBLINGS,
              kPageControlId, font, -1);
     placed_.back().at = {0, 0, 670, 410};
-    ::SendMessageW(PageControl1, TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(ImageList1.get()));
+    // The platform draws the tabs light: their pictures are drawn in dark ink.
+    tabImages_.reset(CreateGlyphList(
+        picture, {Glyph::Menu, Glyph::Tutorial, Glyph::Guide, Glyph::Hotkey, Glyph::Autostart, Glyph::Update},
+        RGB(0x2A, 0x35, 0x41)));
+    ::SendMessageW(PageControl1, TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(tabImages_.get()));
     ::SendMessageW(PageControl1, TCM_SETITEMSIZE, 0, MAKELPARAM(Scale(110, dpi_), Scale(30, dpi_)));
     const std::pair<const wchar_t*, int> tabs[] = {
         {L"Settings", kImageSettings}, {L"Help", kImageHelp}, {L"LOG", kImageLog}};

@@ -74,6 +74,7 @@ private:
     int page_ = 0;
     GdiHandle font_, titleFont_, labelFont_;
     ImageListHandle ImageList1;
+    ImageListHandle tabImages_;
     IconHandle icon_;
     struct Placed {
         HWND control;

@@ -93,7 +93,7 @@ HIMAGELIST CreateImageList1(int size)
                                   Glyph::AddFolder, Glyph::ShowBar});
 }
 
-HIMAGELIST CreateGlyphList(int size, std::initializer_list<Glyph> glyphs)
+HIMAGELIST CreateGlyphList(int size, std::initializer_list<Glyph> glyphs, COLORREF ink)
 {
     HIMAGELIST list = ::ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, static_cast<int>(glyphs.size()), 0);
     const WindowDC screen(nullptr);
@@ -106,7 +106,7 @@ HIMAGELIST CreateGlyphList(int size, std::initializer_list<Glyph> glyphs)
             const RECT all{0, 0, size, size};
             const GdiHandle key(::CreateSolidBrush(RGB(255, 0, 255)));
             ::FillRect(dc.get(), &all, static_cast<HBRUSH>(key.get()));
-            Draw(dc.get(), glyph, size);
+            Draw(dc.get(), glyph, size, ink == CLR_DEFAULT ? kLightInk : ink);
         }
         ::ImageList_AddMasked(list, static_cast<HBITMAP>(bitmap.get()), RGB(255, 0, 255));
     }

@@ -13,8 +13,8 @@
 enum class Glyph { EditPaths, Menu, Tutorial, Quit, Guide, AddFolder, ShowBar, Hotkey, Autostart, Update, Count };
 
 HIMAGELIST CreateImageList1(int size);
-// An image list of the given pictures, in that order.
-HIMAGELIST CreateGlyphList(int size, std::initializer_list<Glyph> glyphs);
+// An image list of the given pictures, in that order; light ink for dark faces unless `ink` says.
+HIMAGELIST CreateGlyphList(int size, std::initializer_list<Glyph> glyphs, COLORREF ink = CLR_DEFAULT);
 
 namespace handle_traits {
 struct ImageList {

@@ -1,6 +1,7 @@
 #include "ui/frmTutorial.h"
 
 #include <algorithm>
+#include <cwchar>
 #include <string>
 
 #include "core/SettingsFile.h"
@@ -96,12 +97,23 @@ void TformTutorial::Layout()
     const int row = Scale(kRowHeight, dpi_);
     const int top = client.bottom - row;
     const int button = Scale(kButtonWidth, dpi_);
-    ::MoveWindow(btnPrevious, 0, top, button, row, FALSE);
-    ::MoveWindow(btnNExt, client.right - button, top, button, row, FALSE);
+    // The right button grows to show "Start using zarvi" whole: its 93 pixels hold "Next" only.
+    SIZE caption{};
+    {
+        wchar_t text[64] = {};
+        ::GetWindowTextW(btnNExt, text, 64);
+        const WindowDC dc(btnNExt);
+        const SelectedObject font(dc.get(), font_.get());
+        ::GetTextExtentPoint32W(dc.get(), text, static_cast<int>(wcslen(text)), &caption);
+    }
+    const int next = std::max(button, static_cast<int>(caption.cx) + Scale(24, dpi_));
+    ::MoveWindow(btnPrevious, 0, top, button, row, TRUE);
+    ::MoveWindow(btnNExt, client.right - next, top, next, row, TRUE);
     const int checkLeft = Scale(kCheckLeft, dpi_);
-    const int checkWidth =
-        std::max(0, static_cast<int>(client.right) - checkLeft - Scale(kClientWidth - kCheckLeft - kCheckWidth, dpi_));
-    ::MoveWindow(chkDontShowTutorial, checkLeft, top, checkWidth, row, FALSE);
+    const int checkWidth = std::max(
+        0, std::min(static_cast<int>(client.right) - checkLeft - Scale(kClientWidth - kCheckLeft - kCheckWidth, dpi_),
+                    static_cast<int>(client.right) - next - checkLeft));
+    ::MoveWindow(chkDontShowTutorial, checkLeft, top, checkWidth, row, TRUE);
     ::InvalidateRect(Handle(), nullptr, TRUE);
 }
 
@@ -138,6 +150,7 @@ void TformTutorial::UpdateButtons()
 {
     ::EnableWindow(btnPrevious, page_ > 0);
     ::SetWindowTextW(btnNExt, page_ < kTutorialPages - 1 ? L"Next" : L"Start using zarvi");
+    Layout();
 }
 
 void TformTutorial::SaveDontShow()

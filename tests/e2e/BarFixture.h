@@ -7,6 +7,7 @@
 
 #include <shlobj.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,24 @@ inline HWND FindControl(HWND bar, int id)
         if (::GetDlgCtrlID(child) == id)
             return child;
     return nullptr;
+}
+
+// Keeps a picture of the whole desktop among the end-to-end artefacts (build/<preset>/
+// e2e-artifacts), for a person to look at; waits until it is written.
+inline bool KeepScreenshot(const std::string& name)
+{
+    const char* exe = std::getenv("ZARVI_EXE");
+    if (!exe || exe[0] != '/')
+        return false;
+    std::string folder(exe);
+    folder = folder.substr(0, folder.rfind('/')) + "/e2e-artifacts";
+    ::SHCreateDirectoryExW(nullptr, probe::DosPathFromUnix(folder).c_str(), nullptr);
+    const std::string file = folder + "/" + name + ".png";
+    ::DeleteFileW(probe::DosPathFromUnix(file).c_str());
+    return probe::TakeScreenshot(file) &&
+           probe::WaitUntil(
+               [&] { return ::GetFileAttributesW(probe::DosPathFromUnix(file).c_str()) != INVALID_FILE_ATTRIBUTES; },
+               10000, 50);
 }
 
 // A popup menu shown on the desktop (menus cannot be read from another process under Wine).

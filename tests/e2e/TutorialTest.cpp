@@ -57,4 +57,47 @@ TEST_F(FirstStart, ShowsTheTutorialBeforeTheTrayIconUntilTheUserTicksItsBox)
     EXPECT_EQ(probe::FindTopLevel(L"Tutorial", third.Pid()), nullptr);
 }
 
+// Every page of the tutorial and of the settings window, opened from the menu as a user does,
+// pictured among the artefacts for a person to look at (at the bench's DPI).
+TEST_F(Bar, TutorialAndSettingsPagesArePicturedFromTheMenu)
+{
+    Start();
+    ASSERT_TRUE(probe::WaitUntil([&] { return probe::TrayIconExists(bar); }));
+    auto openFromMenu = [&](int downs) {
+        ::PostMessageW(bar, kTrayMessage, 0, WM_RBUTTONUP);
+        ASSERT_TRUE(probe::WaitUntil([] { return FindShownMenu() != nullptr; }));
+        for (int i = 0; i < downs; ++i)
+            probe::TapKey(VK_DOWN);
+        probe::TapKey(VK_RETURN);
+    };
+    openFromMenu(4); // Tutorial
+    HWND tutorial = nullptr;
+    ASSERT_TRUE(
+        probe::WaitUntil([&] { return (tutorial = probe::FindTopLevel(L"Tutorial", zarvi.Pid())) != nullptr; }));
+    for (int page = 1; page <= 4; ++page) {
+        probe::WaitUntil([] { return false; }, 300); // the page painted
+        EXPECT_TRUE(KeepScreenshot("look-tutorial-" + std::to_string(page)));
+        if (page < 4)
+            ::PostMessageW(tutorial, WM_COMMAND, MAKEWPARAM(kTutorialNextId, BN_CLICKED), 0);
+    }
+    ::PostMessageW(tutorial, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(probe::WaitUntil([&] { return !::IsWindowVisible(tutorial); }));
+    EXPECT_FALSE(::IsWindowVisible(bar)) << "after the tutorial from the menu the bar stays hidden";
+
+    openFromMenu(3); // Settings
+    HWND settings = nullptr;
+    ASSERT_TRUE(probe::WaitUntil([&] { return (settings = probe::FindTopLevel(L"ZARVI", zarvi.Pid())) != nullptr; }));
+    ASSERT_TRUE(probe::WaitUntil([&] { return ::GetForegroundWindow() == settings; }));
+    const char* pages[] = {"settings", "help", "log"};
+    for (const char* page : pages) {
+        probe::WaitUntil([] { return false; }, 400); // the page painted
+        EXPECT_TRUE(KeepScreenshot(std::string("look-settings-") + page));
+        probe::KeyDown(VK_CONTROL);
+        probe::TapKey(VK_TAB);
+        probe::KeyUp(VK_CONTROL);
+    }
+    probe::TapKey(VK_ESCAPE); // OK: the bar comes back
+    EXPECT_TRUE(WaitShown());
+}
+
 } // namespace
