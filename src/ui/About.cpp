@@ -32,7 +32,11 @@ constexpr int kClientWidth = 675, kClientHeight = 436;
 // ImageList1: 0 settings, 1 log and tutorial, 2 help and guide, 3 hotkey, 4 autostart, 5 update check.
 constexpr int kImageSettings = 0, kImageLog = 1, kImageHelp = 2, kImageHotkey = 3, kImageAutostart = 4,
               kImageUpdate = 5;
-constexpr const wchar_t* kWebAddress = L"Zarvi: a keyboard launcher for the Windows desktop.";
+// The maker's web address when the build has one; a line about the program otherwise.
+std::wstring WebAddress()
+{
+    return SiteUrl.empty() ? L"Zarvi: a keyboard launcher for the Windows desktop." : SiteUrl;
+}
 
 HFONT Arial(int pixels, int dpi)
 {
@@ -139,7 +143,7 @@ void TAboutBox::CreateControls()
     placed_.back().at = {83, 52, 600, 78};
     Make(L"STATIC", L"", SS_LEFT, 1002, static_cast<HFONT>(labelFont_.get()), 0); // Copyright
     placed_.back().at = {83, 85, 600, 110};
-    Make(L"STATIC", kWebAddress, SS_LEFT, 0, static_cast<HFONT>(labelFont_.get()), 0); // Comments
+    Make(L"STATIC", WebAddress().c_str(), SS_LEFT, 0, static_cast<HFONT>(labelFont_.get()), 0); // Comments
     placed_.back().at = {83, 112, 660, 137};
     Make(L"BUTTON", L"Check for updates", WS_TABSTOP | BS_OWNERDRAW, kCheckUpdatesId, font, 0);
     placed_.back().at = {79, 139, 281, 175};

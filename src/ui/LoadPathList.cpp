@@ -28,7 +28,11 @@ bool LoadPathList(TSmartComboBox& searchBox)
 
     if (EntryList.size() <= 1) {
         AddLog(kEmptyListMessage);
-        ::MessageBoxW(nullptr, kEmptyListMessage, kAppTitle, MB_OK | MB_TASKMODAL | MB_SETFOREGROUND);
+        // When the file itself could not be read, the user is told why on a line of its own:
+        // the list may well name folders, and the log dies with the program.
+        const std::wstring text =
+            collected.problem.empty() ? kEmptyListMessage : kEmptyListMessage + (L"\r\n" + collected.problem);
+        ::MessageBoxW(nullptr, text.c_str(), kAppTitle, MB_OK | MB_TASKMODAL | MB_SETFOREGROUND);
         OpenPath(GetPathListFile());
         TerminateApplication(1);
         return false;

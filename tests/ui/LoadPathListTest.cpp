@@ -142,7 +142,12 @@ TEST_P(EmptyListStop, TellsTheUserOpensThePathListAndEndsWithExitCode1)
 
     ASSERT_TRUE(box.has_value()) << "no message was shown";
     EXPECT_EQ(box->caption, L"Zarvi");
-    EXPECT_EQ(box->text, kEmptyListMessage);
+    // A file that could not be read says why, on a line of its own after the usual text.
+    const std::wstring told = kEmptyListMessage + (L"\r\n" + GetParam().expectedError);
+    if (GetParam().expectedError.empty())
+        EXPECT_EQ(box->text, kEmptyListMessage);
+    else
+        EXPECT_EQ(box->text.substr(0, told.size()), told) << testing::PrintToString(box->text);
     EXPECT_FALSE(box->hasIcon);
     EXPECT_EQ(box->buttons, Items{L"OK"});
     EXPECT_EQ(ExpectStop(loaded), 1);

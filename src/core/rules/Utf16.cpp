@@ -28,13 +28,13 @@ std::wstring Decode(std::string_view bytes, bool bigEndian)
     std::wstring out;
     out.reserve(bytes.size() / 2);
     for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
-        const auto a = static_cast<unsigned char>(bytes[i]);
-        const auto b = static_cast<unsigned char>(bytes[i + 1]);
+        const auto a = static_cast<char32_t>(static_cast<unsigned char>(bytes[i]));
+        const auto b = static_cast<char32_t>(static_cast<unsigned char>(bytes[i + 1]));
         char32_t unit = bigEndian ? ((a << 8) | b) : (a | (b << 8));
         if constexpr (sizeof(wchar_t) == 4) {
             if (IsHighSurrogate(unit) && i + 3 < bytes.size()) {
-                const auto c = static_cast<unsigned char>(bytes[i + 2]);
-                const auto d = static_cast<unsigned char>(bytes[i + 3]);
+                const auto c = static_cast<char32_t>(static_cast<unsigned char>(bytes[i + 2]));
+                const auto d = static_cast<char32_t>(static_cast<unsigned char>(bytes[i + 3]));
                 const char32_t low = bigEndian ? ((c << 8) | d) : (c | (d << 8));
                 if (IsLowSurrogate(low)) {
                     unit = Join(unit, low);

@@ -1,0 +1,47 @@
+// The matching rules against a slow reference: any difference is a crash. Entries and the typed
+// text come from the input: entries separated by "\n", the typed text after a "\t".
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/rules/SearchFilter.h"
+
+namespace {
+
+std::vector<uint32_t> Reference(const std::vector<std::string>& entries, const std::string& typed)
+{
+    const auto words = search::SplitWords(std::string_view(typed));
+    std::vector<uint32_t> result;
+    for (uint32_t i = 0; i < entries.size(); ++i) {
+        const std::string folded = search::Folded(std::string_view(entries[i]));
+        bool all = true;
+        for (const auto& w : words)
+            all = all && !w.empty() && folded.find(w) != std::string::npos;
+        if (all)
+            result.push_back(i);
+    }
+    return result;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const std::string input(reinterpret_cast<const char*>(data), size);
+    const size_t tab = input.find('\t');
+    const std::string typed = tab == std::string::npos ? "" : input.substr(tab + 1);
+    const std::string list = input.substr(0, tab);
+    std::vector<std::string> entries;
+    for (size_t start = 0;;) {
+        const size_t end = list.find('\n', start);
+        entries.push_back(list.substr(start, end == std::string::npos ? std::string::npos : end - start));
+        if (end == std::string::npos)
+            break;
+        start = end + 1;
+    }
+    const search::EntryIndex<char> index(entries);
+    if (index.Match(search::SplitWords(std::string_view(typed))) != Reference(entries, typed))
+        __builtin_trap();
+    return 0;
+}
