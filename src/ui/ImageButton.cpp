@@ -14,35 +14,45 @@ HWND CreateImageButton(HWND parent, int id)
                              nullptr);
 }
 
-void DrawImageButton(const DRAWITEMSTRUCT& item, HIMAGELIST pictures, int picture, int dpi)
+namespace {
+
+// The face of an owner-drawn button, darker while pressed; slate without a theme too, so the
+// light pictures always show.
+void FillButtonFace(const DRAWITEMSTRUCT& item)
 {
-    // Slate without a theme too, so the light pictures always show.
     const bool pressed = (item.itemState & ODS_SELECTED) != 0;
     const auto& look = CurrentTheme();
     const COLORREF colour = look ? ToColorRef(pressed ? look->pressed : look->face)
                                  : (pressed ? RGB(0x2A, 0x35, 0x41) : RGB(0x3B, 0x4A, 0x5A));
     const GdiHandle face(::CreateSolidBrush(colour));
     ::FillRect(item.hDC, &item.rcItem, static_cast<HBRUSH>(face.get()));
+}
+
+void DrawFocus(const DRAWITEMSTRUCT& item, int dpi)
+{
+    if (!(item.itemState & ODS_FOCUS))
+        return;
+    RECT focus = item.rcItem;
+    const int inset = Scale(layout::kFocusInset, dpi);
+    ::InflateRect(&focus, -inset, -inset);
+    ::DrawFocusRect(item.hDC, &focus);
+}
+
+} // namespace
+
+void DrawImageButton(const DRAWITEMSTRUCT& item, HIMAGELIST pictures, int picture, int dpi)
+{
+    FillButtonFace(item);
     const int size = Scale(layout::kPictureSize, dpi);
     const int x = (item.rcItem.right - item.rcItem.left - size) / 2;
     const int y = (item.rcItem.bottom - item.rcItem.top - size) / 2;
     ::ImageList_Draw(pictures, picture, item.hDC, x, y, ILD_NORMAL);
-    if (item.itemState & ODS_FOCUS) {
-        RECT focus = item.rcItem;
-        const int inset = Scale(layout::kFocusInset, dpi);
-        ::InflateRect(&focus, -inset, -inset);
-        ::DrawFocusRect(item.hDC, &focus);
-    }
+    DrawFocus(item, dpi);
 }
 
 void DrawCaptionButton(const DRAWITEMSTRUCT& item, HIMAGELIST pictures, int picture, int dpi)
 {
-    const bool pressed = (item.itemState & ODS_SELECTED) != 0;
-    const auto& look = CurrentTheme();
-    const COLORREF colour = look ? ToColorRef(pressed ? look->pressed : look->face)
-                                 : (pressed ? RGB(0x2A, 0x35, 0x41) : RGB(0x3B, 0x4A, 0x5A));
-    const GdiHandle face(::CreateSolidBrush(colour));
-    ::FillRect(item.hDC, &item.rcItem, static_cast<HBRUSH>(face.get()));
+    FillButtonFace(item);
     const int size = Scale(layout::kPictureSize, dpi);
     const int gap = Scale(4, dpi);
     RECT text = item.rcItem;
@@ -50,17 +60,13 @@ void DrawCaptionButton(const DRAWITEMSTRUCT& item, HIMAGELIST pictures, int pict
     text.right -= size + gap;
     wchar_t caption[128] = {};
     ::GetWindowTextW(item.hwndItem, caption, 128);
+    const auto& look = CurrentTheme();
     ::SetBkMode(item.hDC, TRANSPARENT);
     ::SetTextColor(item.hDC, look ? ToColorRef(look->faceText) : RGB(0xF2, 0xF5, 0xF8));
     ::DrawTextW(item.hDC, caption, -1, &text, DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX);
     ::ImageList_Draw(pictures, picture, item.hDC, item.rcItem.right - size - gap,
                      (item.rcItem.top + item.rcItem.bottom - size) / 2, ILD_NORMAL);
-    if (item.itemState & ODS_FOCUS) {
-        RECT focus = item.rcItem;
-        const int inset = Scale(layout::kFocusInset, dpi);
-        ::InflateRect(&focus, -inset, -inset);
-        ::DrawFocusRect(item.hDC, &focus);
-    }
+    DrawFocus(item, dpi);
 }
 
 TTooltips::TTooltips(HWND parent)
