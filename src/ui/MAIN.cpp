@@ -68,6 +68,8 @@ TForm1::TForm1(HWND owner)
         ::SendMessageW(application, kSetMenuPainterMessage, 0, reinterpret_cast<LPARAM>(Handle()));
     // An error in one step skips the rest of the start-up; the bar still works without them.
     RunGuarded([this] { FormCreate(); });
+    // A start-up cut short by an error still leaves the way in through the tray.
+    TrayIcon1->Show();
     starting_ = false;
     // A shortcut pressed during the start-up shows the bar now that it is done.
     if (showPending_)

@@ -242,3 +242,34 @@ TEST_F(Tray, IconComesBackWhenTheTaskbarIsCreatedAnew)
 }
 
 } // namespace
+
+namespace {
+
+using namespace e2e;
+
+using BrokenStart = AppFolderSandbox;
+
+TEST_F(BrokenStart, StartUpCutShortByAnErrorTellsItAndKeepsTheTrayIcon)
+{
+    // A folder in the settings file's place: storing the start-with-Windows choice fails.
+    testfiles::MakeFolder(appFolder + L"\\zarvi.ini");
+    ZarviProcess zarvi;
+    zarvi.Start();
+    const auto box = probe::WaitForMessageBox(zarvi.Pid());
+    ASSERT_TRUE(box.has_value()) << "the error was not told";
+    EXPECT_EQ(box->caption, L"Zarvi");
+    EXPECT_EQ(box->text, L"Unable to write to " + appFolder + L"\\zarvi.ini.");
+    probe::PressDialogButton(box->hwnd, L"OK");
+    // The steps after the failing one did not run: the bar has no title yet, so it is found by its class.
+    HWND bar = nullptr;
+    ASSERT_TRUE(probe::WaitUntil([&] {
+        for (HWND window : probe::TopLevelWindows(zarvi.Pid()))
+            if (probe::ClassName(window) == kBarClass)
+                bar = window;
+        return bar != nullptr;
+    }));
+    EXPECT_TRUE(probe::WaitUntil([&] { return probe::TrayIconExists(bar); })) << "no way in through the tray";
+    EXPECT_FALSE(zarvi.WaitForExit(300).has_value());
+}
+
+} // namespace
