@@ -399,8 +399,8 @@ LRESULT TAboutBox::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcep
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX:
     case WM_CTLCOLORSTATIC:
-        if (const HBRUSH brush = ThemeControlColours(message, reinterpret_cast<HDC>(wParam)))
-            return reinterpret_cast<LRESULT>(brush);
+        if (LRESULT brush = 0; ThemeControlColourMessage(message, wParam, brush))
+            return brush;
         return DefaultMessage(message, wParam, lParam);
     case WM_CLOSE:
         ModalRun::EndModal(Handle(), IDCANCEL);

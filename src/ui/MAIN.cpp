@@ -300,8 +300,8 @@ LRESULT TForm1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX:
     case WM_CTLCOLORSTATIC:
-        if (const HBRUSH brush = ThemeControlColours(message, reinterpret_cast<HDC>(wParam)))
-            return reinterpret_cast<LRESULT>(brush);
+        if (LRESULT brush = 0; ThemeControlColourMessage(message, wParam, brush))
+            return brush;
         return DefaultMessage(message, wParam, lParam);
     case kTrayMessage:
         RunGuarded([&] { TrayIconMessage(lParam); });

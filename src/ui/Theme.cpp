@@ -80,3 +80,10 @@ HBRUSH ThemeControlColours(UINT message, HDC dc) noexcept
     ::SetBkColor(dc, ToColorRef(field ? Loaded->edit : Loaded->face));
     return field ? EditBrush() : FaceBrush();
 }
+
+bool ThemeControlColourMessage(UINT message, WPARAM wParam, LRESULT& result) noexcept
+{
+    const HBRUSH brush = ThemeControlColours(message, reinterpret_cast<HDC>(wParam));
+    result = reinterpret_cast<LRESULT>(brush);
+    return brush != nullptr;
+}

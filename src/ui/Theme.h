@@ -22,3 +22,6 @@ HBRUSH EditBrush() noexcept;
 // Colours a control's background and text as the theme says: for WM_CTLCOLOR* messages.
 // Returns null when there is no theme (the caller then leaves it to the platform).
 HBRUSH ThemeControlColours(UINT message, HDC dc) noexcept;
+
+// A window's WM_CTLCOLOR* in the theme: true with `result` set when the theme answered.
+bool ThemeControlColourMessage(UINT message, WPARAM wParam, LRESULT& result) noexcept;
