@@ -145,7 +145,7 @@ void RebuildBench()
         Pump();
     }
     std::fprintf(stderr, "rebuild of %zu entries: scan %.1f ms, hand-over of a changed list %.1f ms\n",
-                 EntryList.size() - 1, Median(scans), Median(handOvers));
+                 EntryList->size() - 1, Median(scans), Median(handOvers));
     bench::RemoveTree();
 }
 

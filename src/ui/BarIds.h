@@ -12,6 +12,10 @@ inline constexpr int kPathsButtonId = 102; // btnPaths
 inline constexpr UINT kShowBarMessage = WM_APP + 20;
 // The tray icon's mouse use, as the shell reports it (lParam: the mouse message).
 inline constexpr UINT kTrayMessage = WM_APP + 21;
+// Posted by the folder scanner when a newer entry list is known.
+inline constexpr UINT kEntriesMessage = WM_APP + 22;
+// Posted to the bar itself once it is hidden, to ready the search box for the next show.
+inline constexpr UINT kReadyBoxMessage = WM_APP + 23;
 
 // The window class of the bar; its title is kBarTitle, its activation message kActivationMessage.
 inline constexpr const wchar_t* kBarClass = L"TForm1";

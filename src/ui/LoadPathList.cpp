@@ -4,14 +4,61 @@
 
 #include "core/AppInfo.h"
 #include "core/AppPathHelper.h"
-#include "core/EntryCollection.h"
 #include "core/FileHelper.h"
+#include "core/FolderScanner.h"
 #include "core/MiniLogHelper.h"
 #include "ui/MAIN.h"
 #include "ui/SmartCombo.h"
 #include "ui/TApplication.h"
 
-std::vector<std::wstring> EntryList;
+std::shared_ptr<const std::vector<std::wstring>> EntryList = std::make_shared<std::vector<std::wstring>>(1);
+
+namespace {
+
+uint64_t SettledRequest = 0; // the newest request whose complete list was dealt with
+
+void StopOnEmptyList(const std::wstring& problem)
+{
+    AddLog(kEmptyListMessage);
+    // When the file itself could not be read, the user is told why on a line of its own:
+    // the list may well name folders, and the log dies with the program.
+    const std::wstring text = problem.empty() ? kEmptyListMessage : kEmptyListMessage + (L"\r\n" + problem);
+    ::MessageBoxW(nullptr, text.c_str(), kAppTitle, MB_OK | MB_TASKMODAL | MB_SETFOREGROUND);
+    OpenPath(GetPathListFile());
+    TerminateApplication(1);
+}
+
+} // namespace
+
+HandOver HandOverEntries(TSmartComboBox& searchBox, bool late)
+{
+    const EntrySnapshot list = Scanner().Current();
+    if (!list.complete) {
+        // What is known goes to the box now; an empty part waits, for the stop is decided on
+        // the whole list.
+        if (list.entries && list.entries->size() > 1) {
+            EntryList = list.entries;
+            late ? searchBox.UpdateStoredItems(list.entries) : searchBox.SetStoredItems(list.entries);
+        }
+        return HandOver::Partial;
+    }
+    if (list.request == SettledRequest) {
+        if (!late)
+            searchBox.SetStoredItems(list.entries);
+        return HandOver::Done;
+    }
+    SettledRequest = list.request;
+    // The path is asked for again at each use: asking writes the default file when it is missing.
+    if (!list.problem.empty())
+        AddLog(L"Error loading paths list from " + GetPathListFile() + L" - \r\n" + list.problem);
+    if (list.entries->size() <= 1) {
+        StopOnEmptyList(list.problem);
+        return HandOver::Stopped;
+    }
+    EntryList = list.entries;
+    late ? searchBox.UpdateStoredItems(list.entries) : searchBox.SetStoredItems(list.entries);
+    return HandOver::Done;
+}
 
 bool LoadPathList()
 {
@@ -20,23 +67,7 @@ bool LoadPathList()
 
 bool LoadPathList(TSmartComboBox& searchBox)
 {
-    CollectedEntries collected = CollectEntries(GetPathListFile());
-    EntryList = std::move(collected.entries);
-    // The path is asked for again at each use: asking writes the default file when it is missing.
-    if (!collected.problem.empty())
-        AddLog(L"Error loading paths list from " + GetPathListFile() + L" - \r\n" + collected.problem);
-
-    if (EntryList.size() <= 1) {
-        AddLog(kEmptyListMessage);
-        // When the file itself could not be read, the user is told why on a line of its own:
-        // the list may well name folders, and the log dies with the program.
-        const std::wstring text =
-            collected.problem.empty() ? kEmptyListMessage : kEmptyListMessage + (L"\r\n" + collected.problem);
-        ::MessageBoxW(nullptr, text.c_str(), kAppTitle, MB_OK | MB_TASKMODAL | MB_SETFOREGROUND);
-        OpenPath(GetPathListFile());
-        TerminateApplication(1);
-        return false;
-    }
-    searchBox.SetStoredItems(EntryList);
-    return true;
+    Scanner().Request(GetPathListFile(), nullptr, 0);
+    Scanner().WaitComplete(INFINITE);
+    return HandOverEntries(searchBox, false) != HandOver::Stopped;
 }

@@ -1,18 +1,30 @@
 #pragma once
-// Rebuilding the entry list at every show of the bar, and the stop when it comes out empty.
+// Handing the entry list to the search box at every show of the bar, and the stop when it comes
+// out empty. The list itself is kept up to date by the folder scanner (core/FolderScanner).
+#include <memory>
 #include <string>
 #include <vector>
 
 class TSmartComboBox;
 
-// The entry list: element 0 is the empty string, then every entry in the order found.
-// Rebuilt from nothing at every LoadPathList.
-extern std::vector<std::wstring> EntryList;
+// The entry list: element 0 is the empty string, then every entry in the order found. Replaced
+// (never changed) at each hand-over; shared with the box, which treats it as its own copy.
+extern std::shared_ptr<const std::vector<std::wstring>> EntryList;
 
-// Collects the entries and hands them to `searchBox`; an error met on the way is logged and
-// the entries found before it are kept. When nothing was found it tells the user, opens the
-// path list for editing and ends the program with exit code 1; it then returns false and the
-// box keeps what it had.
+enum class HandOver {
+    Done,    // the box holds the complete list
+    Partial, // the box holds what is known; the rest follows
+    Stopped, // the empty-list stop ran
+};
+
+// Hands the scanner's newest list to `searchBox`. A list that is complete is dealt with once:
+// an error met on the way is logged (the entries found before it are kept); when nothing was
+// found it tells the user, opens the path list for editing and ends the program with exit code 1.
+// `late`: the user may already be at work in the box (a list that arrives after the show).
+HandOver HandOverEntries(TSmartComboBox& searchBox, bool late);
+
+// Brings the list up to date, waits for it and hands it over; false after the empty-list stop
+// (the box then keeps what it had).
 bool LoadPathList(TSmartComboBox& searchBox);
 // The same for the bar's own search box; nothing to do before it exists.
 bool LoadPathList();

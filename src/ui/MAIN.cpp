@@ -5,6 +5,7 @@
 #include "core/AppPathHelper.h"
 #include "core/AutostartHelper.h"
 #include "core/FileHelper.h"
+#include "core/FolderScanner.h"
 #include "core/GuideFile.h"
 #include "core/KeyHookHelper.h"
 #include "core/MiniLogHelper.h"
@@ -13,6 +14,7 @@
 #include "resource.h"
 #include "ui/ErrorReport.h"
 #include "ui/ImageButton.h"
+#include "ui/LoadPathList.h"
 #include "ui/frmTutorial.h"
 #include "ui/SmartCombo.h"
 #include "ui/TApplication.h"
@@ -154,11 +156,7 @@ void TForm1::ShowBar()
         ::SetWindowPos(Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
         return;
     }
-    struct Showing {
-        bool& flag;
-        explicit Showing(bool& f) : flag(f) { flag = true; }
-        ~Showing() { flag = false; }
-    } showing(showing_);
+    const Showing showing(showing_);
     FormShow();
     if (!Handle() || !::IsWindow(Handle()))
         return; // the empty-list stop is ending the program
@@ -179,10 +177,28 @@ void TForm1::ShowBar()
 void TForm1::FormShow()
 {
     PlaceBar();
-    if (!LoadPathList())
-        return;
-    ::Sleep(100);
+    // The pause gives the folders that changed since the last show their rescan; a list not
+    // ready at its end follows in a kEntriesMessage.
+    const DWORD start = ::GetTickCount();
+    if (SearchBox) {
+        Scanner().Request(GetPathListFile(), Handle(), kEntriesMessage);
+        Scanner().WaitComplete(kShowPauseMs);
+        if (HandOverEntries(*SearchBox, false) == HandOver::Stopped)
+            return;
+    }
+    const DWORD spent = ::GetTickCount() - start;
+    if (spent < kShowPauseMs)
+        ::Sleep(kShowPauseMs - spent);
     ActivateBar();
+}
+
+void TForm1::EntriesArrived()
+{
+    // During a show, the show itself hands the list over.
+    if (!SearchBox || showing_)
+        return;
+    const Showing showing(showing_);
+    HandOverEntries(*SearchBox, true);
 }
 
 void TForm1::ActivateBar()
@@ -264,6 +280,13 @@ LRESULT TForm1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept
     case kShowBarMessage:
         RunGuarded([this] { ShowFromHotkey(); });
         return 0;
+    case kEntriesMessage:
+        RunGuarded([this] { EntriesArrived(); });
+        return 0;
+    case kReadyBoxMessage:
+        if (SearchBox && !::IsWindowVisible(Handle()))
+            RunGuarded([] { SearchBox->ResetToFullList(); });
+        return 0;
     case kActivationMessage:
         RunGuarded([this] { HandleActivationMessage(); });
         return 0;
@@ -307,8 +330,10 @@ LRESULT TForm1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept
         RunGuarded([&] { TrayIconMessage(lParam); });
         return 0;
     case WM_SHOWWINDOW:
-        if (!wParam)
+        if (!wParam) {
             pressedKeys_.reset();
+            ::PostMessageW(Handle(), kReadyBoxMessage, 0, 0);
+        }
         // The application window carries the program's taskbar button while the bar is shown.
         ::ShowWindow(ApplicationHandle(), wParam ? SW_SHOWNOACTIVATE : SW_HIDE);
         return DefaultMessage(message, wParam, lParam);

@@ -51,6 +51,7 @@ private:
 
     void FormCreate();
     void FormShow();
+    void EntriesArrived();
     void FormDestroy() noexcept;
     void btnPathsClick();
     void btnMenuClick();
@@ -88,7 +89,17 @@ private:
     bool starting_ = true;
     bool pickerOpen_ = false;
     bool showPending_ = false;
-    bool showing_ = false;
+    bool showing_ = false; // a show or a hand-over is running (the empty-list stop may be in its box)
+    // Marks a show or hand-over as running for as long as it lives.
+    struct Showing {
+        bool& flag;
+        explicit Showing(bool& f) noexcept : flag(f) { flag = true; }
+        ~Showing() { flag = false; }
+        Showing(const Showing&) = delete;
+        Showing& operator=(const Showing&) = delete;
+    };
+    // The fixed pause between the shortcut and the activation of the bar.
+    static constexpr DWORD kShowPauseMs = 100;
     // Keys whose press the bar saw: only their release acts.
     std::bitset<256> pressedKeys_;
 };

@@ -79,21 +79,82 @@ std::wstring TSmartComboBox::Text() const
         return text;
     }
     const int index = ItemIndex();
-    return index >= 0 && static_cast<size_t>(index) < displayed_.size() ? FStoredItems[displayed_[index]]
+    return index >= 0 && static_cast<size_t>(index) < displayed_.size() ? (*FStoredItems)[displayed_[index]]
                                                                         : std::wstring();
 }
 
 void TSmartComboBox::SetStoredItems(const std::vector<std::wstring>& list)
 {
+    if (list == *FStoredItems)
+        StoredItemsChanged(); // no copy of a list held already
+    else
+        SetStoredItems(std::make_shared<const std::vector<std::wstring>>(list));
+}
+
+void TSmartComboBox::SetStoredItems(std::shared_ptr<const std::vector<std::wstring>> list)
+{
+    AdoptItems(std::move(list));
+    StoredItemsChanged();
+}
+
+bool TSmartComboBox::AdoptItems(std::shared_ptr<const std::vector<std::wstring>> list)
+{
+    if (!list || list == FStoredItems)
+        return false;
     // Each showing of the bar hands over a list that is usually the same as the last one:
     // then the rows already in the control can stay.
-    if (list != FStoredItems) {
-        FStoredItems = list;
-        index_ = search::EntryIndex<wchar_t>(FStoredItems);
-        displayed_.clear();
-        ::SendMessageW(combo_, CB_RESETCONTENT, 0, 0);
+    if (*list == *FStoredItems) {
+        FStoredItems = std::move(list); // one copy kept, not two
+        return false;
     }
+    FStoredItems = std::move(list);
+    index_ = search::EntryIndex<wchar_t>(*FStoredItems);
+    displayed_.clear();
+    ::SendMessageW(combo_, CB_RESETCONTENT, 0, 0);
+    return true;
+}
+
+void TSmartComboBox::UpdateStoredItems(std::shared_ptr<const std::vector<std::wstring>> list)
+{
+    const std::wstring selected = SelectedEntry();
+    const std::wstring text = typing_ ? Text() : std::wstring();
+    DWORD start = 0, end = 0;
+    ::SendMessageW(combo_, CB_GETEDITSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    if (!AdoptItems(std::move(list)))
+        return;
+    if (typing_) {
+        // Emptying the rows empties the edit field too: the typed text goes back before it is matched.
+        SetEditText(text);
+        ::SendMessageW(combo_, CB_SETEDITSEL, 0, MAKELPARAM(start, end));
+        FilterItems();
+        return;
+    }
+    std::vector<uint32_t> all(FStoredItems->size());
+    for (uint32_t i = 0; i < all.size(); ++i)
+        all[i] = i;
+    ShowItems(all);
+    SelectEntry(selected);
+}
+
+void TSmartComboBox::ResetToFullList()
+{
     StoredItemsChanged();
+}
+
+std::wstring TSmartComboBox::SelectedEntry() const
+{
+    const int index = ItemIndex();
+    return index >= 0 && static_cast<size_t>(index) < displayed_.size() ? (*FStoredItems)[displayed_[index]]
+                                                                        : std::wstring();
+}
+
+void TSmartComboBox::SelectEntry(const std::wstring& entry)
+{
+    if (entry.empty())
+        return;
+    const auto found =
+        ::SendMessageW(combo_, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(entry.c_str()));
+    SelectRow(static_cast<int>(found == CB_ERR ? -1 : found));
 }
 
 void TSmartComboBox::StoredItemsChanged()
@@ -102,7 +163,7 @@ void TSmartComboBox::StoredItemsChanged()
     // selected: reach that state directly rather than filling the control twice.
     if (typing_)
         RecreateCombo(false, false);
-    std::vector<uint32_t> all(FStoredItems.size());
+    std::vector<uint32_t> all(FStoredItems->size());
     for (uint32_t i = 0; i < all.size(); ++i)
         all[i] = i;
     ShowItems(all);
@@ -113,11 +174,9 @@ void TSmartComboBox::RestoreList()
 {
     if (!typing_)
         return;
-    const int index = ItemIndex();
-    const std::wstring remembered =
-        index >= 0 && static_cast<size_t>(index) < displayed_.size() ? FStoredItems[displayed_[index]] : L"";
+    const std::wstring remembered = SelectedEntry();
     RecreateCombo(false, false);
-    std::vector<uint32_t> all(FStoredItems.size());
+    std::vector<uint32_t> all(FStoredItems->size());
     for (uint32_t i = 0; i < all.size(); ++i)
         all[i] = i;
     ShowItems(all);
@@ -169,10 +228,10 @@ void TSmartComboBox::ShowItems(const std::vector<uint32_t>& indexes)
         ::SendMessageW(combo_, CB_RESETCONTENT, 0, 0);
         size_t characters = 0;
         for (uint32_t i : indexes)
-            characters += FStoredItems[i].size() + 1;
+            characters += (*FStoredItems)[i].size() + 1;
         ::SendMessageW(combo_, CB_INITSTORAGE, indexes.size(), characters * sizeof(wchar_t));
         for (uint32_t i : indexes)
-            ::SendMessageW(combo_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(FStoredItems[i].c_str()));
+            ::SendMessageW(combo_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>((*FStoredItems)[i].c_str()));
     }
     displayed_ = indexes;
     if (info.hwndList) {
@@ -318,7 +377,7 @@ bool TSmartComboBox::PrefixComplete(wchar_t ch)
         ::SendMessageW(combo_, CB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(candidate.c_str()));
     if (found == CB_ERR || static_cast<size_t>(found) >= displayed_.size())
         return false;
-    const std::wstring& entry = FStoredItems[displayed_[static_cast<size_t>(found)]];
+    const std::wstring& entry = (*FStoredItems)[displayed_[static_cast<size_t>(found)]];
     SelectRow(static_cast<int>(found));
     const std::wstring completed = candidate + entry.substr(std::min(candidate.size(), entry.size()));
     SetEditText(completed);

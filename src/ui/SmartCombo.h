@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -19,9 +20,17 @@ public:
     TSmartComboBox(HWND owner, int x, int y, int width);
     ~TSmartComboBox() override;
 
-    const std::vector<std::wstring>& StoredItems() const noexcept { return FStoredItems; }
+    const std::vector<std::wstring>& StoredItems() const noexcept { return *FStoredItems; }
     // Copies `list` (the caller keeps its own) and shows all of it, in list style, nothing selected.
     void SetStoredItems(const std::vector<std::wstring>& list);
+    // The same for a list nobody changes any more: the box keeps it rather than a copy.
+    void SetStoredItems(std::shared_ptr<const std::vector<std::wstring>> list);
+    // A list that arrives while the user may already be at work in the box: typing goes on with
+    // the typed text matched against the new list, and in list style the selected entry stays.
+    void UpdateStoredItems(std::shared_ptr<const std::vector<std::wstring>> list);
+    // List style, the full list, nothing selected: the state each hand-over leaves. Done while
+    // the bar is hidden, so that the next show finds the box ready.
+    void ResetToFullList();
     // Leaves the typing style and shows the full list again, keeping the selected entry.
     void RestoreList();
     // Shows only the stored entries that contain every typed word.
@@ -44,6 +53,10 @@ protected:
 
 private:
     void StoredItemsChanged();
+    // Takes `list` as the stored items; false when it holds what they hold already.
+    bool AdoptItems(std::shared_ptr<const std::vector<std::wstring>> list);
+    std::wstring SelectedEntry() const;
+    void SelectEntry(const std::wstring& entry);
     // Key-press handler: true when the character was consumed.
     bool KeyPress(wchar_t ch);
     bool PrefixComplete(wchar_t ch);
@@ -78,7 +91,7 @@ private:
     WNDPROC OriginalProc(HWND child) const noexcept;
     static LRESULT CALLBACK ChildProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
 
-    std::vector<std::wstring> FStoredItems;
+    std::shared_ptr<const std::vector<std::wstring>> FStoredItems = std::make_shared<std::vector<std::wstring>>();
     search::EntryIndex<wchar_t> index_;
     std::vector<uint32_t> displayed_; // stored index of each displayed row
     HWND combo_ = nullptr;

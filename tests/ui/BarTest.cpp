@@ -7,6 +7,11 @@
 #include <memory>
 
 #include "core/AppPathHelper.h"
+#include "core/FolderScanner.h"
+#include "core/FileHelper.h"
+#include "core/rules/TextConv.h"
+#include "support/Probe.h"
+#include "support/TestFiles.h"
 #include "core/KeyHookHelper.h"
 #include "core/rules/BarLayout.h"
 #include "support/AppFolderSandbox.h"
@@ -61,6 +66,54 @@ TEST_F(BarLook, SearchBoxCarriesSegoeUi14PointsAndTheBarIsSizedByIt)
     EXPECT_GT(combo.bottom - combo.top, -look.lfHeight);
     EXPECT_EQ(box.bottom - box.top, combo.bottom - combo.top);
     EXPECT_EQ(window.bottom - window.top, std::max<LONG>(layout::Scale(32, dpi), combo.bottom - combo.top));
+}
+
+// A folder whose name ends in "slow" answers after seconds, as an unreachable share would.
+constexpr DWORD kSlowScanMs = 2500;
+void SlowScan(const std::wstring& folder, std::vector<std::wstring>& list, bool deeper)
+{
+    if (folder.ends_with(L"slow"))
+        ::Sleep(kSlowScanMs);
+    ScanFolder(folder, list, deeper);
+}
+
+// The bar shown in this process, with folders that answer as slowly as a test makes them.
+class BarShow : public BarLook {};
+
+TEST_F(BarShow, ASlowFolderDelaysNeitherTheBarNorTheTypingAndItsEntriesJoinTheSearch)
+{
+    testfiles::TempDir dir;
+    testfiles::Touch(dir / L"slow\\settings.txt");
+    testfiles::Touch(dir / L"plain\\notes.txt");
+    testfiles::Touch(dir / L"plain\\songs.txt");
+    testfiles::WriteBytes(GetPathListFile(),
+                          "\xEF\xBB\xBF" + WideToUtf8((dir / L"slow") + L"\r\n" + (dir / L"plain") + L"\r\n"));
+    Scanner().SetScanFunction(&SlowScan);
+    const DWORD start = ::GetTickCount();
+    bar->ShowBar();
+    const DWORD shownAfter = ::GetTickCount() - start;
+    Scanner().SetScanFunction(nullptr);
+
+    EXPECT_TRUE(::IsWindowVisible(bar->Handle()));
+    EXPECT_LT(shownAfter, kSlowScanMs / 2) << "the bar waited for the slow folder";
+    EXPECT_EQ(SearchBox->StoredItems(),
+              (std::vector<std::wstring>{L"", dir / L"plain\\notes.txt", dir / L"plain\\songs.txt"}));
+
+    // The user types while the slow folder is still being scanned; its entries join the search.
+    probe::TypeText(L"ng");
+    SearchHost::Settle();
+    EXPECT_EQ(probe::ComboItems(SearchBox->Combo()), (std::vector<std::wstring>{dir / L"plain\\songs.txt"}));
+    ASSERT_TRUE(probe::WaitUntil(
+        [] {
+            SearchHost::Settle();
+            return SearchBox->StoredItems().size() == 4;
+        },
+        kSlowScanMs * 3));
+    EXPECT_TRUE(::IsWindowVisible(bar->Handle()));
+    EXPECT_TRUE(SearchBox->IsTypingStyle());
+    EXPECT_EQ(SearchBox->Text(), L"ng");
+    EXPECT_EQ(probe::ComboItems(SearchBox->Combo()),
+              (std::vector<std::wstring>{dir / L"slow\\settings.txt", dir / L"plain\\songs.txt"}));
 }
 
 TEST(BarLookAtDpi, At144DpiTheFontAndHeightsScale)

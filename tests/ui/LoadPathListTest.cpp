@@ -82,7 +82,7 @@ TEST_F(LoadPathListTest, RowsAreTakenAsTheyStandInFileOrder)
                          a + L"\\a2.txt",
                          a + L"\\a1.txt",
                          a + L"\\a2.txt"};
-    EXPECT_EQ(EntryList, expected);
+    EXPECT_EQ(*EntryList, expected);
     EXPECT_EQ(host.box->StoredItems(), expected);
     EXPECT_EQ(host.Shown(), expected);
     EXPECT_EQ(LogText, L"");
@@ -98,7 +98,7 @@ TEST_F(LoadPathListTest, Utf16FileWithNonAsciiFolderWorks)
     }
     testfiles::WriteBytes(pathList, bytes);
     EXPECT_TRUE(LoadPathList(*host.box));
-    EXPECT_EQ(EntryList, (Items{L"", dir / L"Caf\u00e9\\menu.txt"}));
+    EXPECT_EQ(*EntryList, (Items{L"", dir / L"Caf\u00e9\\menu.txt"}));
 }
 
 TEST_F(LoadPathListTest, ErrorWhileScanningKeepsWhatWasFoundAndLogsOnce)
@@ -114,8 +114,8 @@ TEST_F(LoadPathListTest, ErrorWhileScanningKeepsWhatWasFoundAndLogsOnce)
 
     WritePathList(dir / L"A" + L"\r\n" + dir / L"B" + L"\r\n" + dir / L"A" + L"\r\n");
     EXPECT_TRUE(LoadPathList(*host.box));
-    EXPECT_EQ(EntryList, (Items{L"", dir / L"A\\a1.txt", dir / L"A\\a2.txt", dir / L"B\\a-good.txt"}));
-    EXPECT_EQ(host.box->StoredItems(), EntryList);
+    EXPECT_EQ(*EntryList, (Items{L"", dir / L"A\\a1.txt", dir / L"A\\a2.txt", dir / L"B\\a-good.txt"}));
+    EXPECT_EQ(host.box->StoredItems(), *EntryList);
     EXPECT_EQ(LogText.substr(LogText.find(L"# - ") + 4),
               L"Error loading paths list from " + pathList + L" - \r\nIllegal characters in path");
 }
@@ -215,16 +215,17 @@ TEST_F(LoadPathListTest, DefaultFileListsStartMenuProgramsThenDocumentsWithoutHi
     fs::remove(documents + L"\\visible.txt");
     fs::remove(programs + L"\\zarvi-test.lnk");
 
-    ASSERT_GE(EntryList.size(), 4u);
-    EXPECT_EQ(EntryList[0], L"");
+    const Items& entries = *EntryList;
+    ASSERT_GE(entries.size(), 4u);
+    EXPECT_EQ(entries[0], L"");
     // Programs first, then Documents, whose children include the program's own folder.
     size_t firstDocument = 1;
-    while (firstDocument < EntryList.size() && EntryList[firstDocument].rfind(programs + L"\\", 0) == 0)
+    while (firstDocument < entries.size() && entries[firstDocument].rfind(programs + L"\\", 0) == 0)
         ++firstDocument;
     EXPECT_GT(firstDocument, 1u);
-    const Items documentEntries(EntryList.begin() + static_cast<std::ptrdiff_t>(firstDocument), EntryList.end());
+    const Items documentEntries(entries.begin() + static_cast<std::ptrdiff_t>(firstDocument), entries.end());
     EXPECT_EQ(documentEntries, (Items{documents + L"\\visible.txt", documents + L"\\zarvi"}));
-    EXPECT_NE(std::find(EntryList.begin(), EntryList.end(), programs + L"\\zarvi-test.lnk"), EntryList.end());
+    EXPECT_NE(std::find(entries.begin(), entries.end(), programs + L"\\zarvi-test.lnk"), entries.end());
 }
 
 } // namespace

@@ -1,0 +1,379 @@
+#include "core/FolderScanner.h"
+
+#include <algorithm>
+
+#include "core/FileHelper.h"
+#include "core/WinError.h"
+#include "core/rules/ErrorText.h"
+#include "core/rules/PathListText.h"
+
+namespace {
+
+// What makes a listed folder's entries out of date: a child added, removed or renamed, or its
+// attributes changed (a child hidden or shown).
+constexpr DWORD kChangeFilter =
+    FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME | FILE_NOTIFY_CHANGE_ATTRIBUTES;
+
+// While folders are still being scanned, what is known is published at most this often.
+constexpr DWORD kPartialIntervalMs = 50;
+
+void ScanWithScanFolder(const std::wstring& folder, std::vector<std::wstring>& list, bool deeper)
+{
+    ScanFolder(folder, list, deeper);
+}
+
+class Lock {
+public:
+    explicit Lock(SRWLOCK& lock) noexcept : lock_(lock) { ::AcquireSRWLockExclusive(&lock_); }
+    ~Lock() { ::ReleaseSRWLockExclusive(&lock_); }
+    Lock(const Lock&) = delete;
+    Lock& operator=(const Lock&) = delete;
+
+private:
+    SRWLOCK& lock_;
+};
+
+} // namespace
+
+// One listed folder as the worker keeps it.
+struct FolderScanner::Watched {
+    std::wstring folder;
+    bool deeper = false;
+    ChangeHandle change; // empty where the platform offers no notification: rescanned every time
+    bool scanned = false;
+    std::vector<std::wstring> entries;
+    std::wstring problem; // the error that stopped its scan
+    uint64_t contentVersion = 0;
+    // Last-write times of the folder and, for a deep row, of its subfolders: they change at
+    // once with any child added, removed or renamed, where a notification may still be on its way.
+    std::vector<std::pair<std::wstring, FILETIME>> stamps;
+
+    bool StampsChanged() const
+    {
+        for (const auto& [path, time] : stamps) {
+            const FILETIME now = LastWriteTime(path);
+            if (now.dwLowDateTime != time.dwLowDateTime || now.dwHighDateTime != time.dwHighDateTime)
+                return true;
+        }
+        return false;
+    }
+
+    void Stamp()
+    {
+        stamps.clear();
+        stamps.emplace_back(folder, LastWriteTime(folder));
+        if (!deeper)
+            return;
+        // A deep row's own entries are its subfolders: those without a separator after the folder.
+        for (const std::wstring& entry : entries) {
+            const size_t nameStart = entry.find_last_of(L'\\') + 1;
+            if (nameStart > 0 && entry.compare(0, folder.size(), folder) == 0 && nameStart <= folder.size() + 1)
+                stamps.emplace_back(entry, LastWriteTime(entry));
+        }
+    }
+
+    static FILETIME LastWriteTime(const std::wstring& path)
+    {
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data))
+            return FILETIME{0xFFFFFFFF, 0xFFFFFFFF}; // gone or unreadable: differs from any time it had
+        return data.ftLastWriteTime;
+    }
+};
+
+// One folder's scan on a thread of its own; the worker merges it once the thread has ended.
+struct FolderScanner::ScanJob {
+    ScanJob(Watched& w, ScanFunction f) : watched(w), scan(f) {}
+    Watched& watched; // read only while the scan runs
+    ScanFunction scan;
+    std::vector<std::wstring> entries;
+    std::wstring problem;
+    KernelHandle thread;
+
+    static DWORD WINAPI Run(void* self) noexcept
+    {
+        auto& job = *static_cast<ScanJob*>(self);
+        try {
+            job.scan(job.watched.folder, job.entries, job.watched.deeper);
+        } catch (...) {
+            job.problem = CurrentErrorMessage();
+        }
+        return 0;
+    }
+};
+
+// What the user-interface thread and the worker share, under `lock`.
+struct FolderScanner::Shared {
+    mutable SRWLOCK lock = SRWLOCK_INIT;
+    mutable CONDITION_VARIABLE changed = CONDITION_VARIABLE_INIT;
+    KernelHandle wake{::CreateEventW(nullptr, FALSE, FALSE, nullptr)};
+    bool quit = false;
+    uint64_t requested = 0; // number of the newest request
+    uint64_t completed = 0; // number of the newest request whose list is complete
+    std::wstring pathListFile;
+    HWND window = nullptr;
+    UINT message = 0;
+    EntrySnapshot snapshot;
+    // What the published entries were assembled from: which folders, at which content versions.
+    std::vector<std::pair<const Watched*, uint64_t>> madeOf;
+    std::wstring madeOfProblem;
+};
+
+FolderScanner::FolderScanner(ScanFunction scan)
+    : scan_(scan ? scan : &ScanWithScanFolder), shared_(std::make_unique<Shared>())
+{
+}
+
+void FolderScanner::SetScanFunction(ScanFunction scan) noexcept
+{
+    scan_ = scan ? scan : &ScanWithScanFolder;
+}
+
+FolderScanner::~FolderScanner()
+{
+    if (!thread_)
+        return;
+    {
+        const Lock lock(shared_->lock);
+        shared_->quit = true;
+    }
+    ::SetEvent(shared_->wake.get());
+    // A scan under way ends at its folder's end; a share that never answers is not waited for.
+    ::WaitForSingleObject(thread_.get(), 2000);
+}
+
+void FolderScanner::Request(const std::wstring& pathListFile, HWND window, UINT message)
+{
+    {
+        const Lock lock(shared_->lock);
+        ++shared_->requested;
+        shared_->pathListFile = pathListFile;
+        shared_->window = window;
+        shared_->message = message;
+        shared_->snapshot.complete = false;
+    }
+    if (!thread_)
+        thread_.reset(::CreateThread(nullptr, 0, &FolderScanner::Run, this, 0, nullptr));
+    if (!thread_)
+        ThrowLastError(L"CreateThread");
+    ::SetEvent(shared_->wake.get());
+}
+
+bool FolderScanner::WaitComplete(DWORD ms) const
+{
+    const DWORD start = ::GetTickCount();
+    const Lock lock(shared_->lock);
+    while (shared_->completed != shared_->requested) {
+        const DWORD spent = ::GetTickCount() - start;
+        if (ms != INFINITE && spent >= ms)
+            return false;
+        ::SleepConditionVariableSRW(&shared_->changed, &shared_->lock, ms == INFINITE ? INFINITE : ms - spent, 0);
+    }
+    return true;
+}
+
+EntrySnapshot FolderScanner::Current() const
+{
+    const Lock lock(shared_->lock);
+    return shared_->snapshot;
+}
+
+DWORD WINAPI FolderScanner::Run(void* self) noexcept
+{
+    static_cast<FolderScanner*>(self)->Work();
+    return 0;
+}
+
+void FolderScanner::Work()
+{
+    uint64_t done = 0;
+    for (;;) {
+        std::wstring pathListFile;
+        uint64_t request = 0;
+        {
+            const Lock lock(shared_->lock);
+            if (shared_->quit)
+                return;
+            request = shared_->requested;
+            pathListFile = shared_->pathListFile;
+        }
+        if (request == done) {
+            ::WaitForSingleObject(shared_->wake.get(), INFINITE);
+            continue;
+        }
+        serving_ = request;
+        try {
+            Update(pathListFile);
+        } catch (...) {
+            // Nothing below is expected to raise (every error is kept with its folder); a list
+            // that cannot be made is published as it stands rather than waited for forever.
+            Publish({}, CurrentErrorMessage(), true);
+        }
+        done = request;
+        const Lock lock(shared_->lock);
+        // A newer request made meanwhile is served by the next round, not marked done by this one.
+        if (shared_->requested == request) {
+            shared_->completed = request;
+            ::WakeAllConditionVariable(&shared_->changed);
+        }
+    }
+}
+
+void FolderScanner::Update(const std::wstring& pathListFile)
+{
+    std::wstring listProblem;
+    std::vector<std::wstring> rows;
+    try {
+        rows = ReadPathListRows(pathListFile);
+    } catch (...) {
+        listProblem = CurrentErrorMessage();
+    }
+
+    // The folders of this list, row by row; a folder listed twice is kept and scanned once.
+    std::vector<Watched*> plan;
+    std::vector<std::unique_ptr<Watched>> kept;
+    for (const std::wstring& text : rows) {
+        pathlist::Row row = pathlist::ParseRow(text);
+        if (row.kind == pathlist::Row::Kind::Comment || !DirectoryExists(row.folder))
+            continue;
+        Watched* found = nullptr;
+        for (auto& w : kept)
+            if (w->deeper == row.deeper && w->folder == row.folder)
+                found = w.get();
+        for (auto& w : watched_)
+            if (!found && w && w->deeper == row.deeper && w->folder == row.folder)
+                found = kept.emplace_back(std::move(w)).get();
+        if (!found) {
+            auto fresh = std::make_unique<Watched>();
+            fresh->folder = std::move(row.folder);
+            fresh->deeper = row.deeper;
+            found = kept.emplace_back(std::move(fresh)).get();
+        }
+        plan.push_back(found);
+    }
+    watched_ = std::move(kept); // folders no longer listed are forgotten, their notifications closed
+
+    std::vector<Watched*> stale;
+    for (auto& w : watched_) {
+        const bool changed =
+            w->change && (::WaitForSingleObject(w->change.get(), 0) == WAIT_OBJECT_0 || w->StampsChanged());
+        if (!w->scanned || !w->change || changed)
+            stale.push_back(w.get());
+    }
+    if (!stale.empty())
+        Publish(plan, listProblem, false);
+
+    // Each stale folder is scanned on a thread of its own, so that a slow one (a share that
+    // takes seconds to answer) holds up no other; what is known is published as scans end.
+    DWORD lastPublished = ::GetTickCount();
+    for (size_t first = 0; first < stale.size(); first += MAXIMUM_WAIT_OBJECTS) {
+        const size_t count = std::min<size_t>(MAXIMUM_WAIT_OBJECTS, stale.size() - first);
+        std::vector<std::unique_ptr<ScanJob>> jobs;
+        for (size_t i = first; i < first + count; ++i) {
+            Watched& w = *stale[i];
+            // Armed before the scan, so that a change made during it brings the next rescan.
+            if (w.change)
+                ::FindNextChangeNotification(w.change.get());
+            else
+                w.change.reset(::FindFirstChangeNotificationW(w.folder.c_str(), w.deeper, kChangeFilter));
+            auto& job = jobs.emplace_back(std::make_unique<ScanJob>(w, scan_));
+            job->thread.reset(::CreateThread(nullptr, 0, &ScanJob::Run, job.get(), 0, nullptr));
+            if (!job->thread)
+                ScanJob::Run(job.get());
+        }
+        std::vector<bool> merged(count, false);
+        bool unpublished = false; // merged since the last publication
+        for (size_t left = count; left > 0;) {
+            std::vector<HANDLE> running;
+            for (const auto& job : jobs)
+                if (job->thread && ::WaitForSingleObject(job->thread.get(), 0) == WAIT_TIMEOUT)
+                    running.push_back(job->thread.get());
+            // Until one ends, or until what has ended is due to be published.
+            const DWORD sincePublished = ::GetTickCount() - lastPublished;
+            const DWORD wait = !unpublished                           ? INFINITE
+                               : sincePublished >= kPartialIntervalMs ? 0
+                                                                      : kPartialIntervalMs - sincePublished;
+            if (!running.empty())
+                ::WaitForMultipleObjects(static_cast<DWORD>(running.size()), running.data(), FALSE, wait);
+            for (size_t i = 0; i < count; ++i) {
+                ScanJob& job = *jobs[i];
+                if (merged[i] || (job.thread && ::WaitForSingleObject(job.thread.get(), 0) == WAIT_TIMEOUT))
+                    continue;
+                merged[i] = true;
+                unpublished = true;
+                --left;
+                Watched& w = job.watched;
+                if (!w.scanned || job.entries != w.entries || job.problem != w.problem) {
+                    w.entries = std::move(job.entries);
+                    w.problem = std::move(job.problem);
+                    ++w.contentVersion;
+                }
+                w.scanned = true;
+                w.Stamp();
+            }
+            if (left > 0 && unpublished && ::GetTickCount() - lastPublished >= kPartialIntervalMs) {
+                Publish(plan, listProblem, false);
+                lastPublished = ::GetTickCount();
+                unpublished = false;
+            }
+        }
+    }
+    Publish(plan, listProblem, true);
+}
+
+void FolderScanner::Publish(const std::vector<Watched*>& plan, const std::wstring& listProblem, bool complete)
+{
+    std::vector<std::pair<const Watched*, uint64_t>> madeOf;
+    std::wstring problem = listProblem;
+    for (const Watched* w : plan) {
+        madeOf.emplace_back(w, w->contentVersion);
+        // An error stops the collection: the folders after it are not part of the list.
+        if (!w->problem.empty()) {
+            problem = w->problem;
+            break;
+        }
+    }
+
+    HWND window = nullptr;
+    UINT message = 0;
+    bool same = false;
+    {
+        const Lock lock(shared_->lock);
+        same = shared_->snapshot.version != 0 && madeOf == shared_->madeOf && problem == shared_->madeOfProblem;
+        window = shared_->window;
+        message = shared_->message;
+    }
+    std::shared_ptr<const std::vector<std::wstring>> entries;
+    if (!same) {
+        auto list = std::make_shared<std::vector<std::wstring>>();
+        size_t count = 1;
+        for (const auto& part : madeOf)
+            count += part.first->entries.size();
+        list->reserve(count);
+        list->emplace_back();
+        for (const auto& part : madeOf)
+            list->insert(list->end(), part.first->entries.begin(), part.first->entries.end());
+        entries = std::move(list);
+    }
+    {
+        const Lock lock(shared_->lock);
+        if (!same) {
+            shared_->snapshot.entries = std::move(entries);
+            shared_->snapshot.problem = problem;
+            ++shared_->snapshot.version;
+            shared_->madeOf = std::move(madeOf);
+            shared_->madeOfProblem = std::move(problem);
+        }
+        shared_->snapshot.request = serving_;
+        // A newer request still to be served makes this list out of date already.
+        shared_->snapshot.complete = complete && shared_->requested == serving_;
+    }
+    if (window && message)
+        ::PostMessageW(window, message, 0, 0);
+}
+
+FolderScanner& Scanner()
+{
+    static FolderScanner* const scanner = new FolderScanner;
+    return *scanner;
+}

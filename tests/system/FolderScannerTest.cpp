@@ -1,0 +1,180 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <atomic>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/EntryCollection.h"
+#include "core/FileHelper.h"
+#include "core/FolderScanner.h"
+#include "core/rules/TextConv.h"
+#include "support/Probe.h"
+#include "support/TestFiles.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Items = std::vector<std::wstring>;
+
+std::atomic<int> Scans{0};
+
+void CountingScan(const std::wstring& folder, std::vector<std::wstring>& list, bool deeper)
+{
+    ++Scans;
+    ScanFolder(folder, list, deeper);
+}
+
+// A folder whose name ends in "slow" answers after seconds, as an unreachable share would.
+constexpr DWORD kSlowScanMs = 3000;
+void SlowScan(const std::wstring& folder, std::vector<std::wstring>& list, bool deeper)
+{
+    if (folder.ends_with(L"slow"))
+        ::Sleep(kSlowScanMs);
+    ScanFolder(folder, list, deeper);
+}
+
+class FolderScannerTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        testfiles::Touch(dir / L"plain\\p1.txt");
+        testfiles::Touch(dir / L"plain\\p2.txt");
+        testfiles::Touch(dir / L"deep\\A\\a1.txt");
+        testfiles::Touch(dir / L"deep\\B\\b1.txt");
+        testfiles::Touch(dir / L"deep\\loose.txt");
+        WriteList(L"// the test's folders\r\n" + (dir / L"plain") + L"\r\n*" + (dir / L"deep") + L"\r\n" +
+                  (dir / L"plain") + L"\r\n");
+    }
+
+    void WriteList(const std::wstring& text) { testfiles::WriteBytes(pathList, "\xEF\xBB\xBF" + WideToUtf8(text)); }
+
+    Items Scanned(FolderScanner& scanner)
+    {
+        scanner.Request(pathList, nullptr, 0);
+        EXPECT_TRUE(scanner.WaitComplete(10000));
+        const EntrySnapshot list = scanner.Current();
+        EXPECT_TRUE(list.complete);
+        return list.entries ? *list.entries : Items{};
+    }
+
+    testfiles::TempDir dir;
+    const std::wstring pathList = dir / L"zarvi.txt";
+};
+
+struct ChangeCase {
+    const char* name;
+    std::function<void(const testfiles::TempDir&, const std::wstring& pathList)> change;
+};
+
+// After each change, the very next list is what a collection from nothing finds: same entries,
+// same order, duplicates kept, with no pause between the change and the request.
+TEST_F(FolderScannerTest, EachListEqualsAFreshCollectionWhateverChangedJustBefore)
+{
+    const auto list = [](const std::wstring& p, const std::wstring& text) {
+        testfiles::WriteBytes(p, "\xEF\xBB\xBF" + WideToUtf8(text));
+    };
+    const ChangeCase cases[] = {
+        {"nothing", [](auto&, auto&) {}},
+        {"file added to a plain folder", [](auto& d, auto&) { testfiles::Touch(d / L"plain\\p3.txt"); }},
+        {"file added below a deep row", [](auto& d, auto&) { testfiles::Touch(d / L"deep\\B\\b2.txt"); }},
+        {"subfolder added to a deep row", [](auto& d, auto&) { testfiles::Touch(d / L"deep\\C\\c1.txt"); }},
+        {"file removed", [](auto& d, auto&) { fs::remove(d / L"plain\\p1.txt"); }},
+        {"file renamed below a deep row",
+         [](auto& d, auto&) { fs::rename(d / L"deep\\A\\a1.txt", d / L"deep\\A\\renamed.txt"); }},
+        {"subfolder removed", [](auto& d, auto&) { fs::remove_all(d / L"deep\\C"); }},
+        {"listed folder removed", [](auto& d, auto&) { fs::remove_all(d / L"plain"); }},
+        {"listed folder back", [](auto& d, auto&) { testfiles::Touch(d / L"plain\\again.txt"); }},
+        {"row added to the path list",
+         [list](auto& d, auto& p) {
+             testfiles::Touch(d / L"other\\o1.txt");
+             list(p, (d / L"other") + L"\r\n" + (d / L"plain") + L"\r\n*" + (d / L"deep") + L"\r\n");
+         }},
+        {"row made a comment",
+         [list](auto& d, auto& p) { list(p, L"//" + (d / L"other") + L"\r\n*" + (d / L"deep") + L"\r\n"); }},
+        {"path list unreadable", [](auto&, auto& p) { fs::remove(p); }},
+    };
+    FolderScanner scanner;
+    for (const auto& c : cases) {
+        c.change(dir, pathList);
+        const Items scanned = Scanned(scanner);
+        const CollectedEntries fresh = CollectEntries(pathList);
+        EXPECT_EQ(scanned, fresh.entries) << c.name;
+        EXPECT_EQ(scanner.Current().problem, fresh.problem) << c.name;
+    }
+}
+
+TEST_F(FolderScannerTest, HidingOrShowingAnEntryIsSeenByTheNextList)
+{
+    FolderScanner scanner;
+    Scanned(scanner);
+    const std::wstring file = dir / L"plain\\p2.txt";
+    ::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_HIDDEN);
+    // An attribute leaves the folder's time alone: the change notification alone tells.
+    EXPECT_TRUE(probe::WaitUntil([&] { return Scanned(scanner) == CollectEntries(pathList).entries; }, 5000));
+    const Items hidden = Scanned(scanner);
+    EXPECT_EQ(std::count(hidden.begin(), hidden.end(), file), 0);
+    ::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_TRUE(probe::WaitUntil([&] { return Scanned(scanner) == CollectEntries(pathList).entries; }, 5000));
+    EXPECT_EQ(Scanned(scanner), CollectEntries(pathList).entries);
+}
+
+TEST_F(FolderScannerTest, OnlyChangedFoldersAreScannedAgain)
+{
+    FolderScanner scanner(&CountingScan);
+    Scanned(scanner);
+    EXPECT_EQ(Scans, 2) << "plain and deep, the plain row listed twice scanned once";
+    const uint64_t version = scanner.Current().version;
+
+    Scans = 0;
+    Scanned(scanner);
+    EXPECT_EQ(Scans, 0);
+    EXPECT_EQ(scanner.Current().version, version) << "an unchanged list keeps its version";
+
+    testfiles::Touch(dir / L"deep\\A\\a2.txt");
+    Scanned(scanner);
+    EXPECT_EQ(Scans, 1);
+    EXPECT_NE(scanner.Current().version, version);
+}
+
+TEST_F(FolderScannerTest, ASlowFolderHoldsUpNoOtherAndItsEntriesFollow)
+{
+    testfiles::Touch(dir / L"slow\\s1.txt");
+    WriteList((dir / L"slow") + L"\r\n" + (dir / L"plain") + L"\r\n");
+    FolderScanner scanner(&SlowScan);
+    const DWORD start = ::GetTickCount();
+    scanner.Request(pathList, nullptr, 0);
+    // The folder after the slow one is known long before the slow one answers.
+    ASSERT_TRUE(probe::WaitUntil(
+        [&] {
+            const EntrySnapshot now = scanner.Current();
+            return now.entries && now.entries->size() == 3;
+        },
+        kSlowScanMs / 2));
+    const EntrySnapshot partial = scanner.Current();
+    EXPECT_FALSE(partial.complete);
+    EXPECT_EQ(*partial.entries, (Items{L"", dir / L"plain\\p1.txt", dir / L"plain\\p2.txt"}));
+    EXPECT_LT(::GetTickCount() - start, kSlowScanMs);
+
+    ASSERT_TRUE(scanner.WaitComplete(kSlowScanMs * 3));
+    EXPECT_EQ(*scanner.Current().entries,
+              (Items{L"", dir / L"slow\\s1.txt", dir / L"plain\\p1.txt", dir / L"plain\\p2.txt"}));
+}
+
+TEST_F(FolderScannerTest, ANewerRequestIsNeverAnsweredWithAnOlderList)
+{
+    FolderScanner scanner;
+    Scanned(scanner);
+    testfiles::Touch(dir / L"plain\\p9.txt");
+    scanner.Request(pathList, nullptr, 0);
+    EXPECT_FALSE(scanner.Current().complete) << "the last list is out of date once a newer one is asked for";
+    ASSERT_TRUE(scanner.WaitComplete(10000));
+    const Items now = *scanner.Current().entries;
+    EXPECT_NE(std::find(now.begin(), now.end(), dir / L"plain\\p9.txt"), now.end());
+}
+
+} // namespace
