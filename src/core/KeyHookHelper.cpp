@@ -1,5 +1,9 @@
 #include "core/KeyHookHelper.h"
 
+#include <bitset>
+#include <deque>
+#include <vector>
+
 #include "core/SettingsFile.h"
 #include "core/rules/Hotkey.h"
 
@@ -16,6 +20,96 @@ std::atomic<UINT> ShowBarMessage = 0;
 KernelHandle HookThread;
 DWORD HookThreadId = 0;
 
+// The typeahead: kept by the hook's thread, typed again by the user-interface thread (or by
+// the hook's thread itself when the time is up).
+struct Typeahead {
+    SRWLOCK lock = SRWLOCK_INIT;
+    bool keeping = false;
+    bool replaying = false; // the bar types them again itself, one by one
+    std::deque<INPUT> kept;
+    std::bitset<256> keptDown; // keys whose press was kept: their release is kept too
+    UINT_PTR timer = 0;        // the hook's thread only
+} Ahead;
+
+class AheadLock {
+public:
+    AheadLock() noexcept { ::AcquireSRWLockExclusive(&Ahead.lock); }
+    ~AheadLock() { ::ReleaseSRWLockExclusive(&Ahead.lock); }
+    AheadLock(const AheadLock&) = delete;
+    AheadLock& operator=(const AheadLock&) = delete;
+};
+
+// Ends the keeping and types every kept key again at once, wherever the focus is.
+void ReleaseTypeahead() noexcept
+{
+    std::vector<INPUT> keys;
+    {
+        const AheadLock lock;
+        if (!Ahead.keeping)
+            return;
+        Ahead.keeping = false;
+        try {
+            keys.assign(Ahead.kept.begin(), Ahead.kept.end());
+        } catch (...) {
+        }
+        Ahead.kept.clear();
+    }
+    if (!keys.empty())
+        ::SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT));
+}
+
+void CALLBACK TypeaheadTimedOut(HWND, UINT, UINT_PTR timer, DWORD) noexcept
+{
+    ::KillTimer(nullptr, timer);
+    if (timer == Ahead.timer)
+        Ahead.timer = 0;
+    {
+        const AheadLock lock;
+        if (Ahead.replaying)
+            return; // the bar has them
+    }
+    ReleaseTypeahead();
+}
+
+void StartTypeahead() noexcept
+{
+    if (Ahead.timer)
+        ::KillTimer(nullptr, Ahead.timer);
+    {
+        const AheadLock lock;
+        Ahead.keeping = true;
+        Ahead.replaying = false;
+        Ahead.kept.clear();
+        Ahead.keptDown.reset();
+    }
+    Ahead.timer = ::SetTimer(nullptr, 0, kTypeaheadLimitMs, &TypeaheadTimedOut);
+}
+
+// Keeps the event for the bar; false when it is not the bar's to keep.
+bool KeepTypedAhead(WPARAM message, const KBDLLHOOKSTRUCT& event) noexcept
+{
+    const AheadLock lock;
+    if (!Ahead.keeping || event.vkCode >= 256 || event.vkCode == VK_LWIN || event.vkCode == VK_RWIN)
+        return false;
+    const bool up = message == WM_KEYUP || message == WM_SYSKEYUP;
+    // A release whose press went out before the shortcut goes where the press went.
+    if (up && !Ahead.keptDown[event.vkCode])
+        return false;
+    Ahead.keptDown[event.vkCode] = !up;
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = static_cast<WORD>(event.vkCode);
+    input.ki.wScan = static_cast<WORD>(event.scanCode);
+    input.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | ((event.flags & LLKHF_EXTENDED) ? KEYEVENTF_EXTENDEDKEY : 0);
+    input.ki.dwExtraInfo = kOwnInputMarker;
+    try {
+        Ahead.kept.push_back(input);
+    } catch (...) {
+        return false;
+    }
+    return true;
+}
+
 // The hook's thread: installs the hook, then runs a message loop that waits for nothing else
 // (the platform calls the hook through it) until it is told to quit.
 DWORD WINAPI RunHookThread(void* ready) noexcept
@@ -24,8 +118,10 @@ DWORD WINAPI RunHookThread(void* ready) noexcept
     ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE); // the thread's queue exists from here on
     KeyHookHandle.reset(::SetWindowsHookExW(WH_KEYBOARD_LL, &KeyHookProc, ::GetModuleHandleW(nullptr), 0));
     ::SetEvent(static_cast<HANDLE>(ready));
-    while (::GetMessageW(&msg, nullptr, 0, 0) > 0)
+    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
         ::DispatchMessageW(&msg);
+    }
+    ReleaseTypeahead();
     KeyHookHandle.reset();
     return 0;
 }
@@ -124,13 +220,37 @@ LRESULT CALLBACK KeyHookProc(int code, WPARAM wParam, LPARAM lParam) noexcept
             const hotkey::KeyState state{IsDown(VK_LWIN) || IsDown(VK_RWIN), IsDown(static_cast<int>(hotkeyKey))};
             const auto decision = hotkey::Decide({ToMessage(wParam), event->vkCode}, state, hotkeyKey);
             if (decision.swallow) {
-                if (const HWND target = ShowBarWindow; decision.show && target)
+                if (const HWND target = ShowBarWindow; decision.show && target) {
+                    StartTypeahead();
                     ::PostMessageW(target, ShowBarMessage, 0, 0);
+                }
                 return 1;
             }
+            if (KeepTypedAhead(wParam, *event))
+                return 1;
         }
     }
     return ::CallNextHookEx(KeyHookHandle.get(), code, wParam, lParam);
+}
+
+void EndTypeahead() noexcept
+{
+    ReleaseTypeahead();
+}
+
+bool TakeTypedAhead(INPUT& key) noexcept
+{
+    const AheadLock lock;
+    if (!Ahead.keeping)
+        return false;
+    Ahead.replaying = true;
+    if (Ahead.kept.empty()) {
+        Ahead.keeping = false; // from here on keys go their own way, after every kept one
+        return false;
+    }
+    key = Ahead.kept.front();
+    Ahead.kept.pop_front();
+    return true;
 }
 
 void MaskWindowsKeyRelease() noexcept

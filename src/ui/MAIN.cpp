@@ -255,6 +255,7 @@ void TForm1::ShowFromHotkey()
         return;
     }
     ShowBar();
+    ReplayTypedAhead();
 }
 
 void TForm1::FormDestroy() noexcept

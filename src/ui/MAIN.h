@@ -59,6 +59,7 @@ private:
     void HandleActivationMessage();
     void ShowFromHotkey();
     void MoveFocus(bool backwards);
+    void ReplayTypedAhead();
     void ApplyDpi(int dpi);
     void DrawItem(const DRAWITEMSTRUCT& item) const;
     void OpenPopupMenu1(int x, int y, HWND owner);

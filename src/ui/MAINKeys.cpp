@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "core/KeyHookHelper.h"
 #include "ui/ErrorReport.h"
 #include "ui/SmartCombo.h"
 
@@ -67,4 +68,20 @@ void TForm1::MoveFocus(bool backwards)
         SearchBox->FocusBox();
     else if (next != 2)
         ::SetFocus(next == 0 ? btnPaths : btnMenu);
+}
+
+void TForm1::ReplayTypedAhead()
+{
+    // One key at a time, each handled before the next is sent: a key may move the focus (the
+    // first character recreates the search box), and a key sent at once would still go to the
+    // control that had the focus when it was sent.
+    constexpr DWORD kArrivalMs = 200;
+    INPUT key{};
+    while (Handle() && ::GetForegroundWindow() == Handle() && TakeTypedAhead(key)) {
+        ::SendInput(1, &key, sizeof(INPUT));
+        ::MsgWaitForMultipleObjectsEx(0, nullptr, kArrivalMs, QS_KEY, 0);
+        ProcessPendingMessages();
+    }
+    // The bar is hidden or never took the focus: the rest goes where the user's focus is.
+    EndTypeahead();
 }

@@ -2,6 +2,10 @@
 
 #include <windows.h>
 
+#include <filesystem>
+#include <utility>
+#include <vector>
+
 #include "BarFixture.h"
 
 namespace {
@@ -86,5 +90,94 @@ TEST_F(Bar, EnterOrSpaceOnAFocusedButtonPressesIt)
     EXPECT_EQ(opened::WaitForPaths(1), Items{appFolder + L"\\zarvi.txt"}) << "Enter on the edit-paths button";
     EXPECT_TRUE(WaitHidden());
 }
+
+} // namespace
+
+namespace {
+
+using namespace e2e;
+
+struct TypeaheadCase {
+    const char* name;
+    // Keys typed 30 ms apart right after the shortcut: X keys (xdotool key names) from the
+    // keyboard, or keys injected by another program (virtual-key codes; VK_SHIFT held for the next).
+    const wchar_t* xKeys;
+    std::vector<WORD> injected;
+    bool opensReadme;    // Enter opened the entry the keys chose
+    const wchar_t* text; // what the box holds afterwards when the bar stays; null: the bar hid
+};
+
+void InjectAfterTheShortcut(const std::vector<WORD>& keys)
+{
+    PressShortcut();
+    bool shift = false;
+    for (WORD vk : keys) {
+        if (vk == VK_SHIFT) {
+            probe::KeyDown(VK_SHIFT);
+            shift = true;
+            continue;
+        }
+        ::Sleep(30);
+        probe::KeyDown(vk);
+        probe::KeyUp(vk);
+        if (std::exchange(shift, false))
+            probe::KeyUp(VK_SHIFT);
+    }
+}
+
+namespace fs = std::filesystem;
+
+class Typeahead : public Bar, public ::testing::WithParamInterface<TypeaheadCase> {};
+
+// Keys typed at once after the shortcut while thousands of entries are collected: none is lost,
+// none reaches the program that had the focus, and they act as if typed in the box.
+TEST_P(Typeahead, KeysTypedRightAfterTheShortcutActInTheSearchBox)
+{
+    // Made from the Linux side: thousands of files are a second there, many under Wine.
+    const std::string unixDir = testfiles::UnixPath(dir.Str());
+    ASSERT_FALSE(unixDir.empty());
+    ASSERT_TRUE(probe::RunHostCommand(L"/bin/sh -c \"cd '" + Utf8ToWide(unixDir) +
+                                      L"' && seq -f 'file%g.txt' 0 5699 | xargs touch\""));
+    testfiles::Touch(dir / L"readme.zarvitest");
+    ASSERT_TRUE(probe::WaitUntil([&] { return fs::exists(dir / L"file5699.txt"); }, 5000));
+    Start();
+    OtherWindow other;
+    ASSERT_TRUE(other.TakeFocus());
+
+    if (GetParam().xKeys)
+        ASSERT_TRUE(
+            probe::RunHostCommand(std::wstring(L"/usr/bin/xdotool key --delay 30 super+space ") + GetParam().xKeys));
+    else
+        InjectAfterTheShortcut(GetParam().injected);
+    if (GetParam().opensReadme) {
+        EXPECT_EQ(opened::WaitForPaths(1), Items{dir / L"readme.zarvitest"});
+        EXPECT_TRUE(WaitHidden());
+    } else if (GetParam().text) {
+        // The combo answers with its edit field's text.
+        EXPECT_TRUE(probe::WaitUntil([&] { return probe::WindowText(FindCombo(bar)) == GetParam().text; }, 5000))
+            << "the box holds \"" << WideToUtf8(probe::WindowText(FindCombo(bar))) << "\"";
+        EXPECT_EQ(probe::ComboItems(FindCombo(bar)), Items{dir / L"readme.zarvitest"});
+    } else {
+        EXPECT_TRUE(WaitHidden());
+    }
+    probe::WaitUntil([] { return false; }, 300); // let any stray key arrive
+    EXPECT_EQ(other.Typed(), L"") << "keys reached the program that had the focus";
+    EXPECT_TRUE(opened::Paths().empty() || GetParam().opensReadme);
+}
+
+// X keys only for printable characters: Wine hands a key that makes no character (Backspace,
+// Escape, arrows) on ahead of character keys still being composed, so their order is not the
+// order typed. Injected keys keep theirs.
+const std::vector<WORD> kReadme{'R', 'E', 'A', 'D', 'M', 'E'};
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Typeahead,
+    ::testing::Values(
+        TypeaheadCase{"XKeysTyped", L"r e a d m e", {}, false, L"readme"},
+        TypeaheadCase{"XKeysShiftKept", L"R E shift+a D M E", {}, false, L"README"},
+        TypeaheadCase{"InjectedTyped", nullptr, kReadme, false, L"readme"},
+        TypeaheadCase{"BackspaceEdits", nullptr, {'R', 'E', 'X', VK_BACK, 'A', 'D', 'M', 'E'}, false, L"readme"},
+        TypeaheadCase{"DownAndEnterOpen", nullptr, {'R', 'E', 'A', 'D', 'M', 'E', VK_DOWN, VK_RETURN}, true, nullptr},
+        TypeaheadCase{"EscapeHides", nullptr, {'R', 'E', VK_ESCAPE}, false, nullptr}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
