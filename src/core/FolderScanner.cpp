@@ -44,41 +44,6 @@ struct FolderScanner::Watched {
     std::vector<std::wstring> entries;
     std::wstring problem; // the error that stopped its scan
     uint64_t contentVersion = 0;
-    // Last-write times of the folder and, for a deep row, of its subfolders: they change at
-    // once with any child added, removed or renamed, where a notification may still be on its way.
-    std::vector<std::pair<std::wstring, FILETIME>> stamps;
-
-    bool StampsChanged() const
-    {
-        for (const auto& [path, time] : stamps) {
-            const FILETIME now = LastWriteTime(path);
-            if (now.dwLowDateTime != time.dwLowDateTime || now.dwHighDateTime != time.dwHighDateTime)
-                return true;
-        }
-        return false;
-    }
-
-    void Stamp()
-    {
-        stamps.clear();
-        stamps.emplace_back(folder, LastWriteTime(folder));
-        if (!deeper)
-            return;
-        // A deep row's own entries are its subfolders: those without a separator after the folder.
-        for (const std::wstring& entry : entries) {
-            const size_t nameStart = entry.find_last_of(L'\\') + 1;
-            if (nameStart > 0 && entry.compare(0, folder.size(), folder) == 0 && nameStart <= folder.size() + 1)
-                stamps.emplace_back(entry, LastWriteTime(entry));
-        }
-    }
-
-    static FILETIME LastWriteTime(const std::wstring& path)
-    {
-        WIN32_FILE_ATTRIBUTE_DATA data{};
-        if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data))
-            return FILETIME{0xFFFFFFFF, 0xFFFFFFFF}; // gone or unreadable: differs from any time it had
-        return data.ftLastWriteTime;
-    }
 };
 
 // One folder's scan on a thread of its own; the worker merges it once the thread has ended.
@@ -255,8 +220,7 @@ void FolderScanner::Update(const std::wstring& pathListFile)
 
     std::vector<Watched*> stale;
     for (auto& w : watched_) {
-        const bool changed =
-            w->change && (::WaitForSingleObject(w->change.get(), 0) == WAIT_OBJECT_0 || w->StampsChanged());
+        const bool changed = w->change && ::WaitForSingleObject(w->change.get(), 0) == WAIT_OBJECT_0;
         if (!w->scanned || !w->change || changed)
             stale.push_back(w.get());
     }
@@ -288,12 +252,14 @@ void FolderScanner::Update(const std::wstring& pathListFile)
             for (const auto& job : jobs)
                 if (job->thread && ::WaitForSingleObject(job->thread.get(), 0) == WAIT_TIMEOUT)
                     running.push_back(job->thread.get());
-            // Until one ends, or until what has ended is due to be published.
+            // Until one ends, or until what has ended is due to be published; not at all while
+            // one has ended unmerged.
             const DWORD sincePublished = ::GetTickCount() - lastPublished;
-            const DWORD wait = !unpublished                           ? INFINITE
+            const DWORD wait = running.size() < left                  ? 0
+                               : !unpublished                         ? INFINITE
                                : sincePublished >= kPartialIntervalMs ? 0
                                                                       : kPartialIntervalMs - sincePublished;
-            if (!running.empty())
+            if (!running.empty() && wait > 0)
                 ::WaitForMultipleObjects(static_cast<DWORD>(running.size()), running.data(), FALSE, wait);
             for (size_t i = 0; i < count; ++i) {
                 ScanJob& job = *jobs[i];
@@ -309,7 +275,6 @@ void FolderScanner::Update(const std::wstring& pathListFile)
                     ++w.contentVersion;
                 }
                 w.scanned = true;
-                w.Stamp();
             }
             if (left > 0 && unpublished && ::GetTickCount() - lastPublished >= kPartialIntervalMs) {
                 Publish(plan, listProblem, false);
