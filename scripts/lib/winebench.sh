@@ -155,3 +155,20 @@ bench_stop() {
 bench_install_recorder() {
     cp "$1" "$WINEPREFIX/drive_c/zarvi-test/open-recorder.exe"
 }
+
+# The Linux process of a program (by its file name, e.g. zarvi.exe) running in this bench's
+# prefix, leaving out the bench programs that name it on their command line.
+bench_wine_pid() {
+    local name=$1 pid
+    for pid in $(pgrep -f "$name" || true); do
+        if { tr '\0' '\n' <"/proc/$pid/environ" | grep -qx "WINEPREFIX=$WINEPREFIX"; } 2>/dev/null &&
+            { tr '\0' ' ' <"/proc/$pid/cmdline" | grep -q "$name"; } 2>/dev/null &&
+            ! { tr '\0' ' ' <"/proc/$pid/cmdline" | grep -q '_bench'; } 2>/dev/null; then
+            echo "$pid"
+            return
+        fi
+    done
+}
+
+# Private bytes of a Linux process in kB (what it alone has written to memory).
+bench_private_kb() { awk '/^Private_Dirty:/ { print $2 }' "/proc/$1/smaps_rollup" 2>/dev/null || echo 0; }

@@ -1,0 +1,125 @@
+#pragma once
+// Driving the program from outside, as another program on its desktop: start it, press the
+// shortcut, see the bar in front with the focus in its search box.
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+#include "core/AppInfo.h"
+#include "core/Handle.h"
+
+namespace bench {
+
+inline double NowMs()
+{
+    LARGE_INTEGER counter, frequency;
+    ::QueryPerformanceCounter(&counter);
+    ::QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+inline void Key(WORD vk, bool up)
+{
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = vk;
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    ::SendInput(1, &input, sizeof(INPUT));
+}
+
+template <typename Condition> bool Poll(Condition condition, double timeoutMs)
+{
+    const double end = NowMs() + timeoutMs;
+    while (NowMs() < end) {
+        if (condition())
+            return true;
+        ::Sleep(0);
+    }
+    return false;
+}
+
+inline bool FocusedInBar(HWND bar)
+{
+    if (::GetForegroundWindow() != bar)
+        return false;
+    GUITHREADINFO gui{};
+    gui.cbSize = sizeof(gui);
+    return ::GetGUIThreadInfo(::GetWindowThreadProcessId(bar, nullptr), &gui) && gui.hwndFocus &&
+           ::IsChild(bar, gui.hwndFocus);
+}
+
+// A program started by the bench and ended with it.
+class Started {
+public:
+    explicit Started(const std::wstring& exe, const std::wstring& arguments = L"")
+    {
+        std::wstring commandLine = L"\"" + exe + L"\" " + arguments;
+        STARTUPINFOW si{};
+        si.cb = sizeof(si);
+        PROCESS_INFORMATION pi{};
+        if (::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+            process_.reset(pi.hProcess);
+            ::CloseHandle(pi.hThread);
+            pid_ = pi.dwProcessId;
+        }
+    }
+    ~Started()
+    {
+        if (process_ && ::WaitForSingleObject(process_.get(), 5000) != WAIT_OBJECT_0)
+            ::TerminateProcess(process_.get(), 1);
+    }
+    Started(const Started&) = delete;
+    Started& operator=(const Started&) = delete;
+
+    bool Running() const { return process_ && ::WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT; }
+    DWORD Pid() const noexcept { return pid_; }
+
+private:
+    KernelHandle process_;
+    DWORD pid_ = 0;
+};
+
+// zarvi.exe started, its start-up settled; the bar closes (and the program ends) at the end.
+class Zarvi {
+public:
+    explicit Zarvi(const std::wstring& exe) : process_(exe)
+    {
+        Poll([&] { return (bar_ = ::FindWindowW(nullptr, kBarTitle)) != nullptr; }, 20000);
+        ::Sleep(500); // start-up settles
+    }
+    ~Zarvi()
+    {
+        if (bar_)
+            ::PostMessageW(bar_, WM_CLOSE, 0, 0);
+    }
+    Zarvi(const Zarvi&) = delete;
+    Zarvi& operator=(const Zarvi&) = delete;
+
+    HWND Bar() const noexcept { return bar_; }
+
+    // The shortcut, until the bar is in front with the focus in its box; milliseconds, or < 0.
+    double Show()
+    {
+        const double start = NowMs();
+        Key(VK_LWIN, false);
+        Key(VK_SPACE, false);
+        const bool shown = Poll([&] { return FocusedInBar(bar_); }, 10000);
+        const double took = NowMs() - start;
+        Key(VK_SPACE, true);
+        Key(VK_LWIN, true);
+        return shown ? took : -1;
+    }
+    void Hide()
+    {
+        Key(VK_ESCAPE, false);
+        Key(VK_ESCAPE, true);
+        Poll([&] { return !::IsWindowVisible(bar_); }, 5000);
+    }
+
+private:
+    Started process_;
+    HWND bar_ = nullptr;
+};
+
+} // namespace bench
