@@ -26,8 +26,9 @@ void Measure(const std::wstring& label, const std::string& exeName, DWORD pid)
     const KernelHandle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
     PROCESS_MEMORY_COUNTERS_EX counters{};
     counters.cb = sizeof(counters);
-    if (process && ::GetProcessMemoryInfo(process.get(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
-                                          sizeof(counters)) &&
+    if (process &&
+        ::GetProcessMemoryInfo(process.get(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                               sizeof(counters)) &&
         counters.PrivateUsage > 0)
         std::printf("windows_private_%ls_kb %zu kB\n", label.c_str(), counters.PrivateUsage / 1024);
     const std::wstring done = kMemory + L"\\measured-" + label;
