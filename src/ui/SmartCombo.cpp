@@ -1,6 +1,7 @@
 #include "ui/SmartCombo.h"
 
 #include <commctrl.h>
+#include <uxtheme.h>
 
 #include <algorithm>
 
@@ -8,11 +9,13 @@
 #include "core/rules/AppError.h"
 #include "core/rules/Utf16.h"
 #include "ui/ErrorReport.h"
+#include "ui/Theme.h"
 
 namespace {
 
 constexpr const wchar_t* kBoxClass = L"TSmartComboBox";
 constexpr UINT kRestoreListMessage = WM_APP + 1;
+constexpr UINT kIconsArrivedMessage = WM_APP + 2;
 constexpr int kComboId = 1;
 constexpr int kVisibleRows = 8;
 
@@ -23,6 +26,7 @@ TSmartComboBox::TSmartComboBox(HWND owner, int x, int y, int width) : width_(wid
     RegisterWindowClass(kBoxClass);
     // The box is a thin container so that the combo's notifications come back to the box itself.
     CreateBound(kBoxClass, WS_EX_CONTROLPARENT, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, x, y, width, 24, owner);
+    rows_ = std::make_unique<TResultRows>(Handle(), kIconsArrivedMessage);
     RecreateCombo(true, false);
 }
 
@@ -51,8 +55,31 @@ void TSmartComboBox::SetBounds(int x, int y, int width)
 void TSmartComboBox::SetFont(HFONT font)
 {
     font_ = font;
+    rows_->SetFont(font);
     ::SendMessageW(combo_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    SetRowHeights();
     FitToCombo();
+}
+
+int TSmartComboBox::Dpi() const noexcept
+{
+    const UINT dpi = ::GetDpiForWindow(Handle());
+    return dpi ? static_cast<int>(dpi) : 96;
+}
+
+// Owner-drawn rows keep the heights they were measured with: the font sets them anew.
+void TSmartComboBox::SetRowHeights() noexcept
+{
+    ::SendMessageW(combo_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), rows_->FieldHeight(Dpi()));
+    ::SendMessageW(combo_, CB_SETITEMHEIGHT, 0, rows_->RowHeight(Dpi()));
+}
+
+void TSmartComboBox::DrawRow(const DRAWITEMSTRUCT& item)
+{
+    // The row's entry from the box's own list: the control's copy of the text is the same.
+    const bool known = item.itemID != static_cast<UINT>(-1) && item.itemID < displayed_.size();
+    static const std::wstring none;
+    rows_->Draw(item, known ? (*FStoredItems)[displayed_[item.itemID]] : none, Dpi());
 }
 
 // The box is as tall as its combo, whose height follows the font; it stays where it is.
@@ -194,9 +221,10 @@ void TSmartComboBox::FilterItems()
     ::SendMessageW(combo_, WM_SETREDRAW, FALSE, 0);
 
     const std::wstring text = Text();
-    const auto words = search::SplitWords(std::wstring_view(text));
+    auto words = search::SplitWords(std::wstring_view(text));
     // An empty text shows every entry; a text of blanks has no words, which matches every entry too.
     ShowItems(index_.Match(words));
+    rows_->SetWords(std::move(words));
     if (ItemIndex() != CB_ERR) {
         SelectRow(-1);
     }
@@ -418,8 +446,11 @@ void TSmartComboBox::RecreateCombo(bool typing, bool carryItems)
     const int selected = old ? ItemIndex() : -1;
     const std::wstring text = old ? Text() : std::wstring();
 
-    const DWORD style =
-        WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | CBS_AUTOHSCROLL | (typing ? CBS_DROPDOWN : CBS_DROPDOWNLIST);
+    // List style marks nothing: its rows are the whole list.
+    if (!typing)
+        rows_->SetWords({});
+    const DWORD style = WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | CBS_AUTOHSCROLL | CBS_OWNERDRAWFIXED |
+                        CBS_HASSTRINGS | (typing ? CBS_DROPDOWN : CBS_DROPDOWNLIST);
     const HWND combo = ::CreateWindowExW(0, WC_COMBOBOXW, L"", style, 0, 0, width_, 400, Handle(),
                                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(kComboId)),
                                          ::GetModuleHandleW(nullptr), nullptr);
@@ -435,6 +466,14 @@ void TSmartComboBox::RecreateCombo(bool typing, bool carryItems)
     edit_ = typing ? info.hwndItem : nullptr;
     if (font_)
         ::SendMessageW(combo, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    SetRowHeights();
+    if (CurrentTheme()) {
+        // Where the platform has dark parts (its scroll bars, its combo box), the box uses them;
+        // the border and the button are drawn over in the theme's colours (PaintFrame).
+        ::SetWindowTheme(combo, L"DarkMode_CFD", nullptr);
+        if (info.hwndList)
+            ::SetWindowTheme(info.hwndList, L"DarkMode_Explorer", nullptr);
+    }
     ::SendMessageW(combo, CB_SETMINVISIBLE, kVisibleRows, 0);
     ::SendMessageW(combo, CB_LIMITTEXT, 0, 0);
     Subclass(combo);
@@ -470,6 +509,24 @@ LRESULT TSmartComboBox::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) no
     case kRestoreListMessage:
         RunGuarded([&] { RestoreList(); });
         return 0;
+    case WM_MEASUREITEM: {
+        // Asked while the combo is being created; SetRowHeights sets the heights again afterwards.
+        auto& measure = *reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+        measure.itemHeight = static_cast<UINT>(measure.itemID == static_cast<UINT>(-1) ? rows_->FieldHeight(Dpi())
+                                                                                       : rows_->RowHeight(Dpi()));
+        return TRUE;
+    }
+    case WM_DRAWITEM:
+        RunGuarded([&] { DrawRow(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); });
+        return TRUE;
+    case kIconsArrivedMessage: {
+        COMBOBOXINFO info{};
+        info.cbSize = sizeof(info);
+        if (::GetComboBoxInfo(combo_, &info) && info.hwndList)
+            ::InvalidateRect(info.hwndList, nullptr, FALSE);
+        ::InvalidateRect(combo_, nullptr, FALSE);
+        return 0;
+    }
     case WM_SETFOCUS:
         FocusBox();
         return 0;
@@ -494,6 +551,19 @@ LRESULT TSmartComboBox::OnChildMessage(HWND hwnd, UINT message, WPARAM wParam, L
             RunGuarded([&] { consumed = KeyPress(static_cast<wchar_t>(wParam)); });
             if (consumed || !::IsWindow(hwnd))
                 return 0;
+        }
+        break;
+    case WM_DELETEITEM:
+        // Owner-drawn rows are announced one by one as they go; they hold nothing of ours, and
+        // passing tens of thousands of them on to the box would cost a keystroke its frame.
+        if (hwnd == combo_)
+            return TRUE;
+        break;
+    case WM_PAINT:
+        if (hwnd == combo_) {
+            const LRESULT painted = ::CallWindowProcW(OriginalProc(hwnd), hwnd, message, wParam, lParam);
+            TResultRows::PaintFrame(hwnd, Dpi());
+            return painted;
         }
         break;
     case WM_KILLFOCUS: {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/rules/SearchFilter.h"
+#include "ui/ResultRows.h"
 #include "ui/Window.h"
 
 class TSmartComboBox : public Window {
@@ -103,4 +104,8 @@ private:
     int programEdit_ = 0; // depth of ProgramEdit scopes
     int width_ = 0;
     std::vector<std::pair<HWND, WNDPROC>> originalProcs_;
+    std::unique_ptr<TResultRows> rows_;
+    int Dpi() const noexcept;
+    void SetRowHeights() noexcept;
+    void DrawRow(const DRAWITEMSTRUCT& item);
 };

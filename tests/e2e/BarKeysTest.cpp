@@ -34,6 +34,8 @@ TEST_F(Bar, AReleaseWhosePressCameBeforeTheBarHidLastTimeDoesNothing)
     Start();
     ASSERT_TRUE(ShowInFront());
     ::PostMessageW(bar, WM_KEYDOWN, VK_ESCAPE, 1);
+    // The press reaches the bar first: a deactivation sent meanwhile would be handled before it.
+    probe::WaitUntil([] { return false; }, 300);
     // Another program takes the foreground: the bar hides, the press is forgotten.
     OtherWindow other;
     ASSERT_TRUE(other.TakeFocus());

@@ -21,6 +21,15 @@ TEST(Theme, ParsesEveryRoleAndRejectsIncompleteOrBadFiles)
     EXPECT_FALSE(theme::Parse(full + "Face=3B4A5A0\n").has_value()) << "no #";
     EXPECT_FALSE(theme::Parse(full + "Face=#3B4A5G\n").has_value()) << "not hexadecimal";
     EXPECT_FALSE(theme::Parse(full + "just words\n").has_value());
+
+    // The list's own colours are optional: a theme without them still reads, with derived ones.
+    EXPECT_EQ(parsed->accent.r, 0x7F) << "the highlight colour stands in for the accent";
+    EXPECT_EQ(parsed->dimText.r, (0x26 + 0xF2 + 1) / 2) << "half-way from the edit text to the edit colour";
+    const auto own = theme::Parse(full + "Accent=#FFC66D\nDimText=#A3B1BF\n");
+    ASSERT_TRUE(own.has_value());
+    EXPECT_EQ(own->accent.g, 0xC6);
+    EXPECT_EQ(own->dimText.b, 0xBF);
+    EXPECT_FALSE(theme::Parse(full + "Accent=#FFC6\n").has_value()) << "a bad optional colour is still bad";
 }
 
 TEST(Theme, ContrastRatioMatchesKnownValues)
@@ -41,6 +50,11 @@ TEST(Theme, ShippedThemeKeepsTextReadable)
     EXPECT_GE(theme::ContrastRatio(look->faceText, look->pressed), 4.5);
     EXPECT_GE(theme::ContrastRatio(look->editText, look->edit), 4.5);
     EXPECT_GE(theme::ContrastRatio(look->highlightText, look->highlight), 4.5);
+    EXPECT_EQ(look->accent.r, 0xFF) << "the shipped theme names its own accent";
+    EXPECT_GE(theme::ContrastRatio(look->accent, look->edit), 4.5);
+    EXPECT_GE(theme::ContrastRatio(look->dimText, look->edit), 4.5);
+    // Dimmer than the names, yet readable.
+    EXPECT_LT(theme::ContrastRatio(look->dimText, look->edit), theme::ContrastRatio(look->editText, look->edit));
 }
 
 } // namespace

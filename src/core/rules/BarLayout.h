@@ -18,6 +18,12 @@ inline constexpr int kMenuSeparatorInset = 6; // the separator's rule keeps this
 inline constexpr int kMenuPictureLeft = 4;
 inline constexpr int kMenuCaptionGap = 12; // from the picture to the caption
 inline constexpr int kMenuRightSpace = 24; // after the caption
+// The result list's rows: icon, name, then the folder, each apart by a gap.
+inline constexpr int kRowIconSize = 16;
+inline constexpr int kRowPadding = 4;    // left of the icon, and above and below the tallest part
+inline constexpr int kRowIconGap = 6;    // from the icon to the name
+inline constexpr int kRowFolderGap = 10; // from the name to its folder
+inline constexpr int kFieldPadding = 6;  // the box's field: above and below its text, together
 // The bar's design size and the box's place in it, until the first layout.
 inline constexpr int kDesignWidth = 640;
 inline constexpr int kDesignHeight = 94;

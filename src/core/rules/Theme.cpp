@@ -66,8 +66,19 @@ std::optional<Theme> Parse(std::string_view text)
     for (const char* role : roles)
         if (!colours.count(role))
             return std::nullopt;
-    return Theme{colours["Face"],     colours["FaceText"],  colours["Pressed"],       colours["Edit"],
-                 colours["EditText"], colours["Highlight"], colours["HighlightText"], colours["Border"]};
+    const Colour edit = colours["Edit"], editText = colours["EditText"];
+    const auto half = [](uint8_t a, uint8_t b) { return static_cast<uint8_t>((a + b + 1) / 2); };
+    const Colour mixed{half(edit.r, editText.r), half(edit.g, editText.g), half(edit.b, editText.b)};
+    return Theme{colours["Face"],
+                 colours["FaceText"],
+                 colours["Pressed"],
+                 edit,
+                 editText,
+                 colours["Highlight"],
+                 colours["HighlightText"],
+                 colours["Border"],
+                 colours.count("Accent") ? colours["Accent"] : colours["Highlight"],
+                 colours.count("DimText") ? colours["DimText"] : mixed};
 }
 
 double ContrastRatio(Colour a, Colour b)

@@ -12,9 +12,13 @@ struct Colour {
 
 struct Theme {
     Colour face, faceText, pressed, edit, editText, highlight, highlightText, border;
+    // The result list's marked words and the folder after each name. Optional in a theme file:
+    // without them, the highlight colour and the edit text mixed half-way into the edit colour.
+    Colour accent, dimText;
 };
 
-// "role=#RRGGBB" lines, ";" comments; every role must be there. Empty when anything is wrong.
+// "role=#RRGGBB" lines, ";" comments; every role must be there but Accent and DimText. Empty when
+// anything is wrong.
 std::optional<Theme> Parse(std::string_view text);
 
 // WCAG contrast ratio of two colours, 1 to 21.
