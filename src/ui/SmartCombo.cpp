@@ -553,12 +553,6 @@ LRESULT TSmartComboBox::OnChildMessage(HWND hwnd, UINT message, WPARAM wParam, L
                 return 0;
         }
         break;
-    case WM_DELETEITEM:
-        // Owner-drawn rows are announced one by one as they go; they hold nothing of ours, and
-        // passing tens of thousands of them on to the box would cost a keystroke its frame.
-        if (hwnd == combo_)
-            return TRUE;
-        break;
     case WM_PAINT:
         if (hwnd == combo_) {
             const LRESULT painted = ::CallWindowProcW(OriginalProc(hwnd), hwnd, message, wParam, lParam);
@@ -601,6 +595,10 @@ void TSmartComboBox::Subclass(HWND child) noexcept
 
 LRESULT CALLBACK TSmartComboBox::ChildProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept
 {
+    // Owner-drawn rows are announced one by one as they go; they hold nothing of ours, and
+    // passing tens of thousands of them on would cost a keystroke its frame.
+    if (message == WM_DELETEITEM)
+        return TRUE;
     auto* self = reinterpret_cast<TSmartComboBox*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (!self)
         return ::DefWindowProcW(hwnd, message, wParam, lParam);
