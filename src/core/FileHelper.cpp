@@ -280,18 +280,9 @@ void AppendFolderToPathList(const std::wstring& file, const std::wstring& folder
 
     const auto plan = pathlist::PlanAppend(existing, folder, &ToAnsiExactly,
                                            [](std::string_view bytes) { return AnsiToWide(bytes); });
-    if (plan.rewrite) {
-        // Written beside and swapped in whole: a failure never leaves half a path list.
-        handle.reset();
-        if (const ReplaceFailure failure = ReplaceFileWhole(file, plan.bytes))
-            ThrowIoError(failure.code);
-        return;
-    }
-    LARGE_INTEGER origin{};
-    if (!::SetFilePointerEx(handle.get(), origin, nullptr, FILE_END))
-        ThrowIoError(::GetLastError());
-    DWORD written = 0;
-    if (!::WriteFile(handle.get(), plan.bytes.data(), static_cast<DWORD>(plan.bytes.size()), &written, nullptr) ||
-        written != plan.bytes.size())
-        ThrowIoError(::GetLastError());
+    // Written beside and swapped in whole, an append too: a failure or an end in the middle
+    // (a full disk, a killed process) never leaves half a row behind.
+    handle.reset();
+    if (const ReplaceFailure failure = ReplaceFileWhole(file, plan.rewrite ? plan.bytes : existing + plan.bytes))
+        ThrowIoError(failure.code);
 }

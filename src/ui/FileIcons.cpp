@@ -97,6 +97,14 @@ TFileIcons::TFileIcons(HWND window, UINT message) : shared_(std::make_shared<Sha
 {
     shared_->window = window;
     shared_->message = message;
+}
+
+// The shell's lists and the thread are made at the first row drawn, not at the program's start.
+void TFileIcons::Start()
+{
+    if (started_)
+        return;
+    started_ = true;
     SHFILEINFOW info{};
     small_ =
         reinterpret_cast<HIMAGELIST>(::SHGetFileInfoW(L"x.txt", FILE_ATTRIBUTE_NORMAL, &info, sizeof(info),
@@ -139,6 +147,7 @@ int TFileIcons::ExtensionIndex(const std::wstring& path)
 
 int TFileIcons::IconIndex(const std::wstring& path)
 {
+    Start();
     {
         const Lock held(shared_->lock);
         if (const auto found = shared_->byPath.find(path); found != shared_->byPath.end() && found->second >= 0)

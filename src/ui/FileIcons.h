@@ -28,6 +28,7 @@ public:
 
 private:
     struct Shared;
+    void Start();
     int ExtensionIndex(const std::wstring& path);
 
     std::shared_ptr<Shared> shared_;
@@ -37,4 +38,5 @@ private:
     std::map<int, IconHandle> scaled_; // icons of the large list, by index, for sizes above 16
     int scaledSize_ = 0;
     KernelHandle thread_;
+    bool started_ = false;
 };
