@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/FileHelper.h"
+#include "core/Lock.h"
 #include "core/WinError.h"
 #include "core/rules/ErrorText.h"
 #include "core/rules/PathListText.h"
@@ -21,17 +22,6 @@ void ScanWithScanFolder(const std::wstring& folder, std::vector<std::wstring>& l
 {
     ScanFolder(folder, list, deeper);
 }
-
-class Lock {
-public:
-    explicit Lock(SRWLOCK& lock) noexcept : lock_(lock) { ::AcquireSRWLockExclusive(&lock_); }
-    ~Lock() { ::ReleaseSRWLockExclusive(&lock_); }
-    Lock(const Lock&) = delete;
-    Lock& operator=(const Lock&) = delete;
-
-private:
-    SRWLOCK& lock_;
-};
 
 } // namespace
 
@@ -99,7 +89,7 @@ FolderScanner::~FolderScanner()
     if (!thread_)
         return;
     {
-        const Lock lock(shared_->lock);
+        const ExclusiveLock lock(shared_->lock);
         shared_->quit = true;
     }
     ::SetEvent(shared_->wake.get());
@@ -110,7 +100,7 @@ FolderScanner::~FolderScanner()
 void FolderScanner::Request(const std::wstring& pathListFile, HWND window, UINT message)
 {
     {
-        const Lock lock(shared_->lock);
+        const ExclusiveLock lock(shared_->lock);
         ++shared_->requested;
         shared_->pathListFile = pathListFile;
         shared_->window = window;
@@ -127,7 +117,7 @@ void FolderScanner::Request(const std::wstring& pathListFile, HWND window, UINT 
 bool FolderScanner::WaitComplete(DWORD ms) const
 {
     const DWORD start = ::GetTickCount();
-    const Lock lock(shared_->lock);
+    const ExclusiveLock lock(shared_->lock);
     while (shared_->completed != shared_->requested) {
         const DWORD spent = ::GetTickCount() - start;
         if (ms != INFINITE && spent >= ms)
@@ -139,7 +129,7 @@ bool FolderScanner::WaitComplete(DWORD ms) const
 
 EntrySnapshot FolderScanner::Current() const
 {
-    const Lock lock(shared_->lock);
+    const ExclusiveLock lock(shared_->lock);
     return shared_->snapshot;
 }
 
@@ -156,7 +146,7 @@ void FolderScanner::Work()
         std::wstring pathListFile;
         uint64_t request = 0;
         {
-            const Lock lock(shared_->lock);
+            const ExclusiveLock lock(shared_->lock);
             if (shared_->quit)
                 return;
             request = shared_->requested;
@@ -175,7 +165,7 @@ void FolderScanner::Work()
             Publish({}, CurrentErrorMessage(), true);
         }
         done = request;
-        const Lock lock(shared_->lock);
+        const ExclusiveLock lock(shared_->lock);
         // A newer request made meanwhile is served by the next round, not marked done by this one.
         if (shared_->requested == request) {
             shared_->completed = request;
@@ -303,7 +293,7 @@ void FolderScanner::Publish(const std::vector<Watched*>& plan, const std::wstrin
     UINT message = 0;
     bool same = false;
     {
-        const Lock lock(shared_->lock);
+        const ExclusiveLock lock(shared_->lock);
         same = shared_->snapshot.version != 0 && madeOf == shared_->madeOf && problem == shared_->madeOfProblem;
         window = shared_->window;
         message = shared_->message;
@@ -321,7 +311,7 @@ void FolderScanner::Publish(const std::vector<Watched*>& plan, const std::wstrin
         entries = std::move(list);
     }
     {
-        const Lock lock(shared_->lock);
+        const ExclusiveLock lock(shared_->lock);
         if (!same) {
             shared_->snapshot.entries = std::move(entries);
             shared_->snapshot.problem = problem;

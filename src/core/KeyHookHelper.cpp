@@ -4,6 +4,7 @@
 #include <deque>
 #include <vector>
 
+#include "core/Lock.h"
 #include "core/SettingsFile.h"
 #include "core/rules/Hotkey.h"
 
@@ -31,20 +32,12 @@ struct Typeahead {
     UINT_PTR timer = 0;        // the hook's thread only
 } Ahead;
 
-class AheadLock {
-public:
-    AheadLock() noexcept { ::AcquireSRWLockExclusive(&Ahead.lock); }
-    ~AheadLock() { ::ReleaseSRWLockExclusive(&Ahead.lock); }
-    AheadLock(const AheadLock&) = delete;
-    AheadLock& operator=(const AheadLock&) = delete;
-};
-
 // Ends the keeping and types every kept key again at once, wherever the focus is.
 void ReleaseTypeahead() noexcept
 {
     std::vector<INPUT> keys;
     {
-        const AheadLock lock;
+        const ExclusiveLock lock(Ahead.lock);
         if (!Ahead.keeping)
             return;
         Ahead.keeping = false;
@@ -64,7 +57,7 @@ void CALLBACK TypeaheadTimedOut(HWND, UINT, UINT_PTR timer, DWORD) noexcept
     if (timer == Ahead.timer)
         Ahead.timer = 0;
     {
-        const AheadLock lock;
+        const ExclusiveLock lock(Ahead.lock);
         if (Ahead.replaying)
             return; // the bar has them
     }
@@ -76,7 +69,7 @@ void StartTypeahead() noexcept
     if (Ahead.timer)
         ::KillTimer(nullptr, Ahead.timer);
     {
-        const AheadLock lock;
+        const ExclusiveLock lock(Ahead.lock);
         Ahead.keeping = true;
         Ahead.replaying = false;
         Ahead.kept.clear();
@@ -88,7 +81,7 @@ void StartTypeahead() noexcept
 // Keeps the event for the bar; false when it is not the bar's to keep.
 bool KeepTypedAhead(WPARAM message, const KBDLLHOOKSTRUCT& event) noexcept
 {
-    const AheadLock lock;
+    const ExclusiveLock lock(Ahead.lock);
     if (!Ahead.keeping || event.vkCode >= 256 || event.vkCode == VK_LWIN || event.vkCode == VK_RWIN)
         return false;
     const bool up = message == WM_KEYUP || message == WM_SYSKEYUP;
@@ -240,7 +233,7 @@ void EndTypeahead() noexcept
 
 bool TakeTypedAhead(INPUT& key) noexcept
 {
-    const AheadLock lock;
+    const ExclusiveLock lock(Ahead.lock);
     if (!Ahead.keeping)
         return false;
     Ahead.replaying = true;

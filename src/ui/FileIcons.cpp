@@ -6,20 +6,10 @@
 #include <deque>
 #include <unordered_set>
 
+#include "core/Lock.h"
 #include "core/rules/Ascii.h"
 
 namespace {
-
-class Lock {
-public:
-    explicit Lock(SRWLOCK& lock) noexcept : lock_(lock) { ::AcquireSRWLockExclusive(&lock_); }
-    ~Lock() { ::ReleaseSRWLockExclusive(&lock_); }
-    Lock(const Lock&) = delete;
-    Lock& operator=(const Lock&) = delete;
-
-private:
-    SRWLOCK& lock_;
-};
 
 int ShellIndex(const wchar_t* path, DWORD attributes, UINT flags)
 {
@@ -62,7 +52,7 @@ struct TFileIcons::Shared {
             HWND to = nullptr;
             UINT what = 0;
             {
-                const Lock held(lock);
+                const ExclusiveLock held(lock);
                 if (quit)
                     return;
                 if (!wanted.empty()) {
@@ -77,7 +67,7 @@ struct TFileIcons::Shared {
             const int index = ShellIndex(path.c_str(), 0, 0);
             bool last = false;
             {
-                const Lock held(lock);
+                const ExclusiveLock held(lock);
                 try {
                     byPath[path] = index;
                 } catch (...) {
@@ -121,7 +111,7 @@ void TFileIcons::Start()
 TFileIcons::~TFileIcons()
 {
     {
-        const Lock held(shared_->lock);
+        const ExclusiveLock held(shared_->lock);
         shared_->quit = true;
         shared_->window = nullptr;
     }
@@ -149,7 +139,7 @@ int TFileIcons::IconIndex(const std::wstring& path)
 {
     Start();
     {
-        const Lock held(shared_->lock);
+        const ExclusiveLock held(shared_->lock);
         if (const auto found = shared_->byPath.find(path); found != shared_->byPath.end() && found->second >= 0)
             return found->second;
         if (thread_ && shared_->asked.insert(path).second) {
