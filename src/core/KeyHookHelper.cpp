@@ -91,9 +91,13 @@ bool KeepTypedAhead(WPARAM message, const KBDLLHOOKSTRUCT& event) noexcept
     Ahead.keptDown[event.vkCode] = !up;
     INPUT input{};
     input.type = INPUT_KEYBOARD;
-    input.ki.wVk = static_cast<WORD>(event.vkCode);
+    // A character injected as such (an input method, a tool that types) comes as VK_PACKET with
+    // the character in place of the scan code, and goes out the same way.
+    const bool character = event.vkCode == VK_PACKET;
+    input.ki.wVk = character ? 0 : static_cast<WORD>(event.vkCode);
     input.ki.wScan = static_cast<WORD>(event.scanCode);
-    input.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | ((event.flags & LLKHF_EXTENDED) ? KEYEVENTF_EXTENDEDKEY : 0);
+    input.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (character ? KEYEVENTF_UNICODE : 0) |
+                       ((event.flags & LLKHF_EXTENDED) ? KEYEVENTF_EXTENDEDKEY : 0);
     input.ki.dwExtraInfo = kOwnInputMarker;
     try {
         Ahead.kept.push_back(input);
