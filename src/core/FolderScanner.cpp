@@ -1,6 +1,7 @@
 #include "core/FolderScanner.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 #include "core/FileHelper.h"
 #include "core/Lock.h"
@@ -185,24 +186,30 @@ void FolderScanner::Update(const std::wstring& pathListFile)
     }
 
     // The folders of this list, row by row; a folder listed twice is kept and scanned once.
+    // Looked up by "*" or " " then the folder: a list of many thousand rows stays linear.
+    const auto key = [](bool deeper, const std::wstring& folder) { return (deeper ? L"*" : L" ") + folder; };
+    std::unordered_map<std::wstring, std::unique_ptr<Watched>> before;
+    for (auto& w : watched_)
+        before.emplace(key(w->deeper, w->folder), std::move(w));
     std::vector<Watched*> plan;
     std::vector<std::unique_ptr<Watched>> kept;
+    std::unordered_map<std::wstring, Watched*> keptByKey;
     for (const std::wstring& text : rows) {
         pathlist::Row row = pathlist::ParseRow(text);
         if (row.kind == pathlist::Row::Kind::Comment || !DirectoryExists(row.folder))
             continue;
-        Watched* found = nullptr;
-        for (auto& w : kept)
-            if (w->deeper == row.deeper && w->folder == row.folder)
-                found = w.get();
-        for (auto& w : watched_)
-            if (!found && w && w->deeper == row.deeper && w->folder == row.folder)
-                found = kept.emplace_back(std::move(w)).get();
+        const std::wstring name = key(row.deeper, row.folder);
+        Watched*& found = keptByKey[name];
         if (!found) {
-            auto fresh = std::make_unique<Watched>();
-            fresh->folder = std::move(row.folder);
-            fresh->deeper = row.deeper;
-            found = kept.emplace_back(std::move(fresh)).get();
+            auto old = before.find(name);
+            if (old != before.end()) {
+                found = kept.emplace_back(std::move(old->second)).get();
+            } else {
+                auto fresh = std::make_unique<Watched>();
+                fresh->folder = std::move(row.folder);
+                fresh->deeper = row.deeper;
+                found = kept.emplace_back(std::move(fresh)).get();
+            }
         }
         plan.push_back(found);
     }
@@ -262,7 +269,7 @@ void FolderScanner::Update(const std::wstring& pathListFile)
                 if (!w.scanned || job.entries != w.entries || job.problem != w.problem) {
                     w.entries = std::move(job.entries);
                     w.problem = std::move(job.problem);
-                    ++w.contentVersion;
+                    w.contentVersion = ++versions_; // never one a forgotten folder had
                 }
                 w.scanned = true;
             }

@@ -58,6 +58,7 @@ private:
     std::unique_ptr<Shared> shared_;
     std::vector<std::unique_ptr<Watched>> watched_; // the worker's own
     uint64_t serving_ = 0;                          // the request the worker is answering
+    uint64_t versions_ = 0;                         // the last content version given to a folder's entries
     KernelHandle thread_;
 };
 
