@@ -39,6 +39,26 @@ template <typename Condition> bool Poll(Condition condition, double timeoutMs)
     return false;
 }
 
+// Asks the script that runs the bench to measure from outside (what Wine does not report): a file
+// <folder>\measure-<label> holding `content` appears; the script answers with measured-<label>.
+inline void AskToMeasure(const std::wstring& folder, const std::wstring& label, const std::string& content)
+{
+    const std::wstring done = folder + L"\\measured-" + label;
+    ::DeleteFileW(done.c_str());
+    const HANDLE ask = ::CreateFileW((folder + L"\\measure-" + label).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (ask == INVALID_HANDLE_VALUE)
+        return;
+    DWORD written = 0;
+    ::WriteFile(ask, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
+    ::CloseHandle(ask);
+    for (const double end = NowMs() + 30000; NowMs() < end;) {
+        if (::GetFileAttributesW(done.c_str()) != INVALID_FILE_ATTRIBUTES)
+            return;
+        ::Sleep(50);
+    }
+}
+
 inline bool FocusedInBar(HWND bar)
 {
     if (::GetForegroundWindow() != bar)

@@ -16,6 +16,7 @@
 #include "BenchTree.h"
 #include "PathGenerator.h"
 #include "core/FileHelper.h"
+#include "BenchDrive.h"
 #include "core/Handle.h"
 #include "core/WindowsSpecialFolderHelper.h"
 #include "core/rules/TextConv.h"
@@ -27,13 +28,7 @@ namespace {
 
 constexpr int kRuns = 7;
 
-double NowMs()
-{
-    LARGE_INTEGER counter, frequency;
-    ::QueryPerformanceCounter(&counter);
-    ::QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
+using bench::NowMs;
 
 double Median(std::vector<double> values)
 {

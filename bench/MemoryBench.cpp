@@ -9,13 +9,10 @@
 #include <psapi.h>
 
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "BenchDrive.h"
 #include "BenchTree.h"
-#include "support/Probe.h"
 
 namespace {
 
@@ -31,10 +28,7 @@ void Measure(const std::wstring& label, const std::string& exeName, DWORD pid)
                                sizeof(counters)) &&
         counters.PrivateUsage > 0)
         std::printf("windows_private_%ls_kb %zu kB\n", label.c_str(), counters.PrivateUsage / 1024);
-    const std::wstring done = kMemory + L"\\measured-" + label;
-    ::DeleteFileW(done.c_str());
-    std::ofstream(std::filesystem::path(kMemory + L"\\measure-" + label), std::ios::binary) << exeName;
-    probe::WaitUntil([&] { return ::GetFileAttributesW(done.c_str()) != INVALID_FILE_ATTRIBUTES; }, 30000, 50);
+    bench::AskToMeasure(kMemory, label, exeName);
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <string>
 
+#include "BenchDrive.h"
 #include "core/Handle.h"
 #include "support/Probe.h"
 
@@ -34,10 +35,7 @@ void WritePathList(const std::wstring& documents, bool withExtra)
 
 void Measure(int cycle)
 {
-    const std::wstring ask = kSoak + L"\\measure-" + std::to_wstring(cycle);
-    const std::wstring done = kSoak + L"\\measured-" + std::to_wstring(cycle);
-    WriteText(ask, "");
-    probe::WaitUntil([&] { return ::GetFileAttributesW(done.c_str()) != INVALID_FILE_ATTRIBUTES; }, 30000, 50);
+    bench::AskToMeasure(kSoak, std::to_wstring(cycle), "zarvi.exe");
 }
 
 } // namespace

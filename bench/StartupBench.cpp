@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchDrive.h"
 #include "core/Handle.h"
 #include "support/LocalSite.h"
 #include "support/Probe.h"
@@ -22,13 +23,7 @@ namespace {
 
 constexpr unsigned short kSitePort = 47613;
 
-double NowMs()
-{
-    LARGE_INTEGER counter, frequency;
-    ::QueryPerformanceCounter(&counter);
-    ::QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
+using bench::NowMs;
 
 std::wstring GuideFile()
 {

@@ -31,10 +31,9 @@ struct FolderScanner::Watched {
     std::wstring folder;
     bool deeper = false;
     ChangeHandle change; // empty where the platform offers no notification: rescanned every time
-    bool scanned = false;
     std::vector<std::wstring> entries;
-    std::wstring problem; // the error that stopped its scan
-    uint64_t contentVersion = 0;
+    std::wstring problem;        // the error that stopped its scan
+    uint64_t contentVersion = 0; // 0 until its first scan
 };
 
 // One folder's scan on a thread of its own; the worker merges it once the thread has ended.
@@ -72,7 +71,6 @@ struct FolderScanner::Shared {
     EntrySnapshot snapshot;
     // What the published entries were assembled from: which folders, at which content versions.
     std::vector<std::pair<const Watched*, uint64_t>> madeOf;
-    std::wstring madeOfProblem;
 };
 
 FolderScanner::FolderScanner(ScanFunction scan)
@@ -218,7 +216,7 @@ void FolderScanner::Update(const std::wstring& pathListFile)
     std::vector<Watched*> stale;
     for (auto& w : watched_) {
         const bool changed = w->change && ::WaitForSingleObject(w->change.get(), 0) == WAIT_OBJECT_0;
-        if (!w->scanned || !w->change || changed)
+        if (w->contentVersion == 0 || !w->change || changed)
             stale.push_back(w.get());
     }
     if (!stale.empty())
@@ -266,12 +264,11 @@ void FolderScanner::Update(const std::wstring& pathListFile)
                 unpublished = true;
                 --left;
                 Watched& w = job.watched;
-                if (!w.scanned || job.entries != w.entries || job.problem != w.problem) {
+                if (w.contentVersion == 0 || job.entries != w.entries || job.problem != w.problem) {
                     w.entries = std::move(job.entries);
                     w.problem = std::move(job.problem);
                     w.contentVersion = ++versions_; // never one a forgotten folder had
                 }
-                w.scanned = true;
             }
             if (left > 0 && unpublished && ::GetTickCount() - lastPublished >= kPartialIntervalMs) {
                 Publish(plan, listProblem, false);
@@ -301,7 +298,7 @@ void FolderScanner::Publish(const std::vector<Watched*>& plan, const std::wstrin
     bool same = false;
     {
         const ExclusiveLock lock(shared_->lock);
-        same = shared_->snapshot.version != 0 && madeOf == shared_->madeOf && problem == shared_->madeOfProblem;
+        same = shared_->snapshot.version != 0 && madeOf == shared_->madeOf && problem == shared_->snapshot.problem;
         window = shared_->window;
         message = shared_->message;
     }
@@ -321,10 +318,9 @@ void FolderScanner::Publish(const std::vector<Watched*>& plan, const std::wstrin
         const ExclusiveLock lock(shared_->lock);
         if (!same) {
             shared_->snapshot.entries = std::move(entries);
-            shared_->snapshot.problem = problem;
+            shared_->snapshot.problem = std::move(problem);
             ++shared_->snapshot.version;
             shared_->madeOf = std::move(madeOf);
-            shared_->madeOfProblem = std::move(problem);
         }
         shared_->snapshot.request = serving_;
         // A newer request still to be served makes this list out of date already.

@@ -2,7 +2,7 @@
 // The entry list, kept from one show to the next: each listed folder's entries are kept with a
 // change notification of that folder, so bringing the list up to date rescans only the folders
 // that changed, on a thread of its own. The entries and their order are exactly those of
-// CollectEntries.
+// reading every row and scanning every listed folder anew.
 #include <windows.h>
 
 #include <atomic>

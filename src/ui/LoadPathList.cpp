@@ -33,13 +33,15 @@ void StopOnEmptyList(const std::wstring& problem)
 HandOver HandOverEntries(TSmartComboBox& searchBox, bool late)
 {
     const EntrySnapshot list = Scanner().Current();
+    const auto handOver = [&] {
+        EntryList = list.entries;
+        late ? searchBox.UpdateStoredItems(list.entries) : searchBox.SetStoredItems(list.entries);
+    };
     if (!list.complete) {
         // What is known goes to the box now; an empty part waits, for the stop is decided on
         // the whole list.
-        if (list.entries && list.entries->size() > 1) {
-            EntryList = list.entries;
-            late ? searchBox.UpdateStoredItems(list.entries) : searchBox.SetStoredItems(list.entries);
-        }
+        if (list.entries && list.entries->size() > 1)
+            handOver();
         return HandOver::Partial;
     }
     if (list.request == SettledRequest) {
@@ -55,8 +57,7 @@ HandOver HandOverEntries(TSmartComboBox& searchBox, bool late)
         StopOnEmptyList(list.problem);
         return HandOver::Stopped;
     }
-    EntryList = list.entries;
-    late ? searchBox.UpdateStoredItems(list.entries) : searchBox.SetStoredItems(list.entries);
+    handOver();
     return HandOver::Done;
 }
 

@@ -112,10 +112,10 @@ std::wstring TSmartComboBox::Text() const
 
 void TSmartComboBox::SetStoredItems(const std::vector<std::wstring>& list)
 {
-    if (list == *FStoredItems)
-        StoredItemsChanged(); // no copy of a list held already
-    else
-        SetStoredItems(std::make_shared<const std::vector<std::wstring>>(list));
+    // No copy of a list held already.
+    if (list != *FStoredItems)
+        ReplaceItems(std::make_shared<const std::vector<std::wstring>>(list));
+    StoredItemsChanged();
 }
 
 void TSmartComboBox::SetStoredItems(std::shared_ptr<const std::vector<std::wstring>> list)
@@ -134,32 +134,37 @@ bool TSmartComboBox::AdoptItems(std::shared_ptr<const std::vector<std::wstring>>
         FStoredItems = std::move(list); // one copy kept, not two
         return false;
     }
+    ReplaceItems(std::move(list));
+    return true;
+}
+
+// The rows still in the control name entries of the old list: with no rows known as shown, the
+// next ShowItems fills the control anew.
+void TSmartComboBox::ReplaceItems(std::shared_ptr<const std::vector<std::wstring>> list)
+{
     FStoredItems = std::move(list);
     index_ = search::EntryIndex<wchar_t>(*FStoredItems);
     displayed_.clear();
-    ::SendMessageW(combo_, CB_RESETCONTENT, 0, 0);
-    return true;
+}
+
+std::vector<uint32_t> TSmartComboBox::AllRows() const
+{
+    std::vector<uint32_t> all(FStoredItems->size());
+    for (uint32_t i = 0; i < all.size(); ++i)
+        all[i] = i;
+    return all;
 }
 
 void TSmartComboBox::UpdateStoredItems(std::shared_ptr<const std::vector<std::wstring>> list)
 {
     const std::wstring selected = SelectedEntry();
-    const std::wstring text = typing_ ? Text() : std::wstring();
-    DWORD start = 0, end = 0;
-    ::SendMessageW(combo_, CB_GETEDITSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
     if (!AdoptItems(std::move(list)))
         return;
     if (typing_) {
-        // Emptying the rows empties the edit field too: the typed text goes back before it is matched.
-        SetEditText(text);
-        ::SendMessageW(combo_, CB_SETEDITSEL, 0, MAKELPARAM(start, end));
-        FilterItems();
+        FilterItems(); // the typed text, matched against the new list
         return;
     }
-    std::vector<uint32_t> all(FStoredItems->size());
-    for (uint32_t i = 0; i < all.size(); ++i)
-        all[i] = i;
-    ShowItems(all);
+    ShowItems(AllRows());
     SelectEntry(selected);
 }
 
@@ -190,10 +195,7 @@ void TSmartComboBox::StoredItemsChanged()
     // selected: reach that state directly rather than filling the control twice.
     if (typing_)
         RecreateCombo(false, false);
-    std::vector<uint32_t> all(FStoredItems->size());
-    for (uint32_t i = 0; i < all.size(); ++i)
-        all[i] = i;
-    ShowItems(all);
+    ShowItems(AllRows());
     ::SendMessageW(combo_, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
 }
 
@@ -203,15 +205,8 @@ void TSmartComboBox::RestoreList()
         return;
     const std::wstring remembered = SelectedEntry();
     RecreateCombo(false, false);
-    std::vector<uint32_t> all(FStoredItems->size());
-    for (uint32_t i = 0; i < all.size(); ++i)
-        all[i] = i;
-    ShowItems(all);
-    if (!remembered.empty()) {
-        const auto found = ::SendMessageW(combo_, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                                          reinterpret_cast<LPARAM>(remembered.c_str()));
-        ::SendMessageW(combo_, CB_SETCURSEL, static_cast<WPARAM>(found == CB_ERR ? -1 : found), 0);
-    }
+    ShowItems(AllRows());
+    SelectEntry(remembered);
 }
 
 void TSmartComboBox::FilterItems()

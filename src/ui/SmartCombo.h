@@ -56,6 +56,8 @@ private:
     void StoredItemsChanged();
     // Takes `list` as the stored items; false when it holds what they hold already.
     bool AdoptItems(std::shared_ptr<const std::vector<std::wstring>> list);
+    void ReplaceItems(std::shared_ptr<const std::vector<std::wstring>> list);
+    std::vector<uint32_t> AllRows() const;
     std::wstring SelectedEntry() const;
     void SelectEntry(const std::wstring& entry);
     // Key-press handler: true when the character was consumed.

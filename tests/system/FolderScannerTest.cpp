@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "core/EntryCollection.h"
+#include "support/FreshCollection.h"
 #include "core/FileHelper.h"
 #include "core/FolderScanner.h"
 #include "core/rules/TextConv.h"
