@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "core/AppPathHelper.h"
+#include "core/FileHelper.h"
 #include "core/rules/AppError.h"
 #include "core/rules/ProfileValue.h"
 
@@ -11,27 +12,56 @@ TSettingsAccess::~TSettingsAccess()
     ::WritePrivateProfileStringW(nullptr, nullptr, nullptr, path_.c_str());
 }
 
-std::wstring TSettingsAccess::ReadString(const wchar_t* section, const wchar_t* key, const std::wstring& fallback) const
+namespace {
+
+std::wstring ReadProfileString(const std::wstring& path, const wchar_t* section, const wchar_t* key,
+                               const std::wstring& fallback)
 {
     wchar_t buffer[2048] = {};
-    const DWORD length = ::GetPrivateProfileStringW(section, key, fallback.c_str(), buffer, 2048, path_.c_str());
+    const DWORD length = ::GetPrivateProfileStringW(section, key, fallback.c_str(), buffer, 2048, path.c_str());
     return std::wstring(buffer, length);
+}
+
+// The file's bytes as they stand, or none for a file not there yet; false when it cannot be read
+// (a folder in its place, a file locked by another program).
+bool ReadCurrent(const std::wstring& path, std::string& bytes)
+{
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = ::GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+    }
+    try {
+        bytes = ReadWholeFile(path);
+        return true;
+    } catch (const AppError&) {
+        return false;
+    }
+}
+
+} // namespace
+
+std::wstring TSettingsAccess::ReadString(const wchar_t* section, const wchar_t* key, const std::wstring& fallback) const
+{
+    return ReadProfileString(path_, section, key, fallback);
 }
 
 void TSettingsAccess::WriteString(const wchar_t* section, const wchar_t* key, const std::wstring& value)
 {
-    const bool existed = ::GetFileAttributesW(path_.c_str()) != INVALID_FILE_ATTRIBUTES;
-    // A profile writer may cache the value and lose it silently when writing the file out (a
-    // full disk, a file it may not replace): the value is written out and read back. Nothing
-    // of ours holds the file open meanwhile, since the writer may not share it.
-    bool stored = ::WritePrivateProfileStringW(section, key, value.c_str(), path_.c_str()) != FALSE;
-    ::WritePrivateProfileStringW(nullptr, nullptr, nullptr, path_.c_str());
-    stored = stored && ReadString(section, key, value + L"?") == value;
+    // The profile writer rewrites a file in place, line by line, so a program ended halfway would
+    // leave half a file: it writes a copy beside, which replaces the file whole. It may also
+    // cache the value and lose it silently (a full disk): the copy must read the value back
+    // first. Nothing of ours holds either file open meanwhile, since the writer may not share it.
+    const std::wstring copy = path_ + L".new";
+    std::string bytes;
+    bool stored = ReadCurrent(path_, bytes) && !ReplaceFileWhole(copy, bytes);
+    stored = stored && ::WritePrivateProfileStringW(section, key, value.c_str(), copy.c_str()) != FALSE;
+    ::WritePrivateProfileStringW(nullptr, nullptr, nullptr, copy.c_str());
+    stored = stored && ReadProfileString(copy, section, key, value + L"?") == value;
+    stored = stored && ::MoveFileExW(copy.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
     if (stored)
         return;
-    // A file made for this write and left empty by its failure goes again.
-    if (!existed)
-        ::DeleteFileW(path_.c_str());
+    ::DeleteFileW(copy.c_str());
     throw AppError(L"Unable to write to " + path_);
 }
 
