@@ -2,7 +2,8 @@
 // path list and removed again on the way. At the 100th cycle and at the end it asks the script
 // that runs it to measure the program's private bytes from the Linux side (a file
 // C:\zarvi-soak\measure-<cycle> appears; the script answers with measured-<cycle>) and reports
-// the program's GDI and USER objects and handles itself. Usage: soak_bench <zarvi.exe> <cycles>
+// the program's GDI and USER objects (0 under Wine, which does not count them), its windows
+// and its handles itself. Usage: soak_bench <zarvi.exe> <cycles>
 #include <windows.h>
 
 #include <cstdio>
@@ -10,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "BenchDrive.h"
 #include "core/Handle.h"
@@ -31,6 +33,68 @@ void WritePathList(const std::wstring& documents, bool withExtra)
     if (withExtra)
         rows += "C:\\zarvi-soak\\extra\r\n";
     WriteText(documents + L"\\zarvi\\zarvi.txt", rows);
+}
+
+// The handles a process holds. Under Wine GetProcessHandleCount answers 0; the system's handle
+// table, which it does keep, is counted instead.
+DWORD HandleCount(HANDLE process, DWORD pid)
+{
+    DWORD count = 0;
+    if (::GetProcessHandleCount(process, &count) && count > 0)
+        return count;
+    struct Entry {
+        ULONG ownerPid;
+        BYTE objectType, flags;
+        USHORT handle;
+        void* object;
+        ACCESS_MASK access;
+    };
+    using Query = LONG(WINAPI*)(ULONG, void*, ULONG, ULONG*);
+    const auto query = reinterpret_cast<Query>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
+    constexpr ULONG kSystemHandleInformation = 16;
+    constexpr LONG kInfoLengthMismatch = static_cast<LONG>(0xC0000004);
+    std::vector<char> buffer(1 << 20);
+    ULONG length = 0;
+    LONG status = 0;
+    while (query && (status = query(kSystemHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()),
+                                    &length)) == kInfoLengthMismatch)
+        buffer.resize(buffer.size() * 2);
+    if (!query || status != 0)
+        return 0;
+    const ULONG entries = *reinterpret_cast<const ULONG*>(buffer.data());
+    const auto* entry = reinterpret_cast<const Entry*>(buffer.data() + sizeof(void*));
+    for (ULONG i = 0; i < entries; ++i)
+        count += entry[i].ownerPid == pid;
+    return count;
+}
+
+// The windows a process owns, top-level and children: most of its USER objects, counted where
+// the platform reports none (Wine).
+DWORD WindowCount(DWORD pid)
+{
+    struct Count {
+        DWORD pid, windows;
+    } count{pid, 0};
+    ::EnumWindows(
+        [](HWND top, LPARAM lp) -> BOOL {
+            auto& c = *reinterpret_cast<Count*>(lp);
+            DWORD owner = 0;
+            ::GetWindowThreadProcessId(top, &owner);
+            if (owner != c.pid)
+                return TRUE;
+            ++c.windows;
+            ::EnumChildWindows(
+                top,
+                [](HWND, LPARAM inner) -> BOOL {
+                    ++*reinterpret_cast<DWORD*>(inner);
+                    return TRUE;
+                },
+                reinterpret_cast<LPARAM>(&c.windows));
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&count));
+    return count.windows;
 }
 
 void Measure(int cycle)
@@ -75,12 +139,11 @@ int wmain(int argc, wchar_t** argv)
         return 1;
 
     struct Counts {
-        DWORD gdi, user, handles;
+        DWORD gdi, user, handles, windows;
     } first{}, last{};
     auto counts = [&] {
-        Counts c{::GetGuiResources(process.get(), GR_GDIOBJECTS), ::GetGuiResources(process.get(), GR_USEROBJECTS), 0};
-        ::GetProcessHandleCount(process.get(), &c.handles);
-        return c;
+        return Counts{::GetGuiResources(process.get(), GR_GDIOBJECTS), ::GetGuiResources(process.get(), GR_USEROBJECTS),
+                      HandleCount(process.get(), pi.dwProcessId), WindowCount(pi.dwProcessId)};
     };
     int done = 0;
     bool answering = true;
@@ -116,6 +179,7 @@ int wmain(int argc, wchar_t** argv)
     std::printf("soak_gdi_objects_first %lu objects\nsoak_gdi_objects_last %lu objects\n", first.gdi, last.gdi);
     std::printf("soak_user_objects_first %lu objects\nsoak_user_objects_last %lu objects\n", first.user, last.user);
     std::printf("soak_handles_first %lu handles\nsoak_handles_last %lu handles\n", first.handles, last.handles);
+    std::printf("soak_windows_first %lu windows\nsoak_windows_last %lu windows\n", first.windows, last.windows);
     ::PostMessageW(bar, WM_CLOSE, 0, 0);
     ::WaitForSingleObject(process.get(), 10000);
     return answering ? 0 : 1;

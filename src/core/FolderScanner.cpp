@@ -1,6 +1,7 @@
 #include "core/FolderScanner.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <unordered_map>
 
 #include "core/FileHelper.h"
@@ -191,14 +192,21 @@ void FolderScanner::Update(const std::wstring& pathListFile)
         before.emplace(key(w->deeper, w->folder), std::move(w));
     std::vector<Watched*> plan;
     std::vector<std::unique_ptr<Watched>> kept;
+    // A row seen before in this list is not looked up again: null for a folder that is not there.
     std::unordered_map<std::wstring, Watched*> keptByKey;
+    size_t folderRows = 0;
     for (const std::wstring& text : rows) {
         pathlist::Row row = pathlist::ParseRow(text);
-        if (row.kind == pathlist::Row::Kind::Comment || !DirectoryExists(row.folder))
+        if (row.kind == pathlist::Row::Kind::Comment)
             continue;
+        if (++folderRows > pathlist::kMaxFolderRows) {
+            listProblem = pathlist::TooManyRowsText();
+            break;
+        }
         const std::wstring name = key(row.deeper, row.folder);
-        Watched*& found = keptByKey[name];
-        if (!found) {
+        const auto [seen, first] = keptByKey.try_emplace(name, nullptr);
+        Watched*& found = seen->second;
+        if (first && DirectoryExists(row.folder)) {
             auto old = before.find(name);
             if (old != before.end()) {
                 found = kept.emplace_back(std::move(old->second)).get();
@@ -209,7 +217,8 @@ void FolderScanner::Update(const std::wstring& pathListFile)
                 found = kept.emplace_back(std::move(fresh)).get();
             }
         }
-        plan.push_back(found);
+        if (found)
+            plan.push_back(found);
     }
     watched_ = std::move(kept); // folders no longer listed are forgotten, their notifications closed
 
@@ -284,8 +293,16 @@ void FolderScanner::Publish(const std::vector<Watched*>& plan, const std::wstrin
 {
     std::vector<std::pair<const Watched*, uint64_t>> madeOf;
     std::wstring problem = listProblem;
+    size_t count = 0;
+    size_t lastTaken = 0; // of the last folder's entries
     for (const Watched* w : plan) {
         madeOf.emplace_back(w, w->contentVersion);
+        lastTaken = std::min(w->entries.size(), pathlist::kMaxEntries - count);
+        count += lastTaken;
+        if (lastTaken < w->entries.size()) {
+            problem = pathlist::TooManyEntriesText(w->folder);
+            break;
+        }
         // An error stops the collection: the folders after it are not part of the list.
         if (!w->problem.empty()) {
             problem = w->problem;
@@ -305,13 +322,13 @@ void FolderScanner::Publish(const std::vector<Watched*>& plan, const std::wstrin
     std::shared_ptr<const std::vector<std::wstring>> entries;
     if (!same) {
         auto list = std::make_shared<std::vector<std::wstring>>();
-        size_t count = 1;
-        for (const auto& part : madeOf)
-            count += part.first->entries.size();
-        list->reserve(count);
+        list->reserve(count + 1);
         list->emplace_back();
-        for (const auto& part : madeOf)
-            list->insert(list->end(), part.first->entries.begin(), part.first->entries.end());
+        for (size_t i = 0; i < madeOf.size(); ++i) {
+            const auto& entries = madeOf[i].first->entries;
+            const size_t taken = i + 1 < madeOf.size() ? entries.size() : lastTaken;
+            list->insert(list->end(), entries.begin(), entries.begin() + static_cast<ptrdiff_t>(taken));
+        }
         entries = std::move(list);
     }
     {

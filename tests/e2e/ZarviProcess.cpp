@@ -7,6 +7,11 @@
 
 ZarviProcess::~ZarviProcess()
 {
+    Stop();
+}
+
+void ZarviProcess::Stop()
+{
     if (process_ && ::WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT) {
         ::TerminateProcess(process_.get(), 99);
         ::WaitForSingleObject(process_.get(), 5000);

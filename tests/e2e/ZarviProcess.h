@@ -16,6 +16,8 @@ public:
     ~ZarviProcess();
 
     void Start();
+    // Ends the program at once if it still runs.
+    void Stop();
     DWORD Pid() const noexcept { return pid_; }
     // The exit code once the program has ended within `timeoutMs`.
     std::optional<DWORD> WaitForExit(DWORD timeoutMs = 10000);

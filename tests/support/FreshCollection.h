@@ -20,12 +20,22 @@ inline CollectedEntries CollectEntries(const std::wstring& pathListFile)
 {
     CollectedEntries collected;
     try {
+        size_t folderRows = 0;
         for (const std::wstring& text : ReadPathListRows(pathListFile)) {
             const pathlist::Row row = pathlist::ParseRow(text);
             if (row.kind == pathlist::Row::Kind::Comment)
                 continue;
+            if (++folderRows > pathlist::kMaxFolderRows) {
+                collected.problem = pathlist::TooManyRowsText();
+                break;
+            }
             if (DirectoryExists(row.folder))
                 ScanFolder(row.folder, collected.entries, row.deeper);
+            if (collected.entries.size() - 1 > pathlist::kMaxEntries) {
+                collected.entries.resize(pathlist::kMaxEntries + 1);
+                collected.problem = pathlist::TooManyEntriesText(row.folder);
+                break;
+            }
         }
     } catch (...) {
         collected.problem = CurrentErrorMessage();

@@ -12,6 +12,7 @@
 #include "support/FreshCollection.h"
 #include "core/FileHelper.h"
 #include "core/FolderScanner.h"
+#include "core/rules/PathListText.h"
 #include "core/rules/TextConv.h"
 #include "support/Probe.h"
 #include "support/TestFiles.h"
@@ -36,6 +37,18 @@ void SlowScan(const std::wstring& folder, std::vector<std::wstring>& list, bool 
     if (folder.ends_with(L"slow"))
         ::Sleep(kSlowScanMs);
     ScanFolder(folder, list, deeper);
+}
+
+// A folder whose name ends in "big" holds 600,000 entries, more than half of what a list takes.
+constexpr size_t kBigFolderEntries = 600000;
+void BigScan(const std::wstring& folder, std::vector<std::wstring>& list, bool deeper)
+{
+    if (!folder.ends_with(L"big")) {
+        ScanFolder(folder, list, deeper);
+        return;
+    }
+    for (size_t i = 0; i < kBigFolderEntries; ++i)
+        list.push_back(folder + L"\\f" + std::to_wstring(i));
 }
 
 class FolderScannerTest : public ::testing::Test {
@@ -175,6 +188,45 @@ TEST_F(FolderScannerTest, ANewerRequestIsNeverAnsweredWithAnOlderList)
     ASSERT_TRUE(scanner.WaitComplete(10000));
     const Items now = *scanner.Current().entries;
     EXPECT_NE(std::find(now.begin(), now.end(), dir / L"plain\\p9.txt"), now.end());
+}
+
+// More than a list takes stops the collection there with the reason, as an error does; what
+// came before stays.
+TEST_F(FolderScannerTest, AMillionRowsAreCutAtTheMostAListTakesWithTheReason)
+{
+    std::string text = "\xEF\xBB\xBF" + WideToUtf8(dir / L"plain") + "\r\n// a comment takes no place\r\n";
+    for (size_t i = 1; i < pathlist::kMaxFolderRows; ++i)
+        text += i % 2 ? WideToUtf8(dir / L"plain") + "\r\n" : "C:\\nowhere\\row " + std::to_string(i) + "\r\n";
+    for (int i = 0; i < 1000000 - int(pathlist::kMaxFolderRows); ++i)
+        text += "*" + WideToUtf8(dir / L"deep") + "\r\n";
+    testfiles::WriteBytes(pathList, text);
+
+    FolderScanner scanner;
+    const Items entries = Scanned(scanner);
+    const CollectedEntries fresh = CollectEntries(pathList);
+    EXPECT_EQ(scanner.Current().problem, pathlist::TooManyRowsText());
+    EXPECT_EQ(fresh.problem, pathlist::TooManyRowsText());
+    EXPECT_TRUE(entries == fresh.entries) << entries.size() << " entries against " << fresh.entries.size();
+    // The folder listed 5,001 times is there 5,001 times; the folder after the cut is not.
+    EXPECT_EQ(entries.size(), 1 + 2 * (pathlist::kMaxFolderRows / 2 + 1));
+    EXPECT_EQ(std::count(entries.begin(), entries.end(), dir / L"deep\\loose.txt"), 0);
+}
+
+TEST_F(FolderScannerTest, EntriesBeyondWhatAListTakesAreCutWithTheReason)
+{
+    testfiles::MakeFolder(dir / L"one big");
+    testfiles::MakeFolder(dir / L"two big");
+    WriteList((dir / L"plain") + L"\r\n" + (dir / L"one big") + L"\r\n" + (dir / L"two big") + L"\r\n" +
+              (dir / L"plain") + L"\r\n");
+    FolderScanner scanner(&BigScan);
+    const Items entries = Scanned(scanner);
+    EXPECT_EQ(scanner.Current().problem, pathlist::TooManyEntriesText(dir / L"two big"));
+    ASSERT_EQ(entries.size(), pathlist::kMaxEntries + 1);
+    EXPECT_EQ(entries[1], dir / L"plain\\p1.txt");
+    EXPECT_EQ(entries[3], dir / L"one big\\f0");
+    // The second big folder is taken up to the most and the folder after it not at all.
+    const size_t fromSecond = pathlist::kMaxEntries - 2 - kBigFolderEntries;
+    EXPECT_EQ(entries.back(), dir / L"two big\\f" + std::to_wstring(fromSecond - 1));
 }
 
 } // namespace

@@ -92,6 +92,18 @@ AppendPlan PlanAppend(std::string_view existing, std::wstring_view folder,
     return {"\xEF\xBB\xBF" + WideToUtf8(fromAnsi(existing) + row), true};
 }
 
+std::wstring TooManyRowsText()
+{
+    return L"The path list names more than " + std::to_wstring(kMaxFolderRows) +
+           L" folders, the most one list takes: the rows after that are left out";
+}
+
+std::wstring TooManyEntriesText(std::wstring_view folder)
+{
+    return L"The folders hold more than " + std::to_wstring(kMaxEntries) +
+           L" entries, the most one list takes: the entries from " + std::wstring(folder) + L" on are left out";
+}
+
 std::string DefaultContent(std::wstring_view programsFolder, std::wstring_view documentsFolder)
 {
     const std::wstring text = std::wstring(L"//ENTER BELOW THE DIRECTORIES IN WHICH TO LOOK\r\n") +

@@ -46,6 +46,14 @@ AppendPlan PlanAppend(std::string_view existing, std::wstring_view folder,
                       const std::function<std::optional<std::string>(std::wstring_view)>& toAnsi,
                       const std::function<std::wstring(std::string_view)>& fromAnsi);
 
+// What one list takes. Beyond it the collection stops, as at an error, with the message below:
+// rows naming folders (all but comments) past kMaxFolderRows, each watched and checked at every
+// show; entries past kMaxEntries, each held by the search several times over.
+inline constexpr size_t kMaxFolderRows = 10000;
+inline constexpr size_t kMaxEntries = 1000000;
+std::wstring TooManyRowsText();
+std::wstring TooManyEntriesText(std::wstring_view folder);
+
 // The content written when the file is missing: UTF-8 with its mark, CR LF after each line.
 std::string DefaultContent(std::wstring_view programsFolder, std::wstring_view documentsFolder);
 
