@@ -548,6 +548,14 @@ LRESULT TSmartComboBox::OnChildMessage(HWND hwnd, UINT message, WPARAM wParam, L
                 return 0;
         }
         break;
+    case WM_COMMAND:
+        // The combo answers each change of its edit field by searching every row for the text
+        // as a prefix, to select it in the opened list: rows the filter has just replaced, and
+        // with 100,000 of them most of a keystroke. The filter has run already (on the update
+        // before the change) and chooses the selection itself.
+        if (hwnd == combo_ && edit_ && HIWORD(wParam) == EN_CHANGE && reinterpret_cast<HWND>(lParam) == edit_)
+            return 0;
+        break;
     case WM_PAINT:
         if (hwnd == combo_) {
             const LRESULT painted = ::CallWindowProcW(OriginalProc(hwnd), hwnd, message, wParam, lParam);
