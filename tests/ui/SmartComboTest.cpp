@@ -100,6 +100,43 @@ TEST_F(SearchBox, PrefixCompletionSelectsTheRestWithoutNarrowing)
     EXPECT_EQ(host.Shown(), (Items{kEntries[1], kEntries[2]}));
 }
 
+// Completion skips the platform's prefix search when no row can begin with the typed text:
+// whatever the rows' first characters, it completes exactly what that search finds.
+TEST_F(SearchBox, PrefixCompletionCompletesWhatThePlatformsSearchFinds)
+{
+    struct Case {
+        const char* name;
+        std::wstring row, typed;
+    } const cases[] = {
+        {"PlainLetterOtherCase", L"x:\\notes.txt", L"X"},
+        {"PlainLetterNoRowBeginsWith", L"x:\\notes.txt", L"q"},
+        {"AccentedCapital", L"\u00c9cole\\plan.txt", L"\u00e9"},
+        {"KelvinSignForK", L"\u212aelvin\\scale.txt", L"k"},
+        {"DriveInBrackets", L"[-c-]", L"c"},
+        {"FolderInBrackets", L"[music]", L"m"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Items rows{L"", L"D:\\report.docx", c.row};
+        // What the platform's own search finds for the typed text in the same rows.
+        const HWND plain = ::CreateWindowExW(0, L"COMBOBOX", L"", WS_CHILD | CBS_DROPDOWN | CBS_HASSTRINGS, 0, 0, 100,
+                                             100, host.window, nullptr, nullptr, nullptr);
+        for (const auto& row : rows)
+            ::SendMessageW(plain, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row.c_str()));
+        const LRESULT found =
+            ::SendMessageW(plain, CB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(c.typed.c_str()));
+        ::DestroyWindow(plain);
+        const std::wstring expected =
+            found == CB_ERR ? c.typed : c.typed + rows[static_cast<size_t>(found)].substr(c.typed.size());
+
+        SearchHost fresh;
+        fresh.box->SetStoredItems(rows);
+        fresh.Settle();
+        fresh.Type(c.typed);
+        EXPECT_EQ(probe::WindowText(fresh.box->EditField()), expected);
+    }
+}
+
 TEST_F(SearchBox, AnyTypedCharacterStartsTheSearchWhateverItsScript)
 {
     const Items entries{L"", L"D:\\\u65e5\u672c\u8a9e.txt", L"D:\\\u00e9cole", L"D:\\ecole", L"D:\\\u00c9t\u00e9"};
