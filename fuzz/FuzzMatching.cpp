@@ -40,8 +40,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             break;
         start = end + 1;
     }
+    const std::vector<uint32_t> expected = Reference(entries, typed);
     const search::EntryIndex<char> index(entries);
-    if (index.Match(search::SplitWords(std::string_view(typed))) != Reference(entries, typed))
+    if (index.Match(search::SplitWords(std::string_view(typed))) != expected)
+        __builtin_trap();
+    // The same through 16-bit characters, as the program matches (its wchar_t); a byte from 0x80
+    // up becomes a character whose low byte repeats it, so that only the whole character tells.
+    const auto widen = [](const std::string& text) {
+        std::u16string wide;
+        for (const unsigned char c : text)
+            wide.push_back(static_cast<char16_t>(c < 0x80 ? c : 0x100 | c));
+        return wide;
+    };
+    std::vector<std::u16string> wideEntries;
+    for (const auto& e : entries)
+        wideEntries.push_back(widen(e));
+    const search::EntryIndex<char16_t> wideIndex(wideEntries);
+    if (wideIndex.Match(search::SplitWords(std::u16string_view(widen(typed)))) != expected)
         __builtin_trap();
     return 0;
 }

@@ -7,12 +7,18 @@
 // Folding touches ASCII only, so byte-wise UTF-8 matching gives the same answers.
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "core/rules/Ascii.h"
+
+#if defined(__SSE2__) || defined(_M_X64) || defined(_M_AMD64)
+#include <emmintrin.h>
+#define ZARVI_SEARCH_SSE2 1
+#endif
 
 namespace search {
 
@@ -200,6 +206,12 @@ private:
         const size_t len = needle.text.size();
         if (hay.size() < len)
             return View::npos;
+#ifdef ZARVI_SEARCH_SSE2
+        if constexpr (sizeof(CharT) <= 2) {
+            if (len >= 2)
+                return FindByEnds(hay, needle.text, from);
+        }
+#endif
         const CharT rareChar = needle.text[needle.rare];
         const size_t last = hay.size() - len; // last possible start
         size_t pos = from + needle.rare;
@@ -208,7 +220,9 @@ private:
             if (!hit)
                 return View::npos;
             const size_t start = static_cast<size_t>(hit - hay.data()) - needle.rare;
-            if (std::char_traits<CharT>::compare(hay.data() + start, needle.text.data(), len) == 0)
+            // The word's ends first: most places of its rarest character fail there, without a call.
+            if (hay[start] == needle.text[0] && hay[start + len - 1] == needle.text[len - 1] &&
+                std::char_traits<CharT>::compare(hay.data() + start, needle.text.data(), len) == 0)
                 return start;
             pos = static_cast<size_t>(hit - hay.data()) + 1;
             from = start + 1;
@@ -216,7 +230,56 @@ private:
         return View::npos;
     }
 
-    static bool Contains(View entry, const Needle& needle) noexcept { return Find(entry, needle, 0) != View::npos; }
+#ifdef ZARVI_SEARCH_SSE2
+    // Sixteen bytes of places at a time: those where the word's first and last characters both
+    // stand are rare, and only they are compared whole.
+    static __m128i Splat(CharT c) noexcept
+    {
+        if constexpr (sizeof(CharT) == 1)
+            return _mm_set1_epi8(static_cast<char>(c));
+        else
+            return _mm_set1_epi16(static_cast<short>(c));
+    }
+    static __m128i Equal(__m128i a, __m128i b) noexcept
+    {
+        if constexpr (sizeof(CharT) == 1)
+            return _mm_cmpeq_epi8(a, b);
+        else
+            return _mm_cmpeq_epi16(a, b);
+    }
+
+    static size_t FindByEnds(View hay, View word, size_t from) noexcept
+    {
+        const size_t len = word.size();
+        const size_t last = hay.size() - len; // last possible start
+        constexpr size_t kLanes = 16 / sizeof(CharT);
+        const __m128i first = Splat(word[0]), end = Splat(word[len - 1]);
+        const CharT* data = hay.data();
+        size_t pos = from;
+        for (; pos + kLanes - 1 <= last; pos += kLanes) {
+            const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + pos));
+            const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + pos + len - 1));
+            auto mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(Equal(a, first), Equal(b, end))));
+            while (mask) {
+                const auto bit = static_cast<unsigned>(std::countr_zero(mask));
+                const size_t start = pos + bit / sizeof(CharT);
+                if (std::char_traits<CharT>::compare(data + start + 1, word.data() + 1, len - 2) == 0)
+                    return start;
+                mask &= ~((sizeof(CharT) == 1 ? 1u : 3u) << bit);
+            }
+        }
+        for (; pos <= last; ++pos)
+            if (data[pos] == word[0] && data[pos + len - 1] == word[len - 1] &&
+                std::char_traits<CharT>::compare(data + pos + 1, word.data() + 1, len - 2) == 0)
+                return pos;
+        return View::npos;
+    }
+#endif
+
+    static bool Contains(View entry, const Needle& needle) noexcept
+    {
+        return Find(entry, needle, 0) != View::npos;
+    }
 
     void FirstWord(const String& word, std::vector<uint32_t>& result) const
     {
