@@ -7,7 +7,6 @@
 
 #include "core/FileHelper.h"
 #include "core/rules/AppError.h"
-#include "core/rules/Ascii.h"
 #include "core/rules/Utf16.h"
 #include "ui/ErrorReport.h"
 #include "ui/Theme.h"
@@ -258,12 +257,6 @@ void TSmartComboBox::ShowItems(const std::vector<uint32_t>& indexes)
             ::SendMessageW(combo_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>((*FStoredItems)[i].c_str()));
     }
     displayed_ = indexes;
-    rowStarts_.reset();
-    for (uint32_t i : indexes) {
-        const std::wstring& entry = (*FStoredItems)[i];
-        if (!entry.empty())
-            rowStarts_.set(entry[0] < 128 && entry[0] != L'[' ? ascii::Upper(entry[0]) : 128);
-    }
     if (info.hwndList) {
         ::SendMessageW(info.hwndList, WM_SETREDRAW, TRUE, 0);
         ::InvalidateRect(info.hwndList, nullptr, TRUE);
@@ -402,12 +395,6 @@ bool TSmartComboBox::PrefixComplete(wchar_t ch)
 
     const std::wstring candidate = text.substr(0, start) + ch + text.substr(end);
     if (candidate.empty())
-        return false;
-    // The platform's search compares every row (milliseconds with 100,000 of them); a text that
-    // no row can begin with, whatever the case, is not searched for. Any character but ASCII
-    // (and "[", which the search treats apart) leaves the search to the platform.
-    const wchar_t first = candidate[0];
-    if (first < 128 && !rowStarts_[128] && !rowStarts_[ascii::Upper(first)])
         return false;
     const auto found =
         ::SendMessageW(combo_, CB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(candidate.c_str()));

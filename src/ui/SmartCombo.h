@@ -5,7 +5,6 @@
 // switches it back to typing style (the platform control is recreated for each switch).
 #include <windows.h>
 
-#include <bitset>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -98,9 +97,6 @@ private:
     std::shared_ptr<const std::vector<std::wstring>> FStoredItems = std::make_shared<std::vector<std::wstring>>();
     search::EntryIndex<wchar_t> index_;
     std::vector<uint32_t> displayed_; // stored index of each displayed row
-    // The first characters of the rows shown, ASCII case folded; the last slot stands for any
-    // other character. A prefix search whose text begins with none of them finds nothing.
-    std::bitset<129> rowStarts_;
     HWND combo_ = nullptr;
     HWND edit_ = nullptr;
     HFONT font_ = nullptr;

@@ -4,49 +4,27 @@
 // host a few microseconds. Elsewhere the platform does it, slowly but the same.
 #include <windows.h>
 
-#include <optional>
 #include <string>
 
 #include "core/Handle.h"
 #include "core/rules/TextConv.h"
+#include "support/Probe.h"
 #include "support/TestFiles.h"
 
 namespace testfiles {
-
-// The host's name of a path under Wine; none elsewhere.
-inline std::optional<std::string> HostPath(const std::wstring& path)
-{
-    using UnixName = char*(__cdecl*)(const wchar_t*);
-    const auto unixName = reinterpret_cast<UnixName>(
-        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-    if (!unixName)
-        return std::nullopt;
-    char* name = unixName(path.c_str());
-    if (!name)
-        return std::nullopt;
-    std::string text = name;
-    ::HeapFree(::GetProcessHeap(), 0, name);
-    return text;
-}
 
 // Runs `command` in the host's shell and waits for it (two minutes at most). The script and its
 // end mark lie beside `folder`, so that neither is one of its children.
 inline bool RunHostScript(const std::wstring& folder, const std::string& command)
 {
     const std::wstring script = folder + L".host.sh", done = folder + L".host-done";
-    const auto scriptPath = HostPath(script), donePath = HostPath(done);
-    if (!scriptPath || !donePath)
+    const std::string scriptPath = UnixPath(script), donePath = UnixPath(done);
+    if (scriptPath.empty() || donePath.empty())
         return false;
-    WriteBytes(script, command + "; touch '" + *donePath + "'\n");
-    std::wstring commandLine = L"Z:\\bin\\sh \"" + Utf8ToWide(*scriptPath) + L"\"";
-    STARTUPINFOW si{};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi{};
-    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        return false;
+    WriteBytes(script, command + "; touch '" + donePath + "'\n");
     // A host process's handle tells nothing of its end: the script leaves a mark when done.
-    ::CloseHandle(pi.hProcess);
-    ::CloseHandle(pi.hThread);
+    if (!probe::RunHostCommand(L"Z:\\bin\\sh \"" + Utf8ToWide(scriptPath) + L"\"", 0))
+        return false;
     bool ended = false;
     for (int waited = 0; waited < 120000 && !ended; waited += 50) {
         ::Sleep(50);
@@ -62,8 +40,8 @@ inline bool RunHostScript(const std::wstring& folder, const std::string& command
 inline bool MakeNumbered(const std::wstring& folder, const std::wstring& stem, const std::wstring& suffix, int count,
                          bool folders)
 {
-    const auto host = HostPath(folder);
-    if (!host) {
+    const std::string host = UnixPath(folder);
+    if (host.empty()) {
         for (int i = 0; i < count; ++i) {
             const std::wstring child = folder + L"\\" + stem + std::to_wstring(i) + suffix;
             if (folders ? !::CreateDirectoryW(child.c_str(), nullptr)
@@ -72,7 +50,7 @@ inline bool MakeNumbered(const std::wstring& folder, const std::wstring& stem, c
         }
         return true;
     }
-    const bool ran = RunHostScript(folder, "cd '" + *host + "' && seq 0 " + std::to_string(count - 1) +
+    const bool ran = RunHostScript(folder, "cd '" + host + "' && seq 0 " + std::to_string(count - 1) +
                                                " | sed 's/.*/" + WideToUtf8(stem) + "&" + WideToUtf8(suffix) +
                                                "/' | xargs -d '\\n' " + (folders ? "mkdir" : "touch"));
     const std::wstring last = folder + L"\\" + stem + std::to_wstring(count - 1) + suffix;
@@ -82,8 +60,8 @@ inline bool MakeNumbered(const std::wstring& folder, const std::wstring& stem, c
 // Removes a folder and everything in it.
 inline void RemoveTreeFast(const std::wstring& folder)
 {
-    const auto host = HostPath(folder);
-    if (!host || !RunHostScript(folder, "rm -rf '" + *host + "'"))
+    const std::string host = UnixPath(folder);
+    if (host.empty() || !RunHostScript(folder, "rm -rf '" + host + "'"))
         TempDir::RemoveTree(folder);
 }
 
