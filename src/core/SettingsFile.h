@@ -8,7 +8,7 @@ inline constexpr const wchar_t* kSettingsSection = L"Settings";
 class TSettingsAccess {
 public:
     explicit TSettingsAccess(std::wstring path) : path_(std::move(path)) {}
-    // Closing asks the platform to write out its cached copy of the file.
+    // Closing lets the platform drop what it cached of the file.
     ~TSettingsAccess();
     TSettingsAccess(const TSettingsAccess&) = delete;
     TSettingsAccess& operator=(const TSettingsAccess&) = delete;
