@@ -30,7 +30,15 @@ struct Typeahead {
     std::deque<INPUT> kept;
     std::bitset<256> keptDown; // keys whose press was kept: their release is kept too
     UINT_PTR timer = 0;        // the hook's thread only
+    // The end marker: a key event of our own that the hook answers once every key before it
+    // in the input stream has been seen. Its generation tells a late marker from the awaited one.
+    WORD endGeneration = 0;
+    bool endedInOrder = false;
+    KernelHandle endSeen{::CreateEventW(nullptr, FALSE, FALSE, nullptr)};
 } Ahead;
+
+constexpr ULONG_PTR kEndMarkerBase = 0x5A650000; // "Ze" and a generation
+constexpr DWORD kEndMarkerWaitMs = 1000;
 
 // Ends the keeping and types every kept key again at once, wherever the focus is.
 void ReleaseTypeahead() noexcept
@@ -105,6 +113,21 @@ bool KeepTypedAhead(WPARAM message, const KBDLLHOOKSTRUCT& event) noexcept
         return false;
     }
     return true;
+}
+
+// The end marker has passed every key typed before it: the keeping ends unless the hook kept
+// some of those after the bar found none.
+void SeeEndMarker(WORD generation) noexcept
+{
+    {
+        const ExclusiveLock lock(Ahead.lock);
+        if (generation != Ahead.endGeneration)
+            return;
+        Ahead.endedInOrder = Ahead.kept.empty();
+        if (Ahead.endedInOrder)
+            Ahead.keeping = false;
+    }
+    ::SetEvent(Ahead.endSeen.get());
 }
 
 // The hook's thread: installs the hook, then runs a message loop that waits for nothing else
@@ -212,6 +235,10 @@ LRESULT CALLBACK KeyHookProc(int code, WPARAM wParam, LPARAM lParam) noexcept
 {
     if (code == HC_ACTION) {
         const auto* event = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
+        if ((event->dwExtraInfo & ~ULONG_PTR{0xFFFF}) == kEndMarkerBase) {
+            SeeEndMarker(static_cast<WORD>(event->dwExtraInfo & 0xFFFF));
+            return 1; // no program's key
+        }
         if (event->dwExtraInfo != kOwnInputMarker) {
             const DWORD hotkeyKey = HotkeyKey;
             const hotkey::KeyState state{IsDown(VK_LWIN) || IsDown(VK_RWIN), IsDown(static_cast<int>(hotkeyKey))};
@@ -241,12 +268,37 @@ bool TakeTypedAhead(INPUT& key) noexcept
     if (!Ahead.keeping)
         return false;
     Ahead.replaying = true;
-    if (Ahead.kept.empty()) {
-        Ahead.keeping = false; // from here on keys go their own way, after every kept one
+    if (Ahead.kept.empty())
         return false;
-    }
     key = Ahead.kept.front();
     Ahead.kept.pop_front();
+    return true;
+}
+
+bool EndTypeaheadInOrder() noexcept
+{
+    // Keys typed before this moment may still be on their way to the hook: ended here, they
+    // would pass behind the bar's back and reach a control the first key has replaced. The
+    // marker goes the way they go, behind them.
+    INPUT marker{};
+    marker.type = INPUT_KEYBOARD;
+    marker.ki.wVk = kUnassignedKey;
+    {
+        const ExclusiveLock lock(Ahead.lock);
+        if (!Ahead.keeping)
+            return true;
+        marker.ki.dwExtraInfo = kEndMarkerBase | ++Ahead.endGeneration;
+        Ahead.endedInOrder = false;
+    }
+    ::ResetEvent(Ahead.endSeen.get());
+    if (::SendInput(1, &marker, sizeof(INPUT)) == 1 &&
+        ::WaitForSingleObject(Ahead.endSeen.get(), kEndMarkerWaitMs) == WAIT_OBJECT_0) {
+        const ExclusiveLock lock(Ahead.lock);
+        if (!Ahead.endedInOrder)
+            return false;
+    }
+    // A marker that never comes back (another hook kept it) must not hold the keyboard.
+    ReleaseTypeahead();
     return true;
 }
 

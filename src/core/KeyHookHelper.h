@@ -33,10 +33,13 @@ LRESULT CALLBACK KeyHookProc(int code, WPARAM wParam, LPARAM lParam) noexcept;
 
 // Keys typed right after the shortcut belong to the bar: from the shortcut on, the hook keeps
 // them (in order, with their modifiers). The bar, once its search box has the focus, takes them
-// one by one (TakeTypedAhead) and types each again; keys typed meanwhile queue up behind, and the
-// keeping ends when none is left. EndTypeahead types them all again at once, wherever the focus
-// is, as happens by itself a second after the shortcut unless the bar has begun taking them.
+// one by one (TakeTypedAhead) and types each again; keys typed meanwhile queue up behind. When
+// none is kept, EndTypeaheadInOrder ends the keeping at that point of the input stream: keys
+// the hook has yet to see are kept first (false: take those too). EndTypeahead types them all
+// again at once, wherever the focus is, as happens by itself a second after the shortcut unless
+// the bar has begun taking them.
 bool TakeTypedAhead(INPUT& key) noexcept;
+bool EndTypeaheadInOrder() noexcept;
 void EndTypeahead() noexcept;
 inline constexpr UINT kTypeaheadLimitMs = 1000;
 

@@ -75,12 +75,16 @@ void TForm1::ReplayTypedAhead()
     // One key at a time, each handled before the next is sent: a key may move the focus (the
     // first character recreates the search box), and a key sent at once would still go to the
     // control that had the focus when it was sent.
-    constexpr DWORD kArrivalMs = 200;
+    constexpr DWORD kArrivalMs = 500;
     INPUT key{};
-    while (Handle() && ::GetForegroundWindow() == Handle() && TakeTypedAhead(key)) {
-        ::SendInput(1, &key, sizeof(INPUT));
-        ::MsgWaitForMultipleObjectsEx(0, nullptr, kArrivalMs, QS_KEY, 0);
-        ProcessPendingMessages();
+    while (Handle() && ::GetForegroundWindow() == Handle()) {
+        if (TakeTypedAhead(key)) {
+            ::SendInput(1, &key, sizeof(INPUT));
+            ::MsgWaitForMultipleObjectsEx(0, nullptr, kArrivalMs, QS_KEY, 0);
+            ProcessPendingMessages();
+        } else if (EndTypeaheadInOrder()) {
+            return;
+        }
     }
     // The bar is hidden or never took the focus: the rest goes where the user's focus is.
     EndTypeahead();

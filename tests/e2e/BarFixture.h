@@ -96,16 +96,51 @@ inline void PressShortcut(WORD hotkey = VK_SPACE)
     probe::KeyUp(VK_LWIN);
 }
 
-// A window standing for another program's, in front with the keyboard focus. Its keys arrive
-// through this test's own queue: Typed() handles them first.
+// A window standing for another program's, in front with the keyboard focus. Its thread waits
+// on its queue the whole time, as a program waiting for the user does: under Wine the keys the
+// X server sends to a window are read only while its thread looks at its queue, and keys read
+// late would reach the platform behind keys typed after them.
 class OtherWindow {
 public:
     OtherWindow()
     {
-        hwnd_ = ::CreateWindowExW(0, L"EDIT", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 50, 300, 80, nullptr, nullptr,
-                                  nullptr, nullptr);
+        const KernelHandle ready(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+        struct Start {
+            OtherWindow* self;
+            HANDLE ready;
+        } start{this, ready.get()};
+        thread_.reset(::CreateThread(
+            nullptr, 0,
+            [](void* param) -> DWORD {
+                const auto& start = *static_cast<Start*>(param);
+                start.self->hwnd_ = ::CreateWindowExW(0, L"EDIT", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 50, 300,
+                                                      80, nullptr, nullptr, nullptr, nullptr);
+                const HWND hwnd = start.self->hwnd_;
+                ::SetEvent(start.ready);
+                MSG msg;
+                while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+                    if (msg.message == kTakeFocus) {
+                        ::SetForegroundWindow(hwnd);
+                        ::SetFocus(hwnd);
+                        continue;
+                    }
+                    ::TranslateMessage(&msg);
+                    ::DispatchMessageW(&msg);
+                }
+                ::DestroyWindow(hwnd);
+                return 0;
+            },
+            &start, 0, &threadId_));
+        if (thread_)
+            ::WaitForSingleObject(ready.get(), INFINITE);
     }
-    ~OtherWindow() { ::DestroyWindow(hwnd_); }
+    ~OtherWindow()
+    {
+        if (!thread_)
+            return;
+        ::PostThreadMessageW(threadId_, WM_QUIT, 0, 0);
+        ::WaitForSingleObject(thread_.get(), INFINITE);
+    }
     OtherWindow(const OtherWindow&) = delete;
     OtherWindow& operator=(const OtherWindow&) = delete;
 
@@ -114,24 +149,18 @@ public:
     {
         return probe::WaitUntil(
             [&] {
-                ::SetForegroundWindow(hwnd_);
-                ::SetFocus(hwnd_);
-                return ::GetForegroundWindow() == hwnd_;
+                ::PostThreadMessageW(threadId_, kTakeFocus, 0, 0);
+                return probe::WaitUntil([&] { return ::GetForegroundWindow() == hwnd_; }, 50, 10);
             },
-            5000, 50);
+            5000, 0);
     }
-    std::wstring Typed()
-    {
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-        return probe::WindowText(hwnd_);
-    }
+    std::wstring Typed() const { return probe::WindowText(hwnd_); }
     HWND Handle() const noexcept { return hwnd_; }
 
 private:
+    static constexpr UINT kTakeFocus = WM_APP + 40;
+    KernelHandle thread_;
+    DWORD threadId_ = 0;
     HWND hwnd_ = nullptr;
 };
 
