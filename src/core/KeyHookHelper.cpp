@@ -33,7 +33,6 @@ struct Typeahead {
     // The end marker: a key event of our own that the hook answers once every key before it
     // in the input stream has been seen. Its generation tells a late marker from the awaited one.
     WORD endGeneration = 0;
-    bool endedInOrder = false;
     KernelHandle endSeen{::CreateEventW(nullptr, FALSE, FALSE, nullptr)};
 } Ahead;
 
@@ -123,8 +122,7 @@ void SeeEndMarker(WORD generation) noexcept
         const ExclusiveLock lock(Ahead.lock);
         if (generation != Ahead.endGeneration)
             return;
-        Ahead.endedInOrder = Ahead.kept.empty();
-        if (Ahead.endedInOrder)
+        if (Ahead.kept.empty())
             Ahead.keeping = false;
     }
     ::SetEvent(Ahead.endSeen.get());
@@ -288,13 +286,13 @@ bool EndTypeaheadInOrder() noexcept
         if (!Ahead.keeping)
             return true;
         marker.ki.dwExtraInfo = kEndMarkerBase | ++Ahead.endGeneration;
-        Ahead.endedInOrder = false;
     }
     ::ResetEvent(Ahead.endSeen.get());
     if (::SendInput(1, &marker, sizeof(INPUT)) == 1 &&
         ::WaitForSingleObject(Ahead.endSeen.get(), kEndMarkerWaitMs) == WAIT_OBJECT_0) {
+        // While the bar replays, only the marker ends the keeping.
         const ExclusiveLock lock(Ahead.lock);
-        if (!Ahead.endedInOrder)
+        if (Ahead.keeping)
             return false;
     }
     // A marker that never comes back (another hook kept it) must not hold the keyboard.
