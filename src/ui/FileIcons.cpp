@@ -11,6 +11,10 @@
 
 namespace {
 
+// Icons times backgrounds (the row's and the selected row's) seen in one sitting; a theme
+// change leaves the old ones behind, so the cells are dropped now and then.
+constexpr size_t kMaxCells = 512;
+
 int ShellIndex(const wchar_t* path, DWORD attributes, UINT flags)
 {
     SHFILEINFOW info{};
@@ -150,23 +154,53 @@ int TFileIcons::IconIndex(const std::wstring& path)
     return ExtensionIndex(path);
 }
 
-void TFileIcons::Draw(HDC dc, const std::wstring& path, int x, int y, int size)
+HBITMAP TFileIcons::Cell(int index, int size, COLORREF back)
+{
+    if (!cellDc_)
+        cellDc_.reset(::CreateCompatibleDC(nullptr));
+    if (!cellDc_)
+        return nullptr;
+    if (size != cellSize_ || cells_.size() >= kMaxCells) {
+        // A bitmap still selected into the DC would outlive its deletion.
+        if (cellDcBitmap_)
+            ::SelectObject(cellDc_.get(), cellDcBitmap_);
+        cells_.clear();
+        cellSize_ = size;
+    }
+    auto& cell = cells_[{index, back}];
+    const bool made = !cell;
+    if (made)
+        cell.reset(::CreateCompatibleBitmap(WindowDC(nullptr).get(), size, size));
+    const HGDIOBJ before = cell ? ::SelectObject(cellDc_.get(), cell.get()) : nullptr;
+    if (!before) {
+        cells_.erase({index, back});
+        return nullptr;
+    }
+    if (!cellDcBitmap_)
+        cellDcBitmap_ = before;
+    if (!made)
+        return static_cast<HBITMAP>(cell.get());
+    const HDC dc = cellDc_.get();
+    const RECT all{0, 0, size, size};
+    {
+        const GdiHandle brush(::CreateSolidBrush(back));
+        ::FillRect(dc, &all, static_cast<HBRUSH>(brush.get()));
+    }
+    if (size <= 16 || !large_) {
+        ::ImageList_Draw(small_, index, dc, 0, 0, ILD_TRANSPARENT);
+    } else {
+        // Larger sizes (high DPI) come from the large list, scaled down.
+        const IconHandle icon(::ImageList_GetIcon(large_, index, ILD_TRANSPARENT));
+        if (icon)
+            ::DrawIconEx(dc, 0, 0, icon.get(), size, size, 0, nullptr, DI_NORMAL);
+    }
+    return static_cast<HBITMAP>(cell.get());
+}
+
+void TFileIcons::Draw(HDC dc, const std::wstring& path, int x, int y, int size, COLORREF back)
 {
     const int index = IconIndex(path);
-    if (index < 0)
+    if (index < 0 || !Cell(index, size, back))
         return;
-    if (size <= 16 || !large_) {
-        ::ImageList_Draw(small_, index, dc, x, y, ILD_TRANSPARENT);
-        return;
-    }
-    // Larger sizes (high DPI) come from the large list, drawn scaled down; its icons are kept.
-    if (size != scaledSize_) {
-        scaled_.clear();
-        scaledSize_ = size;
-    }
-    auto& icon = scaled_[index];
-    if (!icon)
-        icon.reset(::ImageList_GetIcon(large_, index, ILD_TRANSPARENT));
-    if (icon)
-        ::DrawIconEx(dc, x, y, icon.get(), size, size, 0, nullptr, DI_NORMAL);
+    ::BitBlt(dc, x, y, size, size, cellDc_.get(), 0, 0, SRCCOPY);
 }

@@ -102,7 +102,7 @@ void TResultRows::Draw(const DRAWITEMSTRUCT& item, const std::wstring& path, int
     if (!path.empty()) {
         const int iconSize = layout::Scale(layout::kRowIconSize, dpi);
         int x = rc.left + layout::Scale(layout::kRowPadding, dpi);
-        icons_.Draw(dc, path, x, rc.top + (rc.bottom - rc.top - iconSize) / 2, iconSize);
+        icons_.Draw(dc, path, x, rc.top + (rc.bottom - rc.top - iconSize) / 2, iconSize, colours.back);
         x += iconSize + layout::Scale(layout::kRowIconGap, dpi);
 
         const int y = rc.top + (rc.bottom - rc.top - TextHeight()) / 2;

@@ -396,8 +396,13 @@ bool TSmartComboBox::PrefixComplete(wchar_t ch)
     const std::wstring candidate = text.substr(0, start) + ch + text.substr(end);
     if (candidate.empty())
         return false;
-    const auto found =
-        ::SendMessageW(combo_, CB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(candidate.c_str()));
+    // The platform's search compares every row from the first (milliseconds with 100,000 of
+    // them): it starts where a row may begin with the text, and is not asked when none can.
+    const int from = FirstRowThatMayBegin(candidate);
+    if (from == CB_ERR)
+        return false;
+    const auto found = ::SendMessageW(combo_, CB_FINDSTRING, static_cast<WPARAM>(from - 1),
+                                      reinterpret_cast<LPARAM>(candidate.c_str()));
     if (found == CB_ERR || static_cast<size_t>(found) >= displayed_.size())
         return false;
     const std::wstring& entry = (*FStoredItems)[displayed_[static_cast<size_t>(found)]];
@@ -406,6 +411,31 @@ bool TSmartComboBox::PrefixComplete(wchar_t ch)
     SetEditText(completed);
     ::SendMessageW(combo_, CB_SETEDITSEL, 0, MAKELPARAM(candidate.size(), completed.size()));
     return true;
+}
+
+// The platform's prefix search folds case beyond ASCII and looks behind a row's opening "[":
+// here ASCII characters must be equal but for the case of a to z, and any other character on
+// either side, or a row in brackets, leaves the row to the platform.
+int TSmartComboBox::FirstRowThatMayBegin(const std::wstring& text) const
+{
+    const std::wstring folded = search::Folded(std::wstring_view(text));
+    const auto mayBegin = [&folded](std::wstring_view row) {
+        if (!row.empty() && row[0] == L'[')
+            return true;
+        for (size_t k = 0; k < folded.size(); ++k) {
+            if (k == row.size())
+                return false;
+            if (row[k] >= 128 || folded[k] >= 128)
+                return true;
+            if (row[k] != folded[k])
+                return false;
+        }
+        return true;
+    };
+    for (size_t row = 0; row < displayed_.size(); ++row)
+        if (mayBegin(index_.FoldedEntry(displayed_[row])))
+            return static_cast<int>(row);
+    return CB_ERR;
 }
 
 void TSmartComboBox::CloseUp()

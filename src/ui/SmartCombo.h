@@ -63,6 +63,7 @@ private:
     // Key-press handler: true when the character was consumed.
     bool KeyPress(wchar_t ch);
     bool PrefixComplete(wchar_t ch);
+    int FirstRowThatMayBegin(const std::wstring& text) const;
     void CloseUp();
     void Exit();
     void CommandNotification(WORD code, HWND from);

@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+#include <shellapi.h>
+
 #include <filesystem>
 #include <map>
 #include <string>
@@ -172,6 +175,70 @@ TEST(FileIcons, AnExtensionAnswersAtOnceAndTheEntrysOwnIconFollows)
         }));
         EXPECT_TRUE(told);
         EXPECT_EQ(icons.IconIndex(dir / L"notes.txt"), icons.IconIndex(L"C:\\elsewhere\\other.txt"));
+    }
+    ::DestroyWindow(window);
+}
+
+// Icons are drawn once per background and copied after: each row must still show exactly
+// what the shell's own drawing gives on that row's background, the selected row's too.
+TEST(FileIcons, EachIconLooksAsTheShellDrawsItOnTheBackgroundGiven)
+{
+    const HWND window = ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    {
+        TFileIcons icons(window, WM_APP + 7);
+        const std::wstring path = L"C:\\nowhere\\notes.txt"; // no file: its extension's icon throughout
+        const int index = icons.IconIndex(path);
+        ASSERT_GE(index, 0);
+        SHFILEINFOW info{};
+        const auto small = reinterpret_cast<HIMAGELIST>(::SHGetFileInfoW(
+            L"x.txt", FILE_ATTRIBUTE_NORMAL, &info, sizeof(info), SHGFI_USEFILEATTRIBUTES | SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
+        const auto large = reinterpret_cast<HIMAGELIST>(::SHGetFileInfoW(
+            L"x.txt", FILE_ATTRIBUTE_NORMAL, &info, sizeof(info), SHGFI_USEFILEATTRIBUTES | SHGFI_SYSICONINDEX | SHGFI_LARGEICON));
+
+        // Pixels of a `size` square filled with `back`, then drawn on by `draw`.
+        const auto pixels = [](int size, COLORREF back, const auto& draw) {
+            BITMAPINFO bmi{};
+            bmi.bmiHeader.biSize = sizeof(bmi.bmiHeader);
+            bmi.bmiHeader.biWidth = size;
+            bmi.bmiHeader.biHeight = -size;
+            bmi.bmiHeader.biPlanes = 1;
+            bmi.bmiHeader.biBitCount = 32;
+            void* bits = nullptr;
+            const MemoryDcHandle dc(::CreateCompatibleDC(nullptr));
+            const GdiHandle bitmap(::CreateDIBSection(dc.get(), &bmi, DIB_RGB_COLORS, &bits, nullptr, 0));
+            const SelectedObject selected(dc.get(), bitmap.get());
+            const RECT all{0, 0, size, size};
+            const GdiHandle brush(::CreateSolidBrush(back));
+            ::FillRect(dc.get(), &all, static_cast<HBRUSH>(brush.get()));
+            draw(dc.get());
+            ::GdiFlush();
+            const auto* p = static_cast<const uint32_t*>(bits);
+            return std::vector<uint32_t>(p, p + size * size);
+        };
+        struct Case {
+            const char* name;
+            int size;
+            COLORREF back;
+        } const cases[] = {
+            {"Row", 16, RGB(30, 30, 30)},        {"SelectedRow", 16, RGB(0, 90, 200)},
+            {"RowAgain", 16, RGB(30, 30, 30)},   {"HighDpiRow", 24, RGB(30, 30, 30)},
+            {"HighDpiSelected", 24, RGB(0, 90, 200)},
+        };
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.name);
+            const auto drawn = pixels(c.size, c.back, [&](HDC dc) { icons.Draw(dc, path, 0, 0, c.size, c.back); });
+            const auto shell = pixels(c.size, c.back, [&](HDC dc) {
+                if (c.size == 16) {
+                    ::ImageList_Draw(small, index, dc, 0, 0, ILD_TRANSPARENT);
+                } else {
+                    const IconHandle icon(::ImageList_GetIcon(large, index, ILD_TRANSPARENT));
+                    ::DrawIconEx(dc, 0, 0, icon.get(), c.size, c.size, 0, nullptr, DI_NORMAL);
+                }
+            });
+            const auto blank = pixels(c.size, c.back, [](HDC) {});
+            EXPECT_NE(shell, blank) << "the shell drew no icon to compare with";
+            EXPECT_EQ(drawn, shell);
+        }
     }
     ::DestroyWindow(window);
 }

@@ -100,24 +100,31 @@ TEST_F(SearchBox, PrefixCompletionSelectsTheRestWithoutNarrowing)
     EXPECT_EQ(host.Shown(), (Items{kEntries[1], kEntries[2]}));
 }
 
-// Completion skips the platform's prefix search when no row can begin with the typed text:
-// whatever the rows' first characters, it completes exactly what that search finds.
+// Completion asks the platform's prefix search only from the first row that may begin with the
+// typed text, and not at all when none can: whatever the rows, it completes exactly what that
+// search finds from the first row.
 TEST_F(SearchBox, PrefixCompletionCompletesWhatThePlatformsSearchFinds)
 {
     struct Case {
         const char* name;
-        std::wstring row, typed;
+        Items rows; // after an empty first row
+        std::wstring typed;
     } const cases[] = {
-        {"PlainLetterOtherCase", L"x:\\notes.txt", L"X"},
-        {"PlainLetterNoRowBeginsWith", L"x:\\notes.txt", L"q"},
-        {"AccentedCapital", L"\u00c9cole\\plan.txt", L"\u00e9"},
-        {"KelvinSignForK", L"\u212aelvin\\scale.txt", L"k"},
-        {"DriveInBrackets", L"[-c-]", L"c"},
-        {"FolderInBrackets", L"[music]", L"m"},
+        {"PlainLetterOtherCase", {L"D:\\report.docx", L"x:\\notes.txt"}, L"X"},
+        {"PlainLetterNoRowBeginsWith", {L"D:\\report.docx", L"x:\\notes.txt"}, L"q"},
+        {"SeveralCharactersNoRowBeginsWith", {L"D:\\report.docx"}, L"d:\\rx"},
+        {"DifferenceLateInTheTextGoesToALaterRow", {L"D:\\report.docx", L"D:\\rx\\notes.txt"}, L"d:\\rx"},
+        {"ARowShorterThanTheTextIsPassed", {L"D:\\r", L"D:\\report.docx"}, L"d:\\re"},
+        {"AccentedCapital", {L"D:\\report.docx", L"\u00c9cole\\plan.txt"}, L"\u00e9"},
+        {"AccentedCapitalInsideTheText", {L"D:\\report.docx", L"D:\\\u00c9t\u00e9.mp3"}, L"d:\\\u00e9"},
+        {"KelvinSignForK", {L"D:\\report.docx", L"\u212aelvin\\scale.txt"}, L"k"},
+        {"DriveInBrackets", {L"D:\\report.docx", L"[-c-]"}, L"c"},
+        {"FolderInBrackets", {L"D:\\report.docx", L"[music]"}, L"m"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const Items rows{L"", L"D:\\report.docx", c.row};
+        Items rows{L""};
+        rows.insert(rows.end(), c.rows.begin(), c.rows.end());
         // What the platform's own search finds for the typed text in the same rows.
         const HWND plain = ::CreateWindowExW(0, L"COMBOBOX", L"", WS_CHILD | CBS_DROPDOWN | CBS_HASSTRINGS, 0, 0, 100,
                                              100, host.window, nullptr, nullptr, nullptr);

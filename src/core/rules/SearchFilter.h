@@ -116,6 +116,9 @@ public:
 
     size_t Size() const noexcept { return starts_.empty() ? 0 : starts_.size() - 1; }
 
+    // Entry `i` as folded.
+    View FoldedEntry(uint32_t i) const noexcept { return EntryView(i); }
+
     // Entry `i` of the text an index was made from with FromText, as it stands there.
     View Original(View text, uint32_t i) const noexcept
     {
