@@ -56,7 +56,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (const auto& e : entries)
         wideEntries.push_back(widen(e));
     const search::EntryIndex<char16_t> wideIndex(wideEntries);
-    if (wideIndex.Match(search::SplitWords(std::u16string_view(widen(typed)))) != expected)
+    const auto wideWords = search::SplitWords(std::u16string_view(widen(typed)));
+    if (wideIndex.Match(wideWords) != expected)
+        __builtin_trap();
+    // Kept a byte per character when the list allows it (no byte from 0x80 up in it).
+    const search::CompactEntryIndex<char16_t> compactIndex(wideEntries);
+    if (compactIndex.Match(wideWords) != expected)
         __builtin_trap();
     return 0;
 }

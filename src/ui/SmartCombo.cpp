@@ -143,7 +143,7 @@ bool TSmartComboBox::AdoptItems(std::shared_ptr<const std::vector<std::wstring>>
 void TSmartComboBox::ReplaceItems(std::shared_ptr<const std::vector<std::wstring>> list)
 {
     FStoredItems = std::move(list);
-    index_ = search::EntryIndex<wchar_t>(*FStoredItems);
+    index_ = search::CompactEntryIndex<wchar_t>(*FStoredItems);
     displayed_.clear();
 }
 
@@ -414,27 +414,15 @@ bool TSmartComboBox::PrefixComplete(wchar_t ch)
 }
 
 // The platform's prefix search folds case beyond ASCII and looks behind a row's opening "[":
-// here ASCII characters must be equal but for the case of a to z, and any other character on
-// either side, or a row in brackets, leaves the row to the platform.
+// such rows are left to it.
 int TSmartComboBox::FirstRowThatMayBegin(const std::wstring& text) const
 {
     const std::wstring folded = search::Folded(std::wstring_view(text));
-    const auto mayBegin = [&folded](std::wstring_view row) {
-        if (!row.empty() && row[0] == L'[')
-            return true;
-        for (size_t k = 0; k < folded.size(); ++k) {
-            if (k == row.size())
-                return false;
-            if (row[k] >= 128 || folded[k] >= 128)
-                return true;
-            if (row[k] != folded[k])
-                return false;
-        }
-        return true;
-    };
-    for (size_t row = 0; row < displayed_.size(); ++row)
-        if (mayBegin(index_.FoldedEntry(displayed_[row])))
+    for (size_t row = 0; row < displayed_.size(); ++row) {
+        const uint32_t entry = displayed_[row];
+        if (index_.MayBeginWith(entry, folded) || (*FStoredItems)[entry].starts_with(L'['))
             return static_cast<int>(row);
+    }
     return CB_ERR;
 }
 

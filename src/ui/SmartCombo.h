@@ -96,7 +96,7 @@ private:
     static LRESULT CALLBACK ChildProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
 
     std::shared_ptr<const std::vector<std::wstring>> FStoredItems = std::make_shared<std::vector<std::wstring>>();
-    search::EntryIndex<wchar_t> index_;
+    search::CompactEntryIndex<wchar_t> index_;
     std::vector<uint32_t> displayed_; // stored index of each displayed row
     HWND combo_ = nullptr;
     HWND edit_ = nullptr;

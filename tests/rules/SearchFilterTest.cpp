@@ -159,4 +159,66 @@ TEST(EntryIndex, AgreesWithTheSlowRuleOnRandomInput)
     }
 }
 
+// Lists whose characters all fit in a byte are kept narrow, others wide: the answers are the
+// slow rule's either way, for words of any characters.
+TEST(CompactEntryIndex, AgreesWithTheSlowRuleForNarrowAndWideLists)
+{
+    struct Case {
+        const char* name;
+        std::wstring entryAlphabet, typedAlphabet;
+    } const cases[] = {
+        // U+0141 and U+01E9 share their low bytes with "A" and an accented "e": only the whole
+        // character may tell them apart.
+        {"AsciiList", L"abAB\\ .z", L"abAB\\ .z\u00e9\u0141"},
+        {"LatinOneList", L"aA\\ .\u00e9\u00c9\u00ff", L"aA \u00e9\u00c9\u00ff\u0141\u01e9"},
+        {"WideList", L"aA\\ .\u00e9\u0141", L"aA \u00e9\u0141\u01e9"},
+    };
+    std::mt19937 random(20261211);
+    for (const Case& c : cases) {
+        auto randomText = [&](const std::wstring& alphabet, size_t maxLength) {
+            std::wstring s(random() % (maxLength + 1), L' ');
+            for (auto& ch : s)
+                ch = alphabet[random() % alphabet.size()];
+            return s;
+        };
+        for (int round = 0; round < 100; ++round) {
+            std::vector<std::wstring> entries{L""};
+            const size_t count = random() % 30;
+            for (size_t i = 0; i < count; ++i)
+                entries.push_back(randomText(c.entryAlphabet, 10));
+            const search::CompactEntryIndex<wchar_t> index{entries};
+            ASSERT_EQ(index.Size(), entries.size()) << c.name;
+            for (int q = 0; q < 20; ++q) {
+                const std::wstring typed = randomText(c.typedAlphabet, 5);
+                ASSERT_EQ(index.Match(search::SplitWords(std::wstring_view(typed))), ReferenceMatch(entries, typed))
+                    << c.name << " round " << round << " typed " << testing::PrintToString(typed);
+            }
+        }
+    }
+}
+
+TEST(CompactEntryIndex, MayBeginWithLeavesAllButAsciiDifferencesOpen)
+{
+    struct Case {
+        const char* name;
+        std::wstring entry, typed;
+        bool may;
+    } const cases[] = {
+        {"SameLettersOtherCase", L"C:\\Notes", L"c:\\no", true},
+        {"WholeEntry", L"C:\\Notes", L"c:\\notes", true},
+        {"AsciiDifference", L"C:\\Notes", L"c:\\nx", false},
+        {"EntryShorterThanText", L"C:", L"c:\\", false},
+        {"AccentedInEntryBeforeAnyDifference", L"\u00c9cole", L"\u00e9x", true},
+        {"AccentedInTextOnly", L"Ecole", L"\u00e9", true},
+        {"WideCharacterInEntry", L"\u212aelvin", L"k", true},
+        {"AsciiDifferenceBeforeTheAccent", L"A\u00c9", L"b\u00e9", false},
+        {"NarrowListAccentedEntry", L"caf\u00e9", L"CAF\u00c9", true},
+    };
+    for (const Case& c : cases) {
+        const std::vector<std::wstring> entries{L"", c.entry};
+        const search::CompactEntryIndex<wchar_t> index{entries};
+        EXPECT_EQ(index.MayBeginWith(1, search::Folded(std::wstring_view(c.typed))), c.may) << c.name;
+    }
+}
+
 } // namespace
