@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <iterator>
+#include <span>
 #include <unordered_map>
 
 #include "core/FileHelper.h"
@@ -32,9 +34,28 @@ struct FolderScanner::Watched {
     std::wstring folder;
     bool deeper = false;
     ChangeHandle change; // empty where the platform offers no notification: rescanned every time
-    std::vector<std::wstring> entries;
     std::wstring problem;        // the error that stopped its scan
     uint64_t contentVersion = 0; // 0 until its first scan
+
+    // Its entries are its own until they are published whole; from then on they are read from
+    // the published list, so that they are not kept twice.
+    std::vector<std::wstring> own;
+    std::shared_ptr<const std::vector<std::wstring>> published;
+    size_t publishedAt = 0;
+    size_t count = 0;
+
+    std::span<const std::wstring> Entries() const noexcept
+    {
+        return published ? std::span<const std::wstring>(published->data() + publishedAt, count)
+                         : std::span<const std::wstring>(own);
+    }
+    void Own(std::vector<std::wstring> entries)
+    {
+        own = std::move(entries);
+        published.reset();
+        publishedAt = 0;
+        count = own.size();
+    }
 };
 
 // One folder's scan on a thread of its own; the worker merges it once the thread has ended.
@@ -273,8 +294,9 @@ void FolderScanner::Update(const std::wstring& pathListFile)
                 unpublished = true;
                 --left;
                 Watched& w = job.watched;
-                if (w.contentVersion == 0 || job.entries != w.entries || job.problem != w.problem) {
-                    w.entries = std::move(job.entries);
+                if (w.contentVersion == 0 || !std::ranges::equal(job.entries, w.Entries()) ||
+                    job.problem != w.problem) {
+                    w.Own(std::move(job.entries));
                     w.problem = std::move(job.problem);
                     w.contentVersion = ++versions_; // never one a forgotten folder had
                 }
@@ -297,9 +319,9 @@ void FolderScanner::Publish(const std::vector<Watched*>& plan, const std::wstrin
     size_t lastTaken = 0; // of the last folder's entries
     for (const Watched* w : plan) {
         madeOf.emplace_back(w, w->contentVersion);
-        lastTaken = std::min(w->entries.size(), pathlist::kMaxEntries - count);
+        lastTaken = std::min(w->count, pathlist::kMaxEntries - count);
         count += lastTaken;
-        if (lastTaken < w->entries.size()) {
+        if (lastTaken < w->count) {
             problem = pathlist::TooManyEntriesText(w->folder);
             break;
         }
@@ -325,10 +347,31 @@ void FolderScanner::Publish(const std::vector<Watched*>& plan, const std::wstrin
         list->reserve(count + 1);
         list->emplace_back();
         for (size_t i = 0; i < madeOf.size(); ++i) {
-            const auto& entries = madeOf[i].first->entries;
-            const size_t taken = i + 1 < madeOf.size() ? entries.size() : lastTaken;
-            list->insert(list->end(), entries.begin(), entries.begin() + static_cast<ptrdiff_t>(taken));
+            Watched& w = *plan[i];
+            const size_t taken = i + 1 < madeOf.size() ? w.count : lastTaken;
+            const size_t at = list->size();
+            if (w.published == list) {
+                // Listed twice: its entries stand in this list already (room is reserved).
+                for (size_t k = 0; k < taken; ++k)
+                    list->push_back((*list)[w.publishedAt + k]);
+                continue;
+            }
+            if (!w.published && taken == w.count) {
+                std::move(w.own.begin(), w.own.end(), std::back_inserter(*list));
+            } else {
+                const auto from = w.Entries().first(taken);
+                list->insert(list->end(), from.begin(), from.end());
+            }
+            if (taken == w.count) {
+                w.own = {};
+                w.published = list;
+                w.publishedAt = at;
+            }
         }
+        // A folder left out of this list keeps its entries itself, not an older list whole.
+        for (auto& w : watched_)
+            if (w->published && w->published != list)
+                w->Own(std::vector<std::wstring>(w->Entries().begin(), w->Entries().end()));
         entries = std::move(list);
     }
     {

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -227,6 +228,45 @@ TEST_F(FolderScannerTest, EntriesBeyondWhatAListTakesAreCutWithTheReason)
     // The second big folder is taken up to the most and the folder after it not at all.
     const size_t fromSecond = pathlist::kMaxEntries - 2 - kBigFolderEntries;
     EXPECT_EQ(entries.back(), dir / L"two big\\f" + std::to_wstring(fromSecond - 1));
+}
+
+// Each folder's entries are kept once, in the list that published them: folders that move
+// across the cut, come back after it or are listed twice still give every list exactly.
+TEST_F(FolderScannerTest, ListsStayExactAsFoldersMoveAcrossTheCut)
+{
+    testfiles::MakeFolder(dir / L"one big");
+    testfiles::MakeFolder(dir / L"two big");
+    const auto big = [&](const wchar_t* name) {
+        Items entries;
+        for (size_t i = 0; i < kBigFolderEntries; ++i)
+            entries.push_back(dir / name + L"\\f" + std::to_wstring(i));
+        return entries;
+    };
+    const std::map<std::wstring, Items> folders{{L"plain", {dir / L"plain\\p1.txt", dir / L"plain\\p2.txt"}},
+                                                {L"one big", big(L"one big")},
+                                                {L"two big", big(L"two big")}};
+    const std::vector<std::vector<std::wstring>> steps{
+        {L"plain", L"one big", L"two big", L"plain"}, // cut inside the second big folder
+        {L"plain", L"two big", L"plain"},             // that folder whole, the cut one first
+        {L"two big", L"one big", L"plain"},           // the plain folder after the cut
+        {L"plain"},                                   // ...and back
+        {L"plain", L"plain"},
+    };
+    FolderScanner scanner(&BigScan);
+    for (size_t step = 0; step < steps.size(); ++step) {
+        std::wstring text;
+        Items expected{L""};
+        for (const auto& name : steps[step]) {
+            text += (dir / name) + L"\r\n";
+            const Items& entries = folders.at(name);
+            const size_t room = pathlist::kMaxEntries + 1 - expected.size();
+            expected.insert(expected.end(), entries.begin(), entries.begin() + std::min(room, entries.size()));
+        }
+        WriteList(text);
+        const Items entries = Scanned(scanner);
+        EXPECT_TRUE(entries == expected) << "step " << step << ": " << entries.size() << " entries against "
+                                         << expected.size();
+    }
 }
 
 } // namespace
