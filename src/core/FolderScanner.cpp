@@ -33,7 +33,7 @@ void ScanWithScanFolder(const std::wstring& folder, std::vector<std::wstring>& l
 struct FolderScanner::Watched {
     std::wstring folder;
     bool deeper = false;
-    ChangeHandle change; // empty where the platform offers no notification: rescanned every time
+    ChangeHandle change;         // empty where the platform offers no notification: rescanned every time
     std::wstring problem;        // the error that stopped its scan
     uint64_t contentVersion = 0; // 0 until its first scan
 

@@ -43,7 +43,7 @@ private:
     std::unordered_map<std::wstring, int> byExtension_;
     std::map<std::pair<int, COLORREF>, GdiHandle> cells_; // by image index and background
     int cellSize_ = 0;
-    MemoryDcHandle cellDc_; // destroyed before the cells, so none is selected into it then
+    MemoryDcHandle cellDc_;          // destroyed before the cells, so none is selected into it then
     HGDIOBJ cellDcBitmap_ = nullptr; // the DC's own bitmap
     KernelHandle thread_;
     bool started_ = false;

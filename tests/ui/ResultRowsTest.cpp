@@ -190,10 +190,12 @@ TEST(FileIcons, EachIconLooksAsTheShellDrawsItOnTheBackgroundGiven)
         const int index = icons.IconIndex(path);
         ASSERT_GE(index, 0);
         SHFILEINFOW info{};
-        const auto small = reinterpret_cast<HIMAGELIST>(::SHGetFileInfoW(
-            L"x.txt", FILE_ATTRIBUTE_NORMAL, &info, sizeof(info), SHGFI_USEFILEATTRIBUTES | SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
-        const auto large = reinterpret_cast<HIMAGELIST>(::SHGetFileInfoW(
-            L"x.txt", FILE_ATTRIBUTE_NORMAL, &info, sizeof(info), SHGFI_USEFILEATTRIBUTES | SHGFI_SYSICONINDEX | SHGFI_LARGEICON));
+        const auto small = reinterpret_cast<HIMAGELIST>(
+            ::SHGetFileInfoW(L"x.txt", FILE_ATTRIBUTE_NORMAL, &info, sizeof(info),
+                             SHGFI_USEFILEATTRIBUTES | SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
+        const auto large = reinterpret_cast<HIMAGELIST>(
+            ::SHGetFileInfoW(L"x.txt", FILE_ATTRIBUTE_NORMAL, &info, sizeof(info),
+                             SHGFI_USEFILEATTRIBUTES | SHGFI_SYSICONINDEX | SHGFI_LARGEICON));
 
         // Pixels of a `size` square filled with `back`, then drawn on by `draw`.
         const auto pixels = [](int size, COLORREF back, const auto& draw) {
@@ -220,8 +222,10 @@ TEST(FileIcons, EachIconLooksAsTheShellDrawsItOnTheBackgroundGiven)
             int size;
             COLORREF back;
         } const cases[] = {
-            {"Row", 16, RGB(30, 30, 30)},        {"SelectedRow", 16, RGB(0, 90, 200)},
-            {"RowAgain", 16, RGB(30, 30, 30)},   {"HighDpiRow", 24, RGB(30, 30, 30)},
+            {"Row", 16, RGB(30, 30, 30)},
+            {"SelectedRow", 16, RGB(0, 90, 200)},
+            {"RowAgain", 16, RGB(30, 30, 30)},
+            {"HighDpiRow", 24, RGB(30, 30, 30)},
             {"HighDpiSelected", 24, RGB(0, 90, 200)},
         };
         for (const Case& c : cases) {
