@@ -254,6 +254,9 @@ void TForm1::ShowFromHotkey()
         showPending_ = true;
         return;
     }
+    // Keys typed before the shortcut act first (an Escape's release hides the bar this shows
+    // again): posted messages are taken before input, so this one would overtake them.
+    ProcessPendingMessages(PM_QS_INPUT);
     ShowBar();
     ReplayTypedAhead();
 }

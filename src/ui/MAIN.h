@@ -65,7 +65,8 @@ private:
     void OpenPopupMenu1(int x, int y, HWND owner);
     void MenuCommand(UINT id);
     void TrayIconMessage(LPARAM event);
-    void ProcessPendingMessages();
+    // Handles what is waiting; `only` narrows it as PeekMessage does (PM_QS_INPUT: input alone).
+    void ProcessPendingMessages(UINT only = 0);
     void ShowTrayHint();
     void TrayIcon1DblClick();
     void mnuShowClick();

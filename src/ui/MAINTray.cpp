@@ -94,7 +94,7 @@ void TForm1::TrayIconMessage(LPARAM event)
     case WM_RBUTTONUP: {
         const HWND application = ApplicationHandle();
         ::SetForegroundWindow(application);
-        ProcessPendingMessages();
+        ProcessPendingMessages(); // so the menu opens on a settled foreground window
         POINT cursor{};
         ::GetCursorPos(&cursor);
         OpenPopupMenu1(cursor.x, cursor.y, application);
@@ -105,11 +105,10 @@ void TForm1::TrayIconMessage(LPARAM event)
     }
 }
 
-void TForm1::ProcessPendingMessages()
+void TForm1::ProcessPendingMessages(UINT only)
 {
-    // What is waiting goes first, so the menu opens on a settled foreground window.
     MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE | only)) {
         if (msg.message == WM_QUIT) {
             ::PostQuitMessage(static_cast<int>(msg.wParam));
             return;

@@ -59,6 +59,22 @@ TEST_F(Bar, EscapeHidesAndAltF4EndsTheProgramWithExitCode0)
     EXPECT_EQ(zarvi.WaitForExit(), std::optional<DWORD>(0));
 }
 
+// Escape and at once the shortcut: the bar hides and comes back, however fast the user is. The
+// shortcut's message must not overtake the Escape typed before it.
+TEST_F(Bar, EscapeThenTheShortcutAtOnceShowsTheBarAgain)
+{
+    Start();
+    ASSERT_TRUE(ShowInFront());
+    for (int round = 0; round < 5; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        probe::TapKey(VK_ESCAPE);
+        PressShortcut();
+        ::Sleep(1000); // every key handled
+        ASSERT_TRUE(::IsWindowVisible(bar)) << "the shortcut was lost";
+        ASSERT_TRUE(probe::WaitUntil([&] { return ::GetForegroundWindow() == bar && FocusInSearchBox(); }));
+    }
+}
+
 TEST_F(Bar, F2OpensThePathListAndHides)
 {
     Start();
