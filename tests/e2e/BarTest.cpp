@@ -60,18 +60,24 @@ TEST_F(Bar, EscapeHidesAndAltF4EndsTheProgramWithExitCode0)
 }
 
 // Escape and at once the shortcut: the bar hides and comes back, however fast the user is. The
-// shortcut's message must not overtake the Escape typed before it.
+// shortcut's message must not overtake the Escape typed before it (sent together, the keys all
+// wait in the queue when the shortcut's message arrives).
 TEST_F(Bar, EscapeThenTheShortcutAtOnceShowsTheBarAgain)
 {
     Start();
     ASSERT_TRUE(ShowInFront());
-    for (int round = 0; round < 5; ++round) {
+    for (int round = 0; round < 10; ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
-        probe::TapKey(VK_ESCAPE);
-        PressShortcut();
-        ::Sleep(1000); // every key handled
-        ASSERT_TRUE(::IsWindowVisible(bar)) << "the shortcut was lost";
-        ASSERT_TRUE(probe::WaitUntil([&] { return ::GetForegroundWindow() == bar && FocusInSearchBox(); }));
+        probe::SendKeysAtOnce({{VK_ESCAPE, false},
+                               {VK_ESCAPE, true},
+                               {VK_LWIN, false},
+                               {VK_SPACE, false},
+                               {VK_SPACE, true},
+                               {VK_LWIN, true}});
+        ::Sleep(1000); // the Escape handled, wherever it went: a bar still shown then is no proof
+        ASSERT_TRUE(probe::WaitUntil([&] {
+            return ::IsWindowVisible(bar) && ::GetForegroundWindow() == bar && FocusInSearchBox();
+        })) << "the shortcut was lost";
     }
 }
 

@@ -151,16 +151,30 @@ bool PressDialogButton(HWND dialog, std::wstring_view caption)
 }
 
 namespace {
-void SendKey(WORD vk, bool up)
+INPUT KeyInput(WORD vk, bool up)
 {
     INPUT input{};
     input.type = INPUT_KEYBOARD;
     input.ki.wVk = vk;
     input.ki.wScan = static_cast<WORD>(::MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
     input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    return input;
+}
+
+void SendKey(WORD vk, bool up)
+{
+    INPUT input = KeyInput(vk, up);
     ::SendInput(1, &input, sizeof(INPUT));
 }
 } // namespace
+
+void SendKeysAtOnce(std::initializer_list<std::pair<WORD, bool>> keys)
+{
+    std::vector<INPUT> inputs;
+    for (const auto& [vk, up] : keys)
+        inputs.push_back(KeyInput(vk, up));
+    ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
 
 void KeyDown(WORD vk)
 {

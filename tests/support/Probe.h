@@ -3,6 +3,9 @@
 // only public Win32 calls that also work across processes.
 #include <windows.h>
 
+#include <initializer_list>
+#include <utility>
+
 #include <functional>
 #include <optional>
 #include <string>
@@ -43,6 +46,8 @@ void KeyDown(WORD vk);
 void KeyUp(WORD vk);
 void TapKey(WORD vk);
 void TypeText(std::wstring_view text);
+// Presses (false) and releases (true) sent in one call: all of them queued before any is handled.
+void SendKeysAtOnce(std::initializer_list<std::pair<WORD, bool>> keys);
 
 // Runs a program and waits for it to end. A Linux program (xdotool, import) started from inside
 // Wine cannot be waited for: it is only started, so wait for its effect instead.
