@@ -145,6 +145,18 @@ DWORD WINAPI RunHookThread(void* ready) noexcept
 }
 constexpr WORD kUnassignedKey = 0xE8; // no key of any layout sends it
 
+// A press or release of the unassigned key, marked with `extra`: an event of our own that no
+// program takes for a key of the user's.
+INPUT UnassignedKeyInput(bool up, ULONG_PTR extra) noexcept
+{
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = kUnassignedKey;
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    input.ki.dwExtraInfo = extra;
+    return input;
+}
+
 bool IsDown(int vk) noexcept
 {
     return (::GetAsyncKeyState(vk) & 0x8000) != 0;
@@ -279,13 +291,11 @@ bool EndTypeaheadInOrder() noexcept
     // would pass behind the bar's back and reach a control the first key has replaced. The
     // marker goes the way they go, behind them.
     INPUT marker{};
-    marker.type = INPUT_KEYBOARD;
-    marker.ki.wVk = kUnassignedKey;
     {
         const ExclusiveLock lock(Ahead.lock);
         if (!Ahead.keeping)
             return true;
-        marker.ki.dwExtraInfo = kEndMarkerBase | ++Ahead.endGeneration;
+        marker = UnassignedKeyInput(false, kEndMarkerBase | ++Ahead.endGeneration);
     }
     ::ResetEvent(Ahead.endSeen.get());
     if (::SendInput(1, &marker, sizeof(INPUT)) == 1 &&
@@ -302,12 +312,6 @@ bool EndTypeaheadInOrder() noexcept
 
 void MaskWindowsKeyRelease() noexcept
 {
-    INPUT inputs[2]{};
-    for (int i = 0; i < 2; ++i) {
-        inputs[i].type = INPUT_KEYBOARD;
-        inputs[i].ki.wVk = kUnassignedKey;
-        inputs[i].ki.dwFlags = i ? KEYEVENTF_KEYUP : 0;
-        inputs[i].ki.dwExtraInfo = kOwnInputMarker;
-    }
+    INPUT inputs[2] = {UnassignedKeyInput(false, kOwnInputMarker), UnassignedKeyInput(true, kOwnInputMarker)};
     ::SendInput(2, inputs, sizeof(INPUT));
 }

@@ -134,29 +134,43 @@ TEST(EntryIndex, Utf8BytesGiveTheSameAnswersAsWideText)
     EXPECT_EQ(index.Match(search::SplitWords(std::string_view("menu"))), (std::vector<uint32_t>{1, 2}));
 }
 
+// Random text over `alphabet`, up to `maxLength` characters.
+std::wstring RandomText(std::mt19937& random, const std::wstring& alphabet, size_t maxLength)
+{
+    std::wstring s(random() % (maxLength + 1), L' ');
+    for (auto& c : s)
+        c = alphabet[random() % alphabet.size()];
+    return s;
+}
+
+// Random lists over `entryAlphabet` after an empty first entry, each asked twenty random texts
+// over `typedAlphabet`: `Index` must answer as the slow rule does.
+template <typename Index>
+void ExpectAgreesWithTheSlowRule(std::mt19937& random, const std::wstring& entryAlphabet,
+                                 const std::wstring& typedAlphabet, int rounds, size_t maxEntries,
+                                 size_t maxEntryLength, size_t maxTypedLength)
+{
+    for (int round = 0; round < rounds; ++round) {
+        std::vector<std::wstring> entries{L""};
+        const size_t count = random() % maxEntries;
+        for (size_t i = 0; i < count; ++i)
+            entries.push_back(RandomText(random, entryAlphabet, maxEntryLength));
+        const Index index{entries};
+        ASSERT_EQ(index.Size(), entries.size());
+        for (int q = 0; q < 20; ++q) {
+            const std::wstring typed = RandomText(random, typedAlphabet, maxTypedLength);
+            ASSERT_EQ(index.Match(search::SplitWords(std::wstring_view(typed))), ReferenceMatch(entries, typed))
+                << "round " << round << " typed " << testing::PrintToString(typed);
+        }
+    }
+}
+
 TEST(EntryIndex, AgreesWithTheSlowRuleOnRandomInput)
 {
     // Small alphabets make many overlapping and repeated hits, where a fast search goes wrong.
     const std::wstring alphabet = L"abAB\\ .\u00e9\u00c9z";
     std::mt19937 random(20261210);
-    auto randomText = [&](size_t maxLength) {
-        std::wstring s(random() % (maxLength + 1), L' ');
-        for (auto& c : s)
-            c = alphabet[random() % alphabet.size()];
-        return s;
-    };
-    for (int round = 0; round < 200; ++round) {
-        std::vector<std::wstring> entries{L""};
-        const size_t count = random() % 40;
-        for (size_t i = 0; i < count; ++i)
-            entries.push_back(randomText(12));
-        const search::EntryIndex<wchar_t> index{entries};
-        for (int q = 0; q < 20; ++q) {
-            const std::wstring typed = randomText(6);
-            ASSERT_EQ(index.Match(search::SplitWords(std::wstring_view(typed))), ReferenceMatch(entries, typed))
-                << "round " << round << " typed " << testing::PrintToString(typed);
-        }
-    }
+    ExpectAgreesWithTheSlowRule<search::EntryIndex<wchar_t>>(random, alphabet, alphabet, 200, 40, 12, 6);
 }
 
 // Lists whose characters all fit in a byte are kept narrow, others wide: the answers are the
@@ -175,25 +189,9 @@ TEST(CompactEntryIndex, AgreesWithTheSlowRuleForNarrowAndWideLists)
     };
     std::mt19937 random(20261211);
     for (const Case& c : cases) {
-        auto randomText = [&](const std::wstring& alphabet, size_t maxLength) {
-            std::wstring s(random() % (maxLength + 1), L' ');
-            for (auto& ch : s)
-                ch = alphabet[random() % alphabet.size()];
-            return s;
-        };
-        for (int round = 0; round < 100; ++round) {
-            std::vector<std::wstring> entries{L""};
-            const size_t count = random() % 30;
-            for (size_t i = 0; i < count; ++i)
-                entries.push_back(randomText(c.entryAlphabet, 10));
-            const search::CompactEntryIndex<wchar_t> index{entries};
-            ASSERT_EQ(index.Size(), entries.size()) << c.name;
-            for (int q = 0; q < 20; ++q) {
-                const std::wstring typed = randomText(c.typedAlphabet, 5);
-                ASSERT_EQ(index.Match(search::SplitWords(std::wstring_view(typed))), ReferenceMatch(entries, typed))
-                    << c.name << " round " << round << " typed " << testing::PrintToString(typed);
-            }
-        }
+        SCOPED_TRACE(c.name);
+        ExpectAgreesWithTheSlowRule<search::CompactEntryIndex<wchar_t>>(random, c.entryAlphabet, c.typedAlphabet, 100,
+                                                                        30, 10, 5);
     }
 }
 

@@ -21,33 +21,41 @@ namespace {
 
 using Items = std::vector<std::wstring>;
 
+// The pixels of a 32-bit bitmap of `width` x `height` once `draw` has drawn on it.
+template <typename Draw> std::vector<uint32_t> DrawnPixels(int width, int height, const Draw& draw)
+{
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    const MemoryDcHandle dc(::CreateCompatibleDC(nullptr));
+    const GdiHandle bitmap(::CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    const SelectedObject selected(dc.get(), bitmap.get());
+    draw(dc.get());
+    ::GdiFlush();
+    const auto* p = static_cast<const uint32_t*>(bits);
+    return std::vector<uint32_t>(p, p + width * height);
+}
+
 // A row drawn as the platform asks for it, into a bitmap of its own.
 class DrawnRow {
 public:
     DrawnRow(const TSmartComboBox& box, UINT index, bool selected) : width_(600), height_(28)
     {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = width_;
-        info.bmiHeader.biHeight = -height_;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        void* bits = nullptr;
-        const MemoryDcHandle dc(::CreateCompatibleDC(nullptr));
-        const GdiHandle bitmap(::CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-        const SelectedObject selectedBitmap(dc.get(), bitmap.get());
-        DRAWITEMSTRUCT item{};
-        item.CtlType = ODT_COMBOBOX;
-        item.itemID = index;
-        item.itemAction = ODA_DRAWENTIRE;
-        item.itemState = selected ? ODS_SELECTED : 0;
-        item.hwndItem = box.Combo();
-        item.hDC = dc.get();
-        item.rcItem = {0, 0, width_, height_};
-        ::SendMessageW(box.Handle(), WM_DRAWITEM, 1, reinterpret_cast<LPARAM>(&item));
-        ::GdiFlush();
-        const auto* p = static_cast<const uint32_t*>(bits);
-        pixels_.assign(p, p + width_ * height_);
+        pixels_ = DrawnPixels(width_, height_, [&](HDC dc) {
+            DRAWITEMSTRUCT item{};
+            item.CtlType = ODT_COMBOBOX;
+            item.itemID = index;
+            item.itemAction = ODA_DRAWENTIRE;
+            item.itemState = selected ? ODS_SELECTED : 0;
+            item.hwndItem = box.Combo();
+            item.hDC = dc;
+            item.rcItem = {0, 0, width_, height_};
+            ::SendMessageW(box.Handle(), WM_DRAWITEM, 1, reinterpret_cast<LPARAM>(&item));
+        });
     }
 
     uint32_t At(int x, int y) const { return pixels_[static_cast<size_t>(y * width_ + x)]; }
@@ -199,23 +207,12 @@ TEST(FileIcons, EachIconLooksAsTheShellDrawsItOnTheBackgroundGiven)
 
         // Pixels of a `size` square filled with `back`, then drawn on by `draw`.
         const auto pixels = [](int size, COLORREF back, const auto& draw) {
-            BITMAPINFO bmi{};
-            bmi.bmiHeader.biSize = sizeof(bmi.bmiHeader);
-            bmi.bmiHeader.biWidth = size;
-            bmi.bmiHeader.biHeight = -size;
-            bmi.bmiHeader.biPlanes = 1;
-            bmi.bmiHeader.biBitCount = 32;
-            void* bits = nullptr;
-            const MemoryDcHandle dc(::CreateCompatibleDC(nullptr));
-            const GdiHandle bitmap(::CreateDIBSection(dc.get(), &bmi, DIB_RGB_COLORS, &bits, nullptr, 0));
-            const SelectedObject selected(dc.get(), bitmap.get());
-            const RECT all{0, 0, size, size};
-            const GdiHandle brush(::CreateSolidBrush(back));
-            ::FillRect(dc.get(), &all, static_cast<HBRUSH>(brush.get()));
-            draw(dc.get());
-            ::GdiFlush();
-            const auto* p = static_cast<const uint32_t*>(bits);
-            return std::vector<uint32_t>(p, p + size * size);
+            return DrawnPixels(size, size, [&](HDC dc) {
+                const RECT all{0, 0, size, size};
+                const GdiHandle brush(::CreateSolidBrush(back));
+                ::FillRect(dc, &all, static_cast<HBRUSH>(brush.get()));
+                draw(dc);
+            });
         };
         struct Case {
             const char* name;
