@@ -29,7 +29,10 @@ struct Typeahead {
     bool replaying = false; // the bar types them again itself, one by one
     std::deque<INPUT> kept;
     std::bitset<256> keptDown; // keys whose press was kept: their release is kept too
-    UINT_PTR timer = 0;        // the hook's thread only
+    // When the first kept key began to wait: since the shortcut, or since the bar took the one
+    // before it.
+    ULONGLONG waitingSince = 0;
+    UINT_PTR timer = 0; // the hook's thread only
     // The end marker: a key event of our own that the hook answers once every key before it
     // in the input stream has been seen. Its generation tells a late marker from the awaited one.
     WORD endGeneration = 0;
@@ -38,6 +41,7 @@ struct Typeahead {
 
 constexpr ULONG_PTR kEndMarkerBase = 0x5A650000; // "Ze" and a generation
 constexpr DWORD kEndMarkerWaitMs = 1000;
+constexpr UINT kTypeaheadCheckMs = 100;
 
 // Ends the keeping and types every kept key again at once, wherever the focus is.
 void ReleaseTypeahead() noexcept
@@ -58,16 +62,22 @@ void ReleaseTypeahead() noexcept
         ::SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT));
 }
 
-void CALLBACK TypeaheadTimedOut(HWND, UINT, UINT_PTR timer, DWORD) noexcept
+// No kept key waits for the bar longer than the limit: not before the bar takes the first, and
+// not while it replays either, since a key it typed may have opened a modal loop (the menu, a
+// message box) that holds its replay until the user's next keys, kept here, close it.
+void CALLBACK CheckTypeahead(HWND, UINT, UINT_PTR timer, DWORD) noexcept
 {
+    {
+        const ExclusiveLock lock(Ahead.lock);
+        if (Ahead.keeping) {
+            const bool waiting = !Ahead.replaying || !Ahead.kept.empty();
+            if (!waiting || ::GetTickCount64() - Ahead.waitingSince < kTypeaheadLimitMs)
+                return;
+        }
+    }
     ::KillTimer(nullptr, timer);
     if (timer == Ahead.timer)
         Ahead.timer = 0;
-    {
-        const ExclusiveLock lock(Ahead.lock);
-        if (Ahead.replaying)
-            return; // the bar has them
-    }
     ReleaseTypeahead();
 }
 
@@ -81,8 +91,9 @@ void StartTypeahead() noexcept
         Ahead.replaying = false;
         Ahead.kept.clear();
         Ahead.keptDown.reset();
+        Ahead.waitingSince = ::GetTickCount64();
     }
-    Ahead.timer = ::SetTimer(nullptr, 0, kTypeaheadLimitMs, &TypeaheadTimedOut);
+    Ahead.timer = ::SetTimer(nullptr, 0, kTypeaheadCheckMs, &CheckTypeahead);
 }
 
 // Keeps the event for the bar; false when it is not the bar's to keep.
@@ -107,6 +118,8 @@ bool KeepTypedAhead(WPARAM message, const KBDLLHOOKSTRUCT& event) noexcept
                        ((event.flags & LLKHF_EXTENDED) ? KEYEVENTF_EXTENDEDKEY : 0);
     input.ki.dwExtraInfo = kOwnInputMarker;
     try {
+        if (Ahead.kept.empty() && Ahead.replaying)
+            Ahead.waitingSince = ::GetTickCount64();
         Ahead.kept.push_back(input);
     } catch (...) {
         return false;
@@ -282,6 +295,7 @@ bool TakeTypedAhead(INPUT& key) noexcept
         return false;
     key = Ahead.kept.front();
     Ahead.kept.pop_front();
+    Ahead.waitingSince = ::GetTickCount64();
     return true;
 }
 

@@ -36,8 +36,8 @@ LRESULT CALLBACK KeyHookProc(int code, WPARAM wParam, LPARAM lParam) noexcept;
 // one by one (TakeTypedAhead) and types each again; keys typed meanwhile queue up behind. When
 // none is kept, EndTypeaheadInOrder ends the keeping at that point of the input stream: keys
 // the hook has yet to see are kept first (false: take those too). EndTypeahead types them all
-// again at once, wherever the focus is, as happens by itself a second after the shortcut unless
-// the bar has begun taking them.
+// again at once, wherever the focus is, as happens by itself when a kept key has waited a second
+// for the bar: after the shortcut, or after the last key the bar took.
 bool TakeTypedAhead(INPUT& key) noexcept;
 bool EndTypeaheadInOrder() noexcept;
 void EndTypeahead() noexcept;

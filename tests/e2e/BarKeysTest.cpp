@@ -160,6 +160,22 @@ TEST_P(Typeahead, KeysTypedRightAfterTheShortcutActInTheSearchBox)
     EXPECT_TRUE(opened::Paths().empty() || GetParam().opensReadme);
 }
 
+// Space on the menu button, typed ahead, opens the menu while the bar types the keys again:
+// the Escape typed after it must still reach the menu, which holds the bar until it closes.
+TEST_F(Bar, AMenuOpenedByAKeyTypedAheadClosesWithTheNextKey)
+{
+    ASSERT_TRUE(testfiles::MakeNumbered(dir.Str(), L"file", L".txt", 5700, false));
+    Start();
+    OtherWindow other;
+    ASSERT_TRUE(other.TakeFocus());
+
+    InjectAfterTheShortcut({VK_TAB, VK_TAB, VK_SPACE, VK_ESCAPE});
+    EXPECT_TRUE(probe::WaitUntil([] { return FindShownMenu() != nullptr; }, 5000)) << "Space opened no menu";
+    EXPECT_TRUE(probe::WaitUntil([] { return FindShownMenu() == nullptr; }, 5000)) << "the menu stayed open";
+    EXPECT_TRUE(StaysShown(bar)) << "the Escape that closed the menu hid the bar too";
+    EXPECT_EQ(other.Typed(), L"") << "keys reached the program that had the focus";
+}
+
 // X keys only for printable characters: Wine hands a key that makes no character (Backspace,
 // Escape, arrows) on ahead of character keys still being composed, so their order is not the
 // order typed. Injected keys keep theirs.

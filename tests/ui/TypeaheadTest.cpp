@@ -89,4 +89,30 @@ TEST_F(TypeaheadWithoutABar, KeysAreKeptThenGoWhereTheFocusIsASecondAfterTheShor
     EXPECT_TRUE(probe::WaitUntil([&] { return Typed() == L"aB\u00e9c"; }, 2000));
 }
 
+// A key the bar typed again may open a modal loop (its menu, a message box) that holds the bar
+// until the user's next keys close it: those must not wait for the bar for ever.
+TEST_F(TypeaheadWithoutABar, KeysTheBarStopsTakingGoWhereTheFocusIsASecondLater)
+{
+    probe::KeyDown(VK_LWIN);
+    probe::TapKey(VK_SPACE);
+    probe::KeyUp(VK_LWIN);
+    probe::TapKey('A');
+    probe::TapKey('B');
+
+    INPUT taken{};
+    ASSERT_TRUE(probe::WaitUntil([&] { return TakeTypedAhead(taken); }, kTypeaheadLimitMs / 2));
+    EXPECT_EQ(taken.ki.wVk, 'A');
+    EXPECT_EQ(taken.ki.dwFlags & KEYEVENTF_KEYUP, 0u);
+    const DWORD start = ::GetTickCount();
+    probe::WaitUntil([] { return false; }, kTypeaheadLimitMs / 2);
+    EXPECT_EQ(Typed(), L"") << "keys left the bar while it was still taking them";
+    // The bar took A's press and is held from then on: the rest, A's release and B, is let go.
+    EXPECT_TRUE(probe::WaitUntil([&] { return Typed() == L"b"; }, kTypeaheadLimitMs * 3))
+        << "holds \"" << std::string(Typed().begin(), Typed().end()) << "\"";
+    EXPECT_GE(::GetTickCount() - start + kTypeaheadLimitMs / 4, kTypeaheadLimitMs / 2);
+
+    probe::TapKey('C');
+    EXPECT_TRUE(probe::WaitUntil([&] { return Typed() == L"bc"; }, 2000));
+}
+
 } // namespace
