@@ -20,6 +20,7 @@ std::atomic<UINT> ShowBarMessage = 0;
 
 KernelHandle HookThread;
 DWORD HookThreadId = 0;
+hotkey::RecentPresses Recent; // the hook's thread only
 
 // The typeahead: kept by the hook's thread, typed again by the user-interface thread (or by
 // the hook's thread itself when the time is up).
@@ -264,8 +265,12 @@ LRESULT CALLBACK KeyHookProc(int code, WPARAM wParam, LPARAM lParam) noexcept
         }
         if (event->dwExtraInfo != kOwnInputMarker) {
             const DWORD hotkeyKey = HotkeyKey;
-            const hotkey::KeyState state{IsDown(VK_LWIN) || IsDown(VK_RWIN), IsDown(static_cast<int>(hotkeyKey))};
-            const auto decision = hotkey::Decide({ToMessage(wParam), event->vkCode}, state, hotkeyKey);
+            const hotkey::KeyEvent key{ToMessage(wParam), event->vkCode};
+            const ULONGLONG now = ::GetTickCount64();
+            const hotkey::KeyState state = Recent.Complete(
+                {IsDown(VK_LWIN) || IsDown(VK_RWIN), IsDown(static_cast<int>(hotkeyKey))}, hotkeyKey, now);
+            Recent.See(key, hotkeyKey, now);
+            const auto decision = hotkey::Decide(key, state, hotkeyKey);
             if (decision.swallow) {
                 if (const HWND target = ShowBarWindow; decision.show && target) {
                     StartTypeahead();

@@ -124,3 +124,44 @@ TEST(StartupHint, NamesTheShortcutWithCapitalLettersOnly)
 }
 
 } // namespace
+
+TEST(HotkeyRecentPresses, APressSeenAMomentAgoCountsAsHeldUntilItsRelease)
+{
+    using hotkey::KeyEvent;
+    using hotkey::RecentPresses;
+    constexpr uint64_t kMoment = RecentPresses::kMomentMs;
+    struct Case {
+        const char* name;
+        std::vector<std::pair<KeyEvent, uint64_t>> seen; // events, and when the hook saw them
+        uint32_t seenHotkey;                             // the hotkey while they were seen
+        uint32_t askedHotkey;                            // the hotkey when the state is asked
+        uint64_t now;
+        bool winDown, hotDown; // the state completed, with nothing reported held
+    };
+    const Case cases[] = {
+        {"nothing seen", {}, 32, 32, 1000, false, false},
+        {"left Windows key a moment ago", {{{Message::KeyDown, 91}, 1000}}, 32, 32, 1002, true, false},
+        {"right Windows key, as a system key", {{{Message::SysKeyDown, 92}, 1000}}, 32, 32, 1002, true, false},
+        {"the moment has passed", {{{Message::KeyDown, 91}, 1000}}, 32, 32, 1000 + kMoment, false, false},
+        {"released since", {{{Message::KeyDown, 91}, 1000}, {{Message::KeyUp, 91}, 1001}}, 32, 32, 1002, false, false},
+        {"auto-repeat keeps it fresh",
+         {{{Message::KeyDown, 91}, 1000}, {{Message::KeyDown, 91}, 1000 + kMoment - 100}},
+         32, 32, 1000 + kMoment + 100, true, false},
+        {"hotkey a moment ago", {{{Message::KeyDown, 32}, 1000}}, 32, 32, 1010, false, true},
+        {"hotkey released", {{{Message::KeyDown, 32}, 1000}, {{Message::SysKeyUp, 32}, 1005}}, 32, 32, 1010, false, false},
+        {"a key that is not the hotkey", {{{Message::KeyDown, 'M'}, 1000}}, 32, 32, 1010, false, false},
+        {"the hotkey changed since its press", {{{Message::KeyDown, 32}, 1000}}, 32, 'M', 1010, false, false},
+        {"an event of no key", {{{Message::Other, 91}, 1000}}, 32, 32, 1002, false, false},
+    };
+    for (const auto& c : cases) {
+        RecentPresses recent;
+        for (const auto& [event, at] : c.seen)
+            recent.See(event, c.seenHotkey, at);
+        const auto state = recent.Complete({false, false}, c.askedHotkey, c.now);
+        EXPECT_EQ(state.winDown, c.winDown) << c.name;
+        EXPECT_EQ(state.hotDown, c.hotDown) << c.name;
+    }
+    // What the system reports held stays held.
+    const auto reported = RecentPresses{}.Complete({true, true}, 32, 5000);
+    EXPECT_TRUE(reported.winDown && reported.hotDown);
+}

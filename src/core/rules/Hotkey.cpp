@@ -62,4 +62,24 @@ Decision Decide(const KeyEvent& event, KeyState state, uint32_t hotkeyKey) noexc
     return {swallow, swallow && down};
 }
 
+KeyState RecentPresses::Complete(KeyState reported, uint32_t hotkeyKey, uint64_t nowMs) const noexcept
+{
+    reported.winDown = reported.winDown || Fresh(winAt_, nowMs);
+    reported.hotDown = reported.hotDown || (hotVk_ == hotkeyKey && Fresh(hotAt_, nowMs));
+    return reported;
+}
+
+void RecentPresses::See(const KeyEvent& event, uint32_t hotkeyKey, uint64_t nowMs) noexcept
+{
+    if (event.message == Message::Other)
+        return;
+    const bool down = event.message == Message::KeyDown || event.message == Message::SysKeyDown;
+    if (event.vk == kLeftWin || event.vk == kRightWin)
+        winAt_ = down ? nowMs : kNone;
+    if (event.vk == hotkeyKey) {
+        hotVk_ = hotkeyKey;
+        hotAt_ = down ? nowMs : kNone;
+    }
+}
+
 } // namespace hotkey

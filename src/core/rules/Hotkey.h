@@ -41,4 +41,23 @@ struct Decision {
 // The event itself overrides the reported state of its own key; a key-up is never swallowed.
 Decision Decide(const KeyEvent& event, KeyState state, uint32_t hotkeyKey) noexcept;
 
+// The state the system reports may lag behind the events the hook has just seen (Wine answers
+// from a cache for a few milliseconds): a Windows key or hotkey press seen a moment ago counts
+// as held until its release is seen. Only a moment: a release the hook never sees (the secure
+// desktop took it) must not leave a key held.
+class RecentPresses {
+public:
+    static constexpr uint64_t kMomentMs = 500;
+    // `reported` with the presses seen within the moment before `nowMs` added.
+    KeyState Complete(KeyState reported, uint32_t hotkeyKey, uint64_t nowMs) const noexcept;
+    void See(const KeyEvent& event, uint32_t hotkeyKey, uint64_t nowMs) noexcept;
+
+private:
+    static constexpr uint64_t kNone = ~uint64_t{0};
+    bool Fresh(uint64_t at, uint64_t nowMs) const noexcept { return at != kNone && nowMs - at < kMomentMs; }
+    uint64_t winAt_ = kNone;
+    uint64_t hotAt_ = kNone;
+    uint32_t hotVk_ = 0;
+};
+
 } // namespace hotkey
