@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/Handle.h"
+#include "ui/Picture.h"
 
 namespace {
 
@@ -115,19 +116,12 @@ HIMAGELIST CreateGlyphList(int size, std::initializer_list<Glyph> glyphs, COLORR
 
 HBITMAP CreateGlyphBitmap(Glyph glyph, int size, COLORREF ink)
 {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = size;
-    info.bmiHeader.biHeight = -size;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    const MemoryDcHandle dc(::CreateCompatibleDC(nullptr));
-    HBITMAP bitmap = ::CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    GdiHandle bitmap = CreatePixelBitmap(size, size, bits);
     if (!bitmap)
         return nullptr;
-    const SelectedObject target(dc.get(), bitmap);
+    const MemoryDcHandle dc(::CreateCompatibleDC(nullptr));
+    const SelectedObject target(dc.get(), bitmap.get());
     const RECT all{0, 0, size, size};
     const GdiHandle key(::CreateSolidBrush(RGB(255, 0, 255)));
     ::FillRect(dc.get(), &all, static_cast<HBRUSH>(key.get()));
@@ -137,5 +131,5 @@ HBITMAP CreateGlyphBitmap(Glyph glyph, int size, COLORREF ink)
     auto* pixel = static_cast<DWORD*>(bits);
     for (int i = 0; i < size * size; ++i)
         pixel[i] = (pixel[i] & 0xFFFFFF) == 0xFF00FF ? 0 : (pixel[i] | 0xFF000000);
-    return bitmap;
+    return static_cast<HBITMAP>(bitmap.release());
 }

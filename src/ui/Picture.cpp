@@ -37,19 +37,25 @@ GdiHandle LoadPngResource(const wchar_t* name, SIZE& size)
                                      WICBitmapPaletteTypeCustom)) ||
         FAILED(converter->GetSize(&width, &height)))
         return {};
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = static_cast<LONG>(width);
-    info.bmiHeader.biHeight = -static_cast<LONG>(height);
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
     void* pixels = nullptr;
-    GdiHandle bitmap(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &pixels, nullptr, 0));
+    GdiHandle bitmap = CreatePixelBitmap(static_cast<int>(width), static_cast<int>(height), pixels);
     if (!bitmap || FAILED(converter->CopyPixels(nullptr, width * 4, width * height * 4, static_cast<BYTE*>(pixels))))
         return {};
     size = {static_cast<LONG>(width), static_cast<LONG>(height)};
     return bitmap;
+}
+
+GdiHandle CreatePixelBitmap(int width, int height, void*& pixels)
+{
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    pixels = nullptr;
+    return GdiHandle(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &pixels, nullptr, 0));
 }
 
 void DrawPictureFitted(HDC dc, HBITMAP bitmap, SIZE size, const RECT& area)

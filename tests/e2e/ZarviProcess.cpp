@@ -36,17 +36,13 @@ void ZarviProcess::Start()
     PROCESS_INFORMATION pi{};
     // Wine now and then fails to start a process at all while the machine is busy: that is the
     // bench failing, not the program, so it gets two more tries before the test fails.
-    DWORD error = 0;
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        if (::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-            error = 0;
+    for (int attempt = 1;; ++attempt) {
+        if (::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
             break;
-        }
-        error = ::GetLastError();
+        if (attempt == 3)
+            throw std::runtime_error("cannot start zarvi.exe: error " + std::to_string(::GetLastError()));
         ::Sleep(500);
     }
-    if (error != 0)
-        throw std::runtime_error("cannot start zarvi.exe: error " + std::to_string(error));
     process_.reset(pi.hProcess);
     KernelHandle thread(pi.hThread);
     pid_ = pi.dwProcessId;

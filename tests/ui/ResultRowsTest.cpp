@@ -15,6 +15,7 @@
 #include "support/SearchHost.h"
 #include "support/TestFiles.h"
 #include "ui/FileIcons.h"
+#include "ui/Picture.h"
 #include "ui/SmartCombo.h"
 
 namespace {
@@ -24,15 +25,9 @@ using Items = std::vector<std::wstring>;
 // The pixels of a 32-bit bitmap of `width` x `height` once `draw` has drawn on it.
 template <typename Draw> std::vector<uint32_t> DrawnPixels(int width, int height, const Draw& draw)
 {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
     void* bits = nullptr;
+    const GdiHandle bitmap = CreatePixelBitmap(width, height, bits);
     const MemoryDcHandle dc(::CreateCompatibleDC(nullptr));
-    const GdiHandle bitmap(::CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     const SelectedObject selected(dc.get(), bitmap.get());
     draw(dc.get());
     ::GdiFlush();
