@@ -39,7 +39,9 @@ std::wstring GetPathListFile()
 {
     try {
         const std::wstring file = GetAppFolder() + L"\\" + kAppName + L".txt";
-        if (!FileExists(file)) {
+        // A link whose target is missing (a synced folder not there yet) is the user's: left alone,
+        // its reading tells why the list is empty.
+        if (!FileExists(file) && !IsDanglingLink(file)) {
             const std::string content =
                 pathlist::DefaultContent(GetSpecialFolder(CSIDL_PROGRAMS), GetSpecialFolder(CSIDL_PERSONAL));
             WriteWholeFile(file, content);

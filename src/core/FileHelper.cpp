@@ -107,9 +107,192 @@ void ForceDirectories(const std::wstring& path)
     }
 }
 
+bool RetryWhileBusy(const std::function<bool()>& attempt, bool replacing)
+{
+    constexpr DWORD kRetryForMs = 1000;
+    constexpr DWORD kRetryStepMs = 50;
+    const DWORD start = ::GetTickCount();
+    for (;;) {
+        if (attempt())
+            return true;
+        const DWORD error = ::GetLastError();
+        const bool busy = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
+                          (replacing && (error == ERROR_ACCESS_DENIED || error == ERROR_UNABLE_TO_REMOVE_REPLACED ||
+                                         error == ERROR_UNABLE_TO_MOVE_REPLACEMENT));
+        if (!busy || ::GetTickCount() - start >= kRetryForMs) {
+            ::SetLastError(error);
+            return false;
+        }
+        ::Sleep(kRetryStepMs);
+    }
+}
+
+bool IsDanglingLink(const std::wstring& path)
+{
+    if (path.empty() || FileOrDirectoryExists(path))
+        return false;
+    // Windows shows the link itself, with its reparse point.
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES)
+        return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    // Wine shows nothing for a link whose target is missing, but its name is taken: a new file
+    // cannot be made under it. The probe leaves nothing behind, whatever happens to the process.
+    if (::GetLastError() != ERROR_FILE_NOT_FOUND)
+        return false;
+    FileHandle probe(::CreateFileW(path.c_str(), DELETE, 0, nullptr, CREATE_NEW, FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    return !probe && (::GetLastError() == ERROR_FILE_EXISTS || ::GetLastError() == ERROR_ALREADY_EXISTS);
+}
+
+namespace {
+
+// "\\?\C:\x" as "C:\x", "\\?\UNC\s\x" as "\\s\x": the final path in the form the rest of the
+// program writes.
+std::wstring WithoutLongPrefix(std::wstring path)
+{
+    if (path.starts_with(L"\\\\?\\UNC\\"))
+        return L"\\\\" + path.substr(8);
+    if (path.starts_with(L"\\\\?\\") && path.size() >= 6 && path[5] == L':')
+        return path.substr(4);
+    return path;
+}
+
+} // namespace
+
+WriteTarget ResolveWriteTarget(const std::wstring& path)
+{
+    WriteTarget target;
+    target.path = path;
+    FileHandle file(::CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        const DWORD error = ::GetLastError();
+        if (IsDanglingLink(path))
+            target.error = ERROR_FILE_NOT_FOUND;
+        else if (error != ERROR_FILE_NOT_FOUND)
+            target.error = error; // a folder in its place, no access: the write will tell
+        return target;
+    }
+    target.exists = true;
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (::GetFileInformationByHandle(file.get(), &info))
+        target.shared = info.nNumberOfLinks > 1;
+    std::wstring final(MAX_PATH, L'\0');
+    DWORD length = ::GetFinalPathNameByHandleW(file.get(), final.data(), static_cast<DWORD>(final.size()), 0);
+    if (length >= final.size()) {
+        final.resize(length);
+        length = ::GetFinalPathNameByHandleW(file.get(), final.data(), static_cast<DWORD>(final.size()), 0);
+    }
+    if (length > 0 && length < final.size()) {
+        final.resize(length);
+        target.path = WithoutLongPrefix(final);
+    }
+    return target;
+}
+
+namespace {
+
+// A file with other hard links keeps its identity: the new bytes go into it. This is the one
+// write that is not whole-or-nothing; the file's other names are what the user asked to keep.
+DWORD WriteInPlace(const std::wstring& beside, const std::wstring& target)
+{
+    std::string bytes;
+    try {
+        bytes = ReadWholeFile(beside);
+    } catch (...) {
+        return ERROR_READ_FAULT;
+    }
+    FileHandle file;
+    if (!RetryWhileBusy([&] {
+            file.reset(::CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+            return static_cast<bool>(file);
+        }))
+        return ::GetLastError();
+    DWORD written = 0;
+    if (!::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+        written != bytes.size() || !::SetEndOfFile(file.get()) || !::FlushFileBuffers(file.get()))
+        return ::GetLastError() ? ::GetLastError() : ERROR_DISK_FULL;
+    return 0;
+}
+
+constexpr DWORD kReplace = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
+
+// What the user gave the file that a rename of a new file over it would lose: its attributes,
+// its access rights, its creation time and its alternate data streams go to the new file first.
+// (ReplaceFileW keeps them too, but is not one rename everywhere: Wine moves the old file aside
+// first, and a process ended then leaves no file at all.) Best effort: a part that cannot be
+// copied does not stop the write.
+void KeepWhatTheUserMade(const std::wstring& target, const std::wstring& beside)
+{
+    WIN32_FIND_STREAM_DATA stream{};
+    if (FindHandle streams(::FindFirstStreamW(target.c_str(), FindStreamInfoStandard, &stream, 0)); streams) {
+        do {
+            const std::wstring name = stream.cStreamName;
+            if (name == L"::$DATA")
+                continue;
+            try {
+                const std::string bytes = ReadWholeFile(target + name);
+                FileHandle copy(::CreateFileW((beside + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                              FILE_ATTRIBUTE_NORMAL, nullptr));
+                DWORD written = 0;
+                if (copy)
+                    ::WriteFile(copy.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+            } catch (...) {
+                // a stream that cannot be read is left behind rather than the write
+            }
+        } while (::FindNextStreamW(streams.get(), &stream));
+    }
+    DWORD needed = 0;
+    constexpr SECURITY_INFORMATION kRights = DACL_SECURITY_INFORMATION;
+    ::GetFileSecurityW(target.c_str(), kRights, nullptr, 0, &needed);
+    if (needed > 0) {
+        std::vector<BYTE> descriptor(needed);
+        if (::GetFileSecurityW(target.c_str(), kRights, descriptor.data(), needed, &needed))
+            ::SetFileSecurityW(beside.c_str(), kRights, descriptor.data());
+    }
+    WIN32_FILE_ATTRIBUTE_DATA old{};
+    if (::GetFileAttributesExW(target.c_str(), GetFileExInfoStandard, &old)) {
+        FileHandle copy(::CreateFileW(beside.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (copy)
+            ::SetFileTime(copy.get(), &old.ftCreationTime, nullptr, nullptr);
+        copy.reset();
+        // Read-only stays off: the file would refuse the next write of our own.
+        constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                                FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+        if (old.dwFileAttributes & kKept)
+            ::SetFileAttributesW(beside.c_str(), (old.dwFileAttributes & kKept) | FILE_ATTRIBUTE_ARCHIVE);
+    }
+}
+
+} // namespace
+
+unsigned long SwapIntoPlace(const std::wstring& beside, const WriteTarget& target)
+{
+    DWORD error = 0;
+    if (target.error) {
+        error = target.error;
+    } else if (target.exists && target.shared) {
+        error = WriteInPlace(beside, target.path);
+    } else if (target.exists) {
+        KeepWhatTheUserMade(target.path, beside);
+        if (!RetryWhileBusy([&] { return ::MoveFileExW(beside.c_str(), target.path.c_str(), kReplace) != FALSE; },
+                            true))
+            error = ::GetLastError();
+    } else if (!RetryWhileBusy([&] { return ::MoveFileExW(beside.c_str(), target.path.c_str(), kReplace) != FALSE; },
+                               true)) {
+        error = ::GetLastError();
+    }
+    ::DeleteFileW(beside.c_str());
+    return error;
+}
+
 ReplaceFailure ReplaceFileWhole(const std::wstring& path, const std::string& bytes)
 {
-    const std::wstring beside = path + L".new";
+    const WriteTarget target = ResolveWriteTarget(path);
+    if (target.error)
+        return {target.error, false};
+    const std::wstring beside = target.path + L".new";
     FileHandle file(
         ::CreateFileW(beside.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
@@ -123,11 +306,13 @@ ReplaceFailure ReplaceFileWhole(const std::wstring& path, const std::string& byt
             failure.code = ERROR_DISK_FULL; // a short write without a code
     }
     file.reset();
-    if (!failure && !::MoveFileExW(beside.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        failure = {::GetLastError(), false};
-    if (failure)
+    if (failure) {
         ::DeleteFileW(beside.c_str());
-    return failure;
+        return failure;
+    }
+    if (const DWORD error = SwapIntoPlace(beside, target))
+        return {error, false};
+    return {};
 }
 
 void WriteWholeFile(const std::wstring& path, const std::string& bytes)
@@ -164,13 +349,23 @@ bool ReadRest(HANDLE file, std::string& bytes)
 
 std::string ReadWholeFile(const std::wstring& path)
 {
-    FileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file)
-        throw AppError(L"Cannot open file \"" + path + L"\". " + SystemErrorText(::GetLastError()));
+    FileHandle file;
     std::string bytes;
-    if (!ReadRest(file.get(), bytes))
-        throw AppError(L"Cannot read file \"" + path + L"\". " + SystemErrorText(::GetLastError()));
+    bool opened = false;
+    // Opened and read again while another program holds the file or a range of it.
+    const bool read = RetryWhileBusy([&] {
+        file.reset(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+        opened = static_cast<bool>(file);
+        return opened && ReadRest(file.get(), bytes);
+    });
+    if (!read) {
+        const DWORD error = ::GetLastError();
+        if (!opened && IsDanglingLink(path))
+            throw AppError(L"Cannot open file \"" + path + L"\". It is a link whose target is missing.");
+        throw AppError((opened ? L"Cannot read file \"" : L"Cannot open file \"") + path + L"\". " +
+                       SystemErrorText(error));
+    }
     return bytes;
 }
 
@@ -269,9 +464,12 @@ std::optional<std::string> ToAnsiExactly(std::wstring_view text)
 void AppendFolderToPathList(const std::wstring& file, const std::wstring& folder)
 {
     // Others may read but not write while we append.
-    FileHandle handle(::CreateFileW(file.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!handle)
+    FileHandle handle;
+    if (!RetryWhileBusy([&] {
+            handle.reset(::CreateFileW(file.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                       OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+            return static_cast<bool>(handle);
+        }))
         ThrowIoError(::GetLastError());
 
     std::string existing;

@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,6 +13,30 @@ bool FileOrDirectoryExists(const std::wstring& path);
 // is not valid or names a missing drive; a level the file system refuses is left alone.
 void ForceDirectories(const std::wstring& path);
 
+// Another program (an editor saving, a virus scanner, a backup, a sync client) may hold a file
+// for a moment without sharing it: `attempt` is tried again while it fails for that reason, for
+// about a second. With `replacing`, a refused rename or replacement counts too.
+bool RetryWhileBusy(const std::function<bool()>& attempt, bool replacing = false);
+
+// Whether `path` is a link whose target is missing: such a file is neither read nor replaced.
+bool IsDanglingLink(const std::wstring& path);
+
+// Where a write that replaces `path` whole must land, so that what the user made stays: the
+// final target of a symbolic link (the link stays a link); the path itself for a file not there
+// yet. `shared`: the file has other hard links, which a replacement would cut off.
+struct WriteTarget {
+    std::wstring path;
+    bool exists = false;
+    bool shared = false;
+    unsigned long error = 0; // a link whose target is missing, or what kept the target from being found
+};
+WriteTarget ResolveWriteTarget(const std::wstring& path);
+
+// Puts the finished file `beside` in the target's place in one rename, the replaced file's
+// attributes, access rights, creation time and alternate streams given to it first; a shared
+// (hard-linked) file is written in place instead. Returns 0 or the system error code; `beside` is gone either way.
+unsigned long SwapIntoPlace(const std::wstring& beside, const WriteTarget& target);
+
 // What went wrong in ReplaceFileWhole: nothing (code 0), or the system error code and whether
 // the file could be made but not filled.
 struct ReplaceFailure {
@@ -20,8 +45,8 @@ struct ReplaceFailure {
     explicit operator bool() const noexcept { return code != 0; }
 };
 
-// Writes `bytes` to "<path>.new" and renames that over `path`, so `path` is either the whole new
-// file or what it was before, also when the disk fills up.
+// Writes `bytes` beside the write target of `path` and swaps it into place, so the file is either
+// the whole new file or what it was before, also when the disk fills up.
 ReplaceFailure ReplaceFileWhole(const std::wstring& path, const std::string& bytes);
 
 // ReplaceFileWhole for a path that is checked first; raises AppError "Stream write error" when

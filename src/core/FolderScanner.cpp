@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <deque>
 #include <iterator>
+#include <map>
 #include <span>
 #include <unordered_map>
 
@@ -10,21 +12,161 @@
 #include "core/Lock.h"
 #include "core/WinError.h"
 #include "core/rules/ErrorText.h"
-#include "core/rules/PathListText.h"
 
 namespace {
 
-// What makes a listed folder's entries out of date: a child added, removed or renamed, or its
-// attributes changed (a child hidden or shown).
-constexpr DWORD kChangeFilter =
-    FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME | FILE_NOTIFY_CHANGE_ATTRIBUTES;
+using folderstamp::Stamp;
 
-// While folders are still being scanned, what is known is published at most this often.
+// While folders are still being looked at, what is known is published at most this often.
 constexpr DWORD kPartialIntervalMs = 50;
+// Looks run on a few lanes at once; a lane busy this long with one folder (a share that does not
+// answer) no longer counts, and another lane takes the folders behind it.
+constexpr size_t kLanes = 4;
+constexpr size_t kMaxLanes = 64;
+constexpr DWORD kStuckMs = 100;
+// An idle lane waits this long for the next show before it ends.
+constexpr DWORD kLaneIdleMs = 5000;
+// What a volume's root tells (its serial number, whether its folder times vouch) is asked again
+// after this long: a drive letter may come back as another disk.
+constexpr DWORD kVolumeFactsMs = 10000;
 
 void ScanWithScanFolder(const std::wstring& folder, std::vector<std::wstring>& list, bool deeper)
 {
     ScanFolder(folder, list, deeper);
+}
+
+uint64_t FileTimeValue(const FILETIME& t) noexcept
+{
+    return (static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+}
+
+uint64_t Now() noexcept
+{
+    FILETIME now{};
+    ::GetSystemTimeAsFileTime(&now);
+    return FileTimeValue(now);
+}
+
+// What a volume's root tells, asked once in a while rather than at every folder: under Wine the
+// question costs a millisecond.
+struct VolumeFacts {
+    uint32_t serial = 0;
+    bool keepsTimes = false;
+    DWORD askedAt = 0;
+};
+
+class VolumeCache {
+public:
+    VolumeFacts Facts(const std::wstring& folder)
+    {
+        std::wstring full(MAX_PATH, L'\0');
+        const DWORD length = ::GetFullPathNameW(folder.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+        full.resize(length < full.size() ? length : 0);
+        const folderstamp::VolumeRoot root = folderstamp::VolumeRootOf(full);
+        if (root.root.empty())
+            return {};
+        {
+            const ExclusiveLock lock(lock_);
+            const auto known = facts_.find(root.root);
+            if (known != facts_.end() && ::GetTickCount() - known->second.askedAt < kVolumeFactsMs)
+                return known->second;
+        }
+        // Asked outside the lock: a share's root may take long to answer.
+        VolumeFacts facts;
+        facts.askedAt = ::GetTickCount();
+        wchar_t fileSystem[MAX_PATH + 1] = {};
+        DWORD serial = 0;
+        if (::GetVolumeInformationW(root.root.c_str(), nullptr, 0, &serial, nullptr, nullptr, fileSystem,
+                                    MAX_PATH + 1)) {
+            facts.serial = serial;
+            const bool remote = root.share || ::GetDriveTypeW(root.root.c_str()) == DRIVE_REMOTE;
+            facts.keepsTimes = folderstamp::KeepsFolderTimes(fileSystem, remote);
+        }
+        const ExclusiveLock lock(lock_);
+        facts_[root.root] = facts;
+        return facts;
+    }
+
+private:
+    SRWLOCK lock_ = SRWLOCK_INIT;
+    std::map<std::wstring, VolumeFacts> facts_;
+};
+
+// The file system's id of an open file. Asked of ntdll directly: the documented calls that give
+// it ask for the volume's serial number too, which costs a millisecond each under Wine.
+uint64_t FileIndex(HANDLE file) noexcept
+{
+    struct StatusBlock {
+        union {
+            LONG status;
+            void* pointer;
+        };
+        ULONG_PTR information;
+    };
+    using Query = LONG(WINAPI*)(HANDLE, StatusBlock*, void*, ULONG, int);
+    static const auto query = reinterpret_cast<Query>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationFile")));
+    constexpr int kFileInternalInformation = 6;
+    LARGE_INTEGER index{};
+    StatusBlock status{};
+    if (!query || query(file, &status, &index, sizeof(index), kFileInternalInformation) < 0)
+        return 0;
+    return static_cast<uint64_t>(index.QuadPart);
+}
+
+// Whether `folder` is a folder (links followed: a dangling one is nothing), and its stamp. Opened
+// for a moment only.
+bool ReadStamp(const std::wstring& folder, uint64_t lookStart, VolumeCache& volumes, Stamp& stamp)
+{
+    stamp = {};
+    if (folder.empty())
+        return false;
+    FileHandle handle(::CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!handle)
+        return DirectoryExists(folder); // some folders (a drive's root) open only with rights: no stamp
+    FILE_BASIC_INFO basic{};
+    if (!::GetFileInformationByHandleEx(handle.get(), FileBasicInfo, &basic, sizeof(basic)) ||
+        !(basic.FileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return false;
+    stamp.lastWrite = static_cast<uint64_t>(basic.LastWriteTime.QuadPart);
+    stamp.file = FileIndex(handle.get());
+    const VolumeFacts facts = volumes.Facts(folder);
+    stamp.volume = facts.serial;
+    stamp.vouches = stamp.file != 0 && facts.keepsTimes && folderstamp::Settled(stamp.lastWrite, lookStart);
+    return true;
+}
+
+// The last-write time of each subfolder a deep row lists (their own children are its entries);
+// false when one cannot be read or is too recent to vouch.
+bool ReadSubfolderTimes(const std::wstring& folder, const std::vector<std::wstring>& names, uint64_t lookStart,
+                        std::vector<uint64_t>& times)
+{
+    times.clear();
+    times.reserve(names.size());
+    bool vouch = true;
+    for (const std::wstring& name : names) {
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        const std::wstring path = JoinPath(folder, name);
+        if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data))
+            return false;
+        times.push_back(FileTimeValue(data.ftLastWriteTime));
+        vouch = vouch && folderstamp::Settled(times.back(), lookStart);
+    }
+    return vouch;
+}
+
+// The subfolders among a deep row's entries: those right below the row's folder.
+std::vector<std::wstring> SubfolderNames(const std::wstring& folder, std::span<const std::wstring> entries)
+{
+    const std::wstring prefix = JoinPath(folder, L"");
+    std::vector<std::wstring> names;
+    for (const std::wstring& entry : entries)
+        if (entry.size() > prefix.size() && entry.compare(0, prefix.size(), prefix) == 0 &&
+            entry.find(L'\\', prefix.size()) == std::wstring::npos)
+            names.push_back(entry.substr(prefix.size()));
+    return names;
 }
 
 } // namespace
@@ -33,9 +175,16 @@ void ScanWithScanFolder(const std::wstring& folder, std::vector<std::wstring>& l
 struct FolderScanner::Watched {
     std::wstring folder;
     bool deeper = false;
-    ChangeHandle change;         // empty where the platform offers no notification: rescanned every time
+
+    // What its last look found. Read by a look while it runs, written only between looks.
+    bool there = false;
+    Stamp stamp;
+    std::vector<std::wstring> subfolders; // a deep row's, with their times
+    std::vector<uint64_t> subfolderTimes;
+    bool subfoldersVouch = false;
+    DWORD scannedAt = 0;
     std::wstring problem;        // the error that stopped its scan
-    uint64_t contentVersion = 0; // 0 until its first scan
+    uint64_t contentVersion = 0; // 0 until its first look
 
     // Its entries are its own until they are published whole; from then on they are read from
     // the published list, so that they are not kept twice.
@@ -43,6 +192,22 @@ struct FolderScanner::Watched {
     std::shared_ptr<const std::vector<std::wstring>> published;
     size_t publishedAt = 0;
     size_t count = 0;
+
+    // The look under way, if any: its request, and what it found (the lane's until it ends).
+    bool looking = false;
+    uint64_t lookedFor = 0;
+    ScanFunction scan = nullptr;
+    struct Found {
+        bool there = false;
+        bool scanned = false; // false: the entries known stand
+        Stamp stamp;
+        std::vector<std::wstring> entries;
+        std::wstring problem;
+        std::vector<std::wstring> subfolders;
+        std::vector<uint64_t> subfolderTimes;
+        bool subfoldersVouch = false;
+        DWORD scannedAt = 0;
+    } found;
 
     std::span<const std::wstring> Entries() const noexcept
     {
@@ -56,26 +221,140 @@ struct FolderScanner::Watched {
         publishedAt = 0;
         count = own.size();
     }
+
+    // On a lane: whether the folder is there and, unless its stamp vouches that nothing changed,
+    // its entries.
+    void Look(VolumeCache& volumes, uint32_t fullLookAfterMs)
+    {
+        found = {};
+        const uint64_t lookStart = Now();
+        const DWORD tick = ::GetTickCount();
+        if (!ReadStamp(folder, lookStart, volumes, found.stamp))
+            return;
+        found.there = true;
+        std::vector<uint64_t> times;
+        if (there && contentVersion != 0 && folderstamp::Unchanged(stamp, found.stamp) &&
+            !folderstamp::FullLookDue(scannedAt, tick, fullLookAfterMs) &&
+            (!deeper || (subfoldersVouch && ReadSubfolderTimes(folder, subfolders, lookStart, times) &&
+                         times == subfolderTimes)))
+            return;
+        found.scanned = true;
+        found.scannedAt = tick;
+        try {
+            scan(folder, found.entries, deeper);
+        } catch (...) {
+            found.problem = CurrentErrorMessage();
+        }
+        if (deeper) {
+            found.subfolders = SubfolderNames(folder, found.entries);
+            found.subfoldersVouch = ReadSubfolderTimes(folder, found.subfolders, lookStart, found.subfolderTimes);
+        }
+    }
 };
 
-// One folder's scan on a thread of its own; the worker merges it once the thread has ended.
-struct FolderScanner::ScanJob {
-    ScanJob(Watched& w, ScanFunction f) : watched(w), scan(f) {}
-    Watched& watched; // read only while the scan runs
-    ScanFunction scan;
-    std::vector<std::wstring> entries;
-    std::wstring problem;
-    KernelHandle thread;
+// The lanes that look at folders, and what they share with the worker under `lock`. Kept alive
+// by every lane, so that one that never comes back (a share that never answers) outlives the
+// scanner safely.
+struct FolderScanner::Lanes {
+    struct Lane {
+        KernelHandle thread;
+        bool busy = false;
+        bool ended = false;
+        DWORD since = 0;
+    };
+    struct Start {
+        std::shared_ptr<Lanes> lanes;
+        Lane* lane;
+    };
 
-    static DWORD WINAPI Run(void* self) noexcept
+    explicit Lanes(uint32_t fullLook) : fullLookAfterMs(fullLook) {}
+
+    SRWLOCK lock = SRWLOCK_INIT;
+    KernelHandle work{::CreateSemaphoreW(nullptr, 0, 0x7FFFFFFF, nullptr)};
+    KernelHandle done{::CreateEventW(nullptr, FALSE, FALSE, nullptr)}; // wakes the worker
+    std::deque<Watched*> queued;
+    std::vector<Watched*> finished;
+    std::vector<std::unique_ptr<Lane>> lanes;
+    std::vector<std::unique_ptr<Watched>> orphans; // the scanner's folders, once it is gone
+    bool quit = false;
+    const uint32_t fullLookAfterMs;
+    VolumeCache volumes;
+
+    static DWORD WINAPI Run(void* start) noexcept
     {
-        auto& job = *static_cast<ScanJob*>(self);
-        try {
-            job.scan(job.watched.folder, job.entries, job.watched.deeper);
-        } catch (...) {
-            job.problem = CurrentErrorMessage();
-        }
+        const std::unique_ptr<Start> own(static_cast<Start*>(start));
+        own->lanes->Serve(*own->lane);
         return 0;
+    }
+
+    void Serve(Lane& lane)
+    {
+        for (;;) {
+            const DWORD waited = ::WaitForSingleObject(work.get(), kLaneIdleMs);
+            Watched* w = nullptr;
+            {
+                const ExclusiveLock hold(lock);
+                if (quit || waited != WAIT_OBJECT_0 || queued.empty()) {
+                    lane.ended = true;
+                    return;
+                }
+                w = queued.front();
+                queued.pop_front();
+                lane.busy = true;
+                lane.since = ::GetTickCount();
+            }
+            try {
+                w->Look(volumes, fullLookAfterMs);
+            } catch (...) {
+                w->found = {};
+                w->found.there = true;
+                w->found.scanned = true;
+                w->found.problem = CurrentErrorMessage();
+            }
+            {
+                const ExclusiveLock hold(lock);
+                finished.push_back(w);
+                lane.busy = false;
+            }
+            ::SetEvent(done.get());
+        }
+    }
+
+    void Add(Watched& w)
+    {
+        {
+            const ExclusiveLock hold(lock);
+            queued.push_back(&w);
+        }
+        ::ReleaseSemaphore(work.get(), 1, nullptr);
+    }
+
+    // Enough lanes for what is queued: a lane stuck on one folder does not count.
+    void Ensure(const std::shared_ptr<Lanes>& self)
+    {
+        const ExclusiveLock hold(lock);
+        std::erase_if(lanes, [](const auto& l) { return l->ended; });
+        const DWORD now = ::GetTickCount();
+        size_t working = 0;
+        for (const auto& l : lanes)
+            if (!l->busy || now - l->since < kStuckMs)
+                ++working;
+        while (working < std::min(kLanes, queued.size()) && lanes.size() < kMaxLanes) {
+            auto lane = std::make_unique<Lane>();
+            auto start = std::make_unique<Start>(Start{self, lane.get()});
+            lane->thread.reset(::CreateThread(nullptr, 0, &Lanes::Run, start.get(), 0, nullptr));
+            if (!lane->thread)
+                break;
+            start.release();
+            lanes.push_back(std::move(lane));
+            ++working;
+        }
+    }
+
+    std::vector<Watched*> TakeFinished()
+    {
+        const ExclusiveLock hold(lock);
+        return std::exchange(finished, {});
     }
 };
 
@@ -83,7 +362,6 @@ struct FolderScanner::ScanJob {
 struct FolderScanner::Shared {
     mutable SRWLOCK lock = SRWLOCK_INIT;
     mutable CONDITION_VARIABLE changed = CONDITION_VARIABLE_INIT;
-    KernelHandle wake{::CreateEventW(nullptr, FALSE, FALSE, nullptr)};
     bool quit = false;
     uint64_t requested = 0; // number of the newest request
     uint64_t completed = 0; // number of the newest request whose list is complete
@@ -95,8 +373,9 @@ struct FolderScanner::Shared {
     std::vector<std::pair<const Watched*, uint64_t>> madeOf;
 };
 
-FolderScanner::FolderScanner(ScanFunction scan)
-    : scan_(scan ? scan : &ScanWithScanFolder), shared_(std::make_unique<Shared>())
+FolderScanner::FolderScanner(ScanFunction scan, uint32_t fullLookAfterMs)
+    : scan_(scan ? scan : &ScanWithScanFolder), shared_(std::make_unique<Shared>()),
+      lanes_(std::make_shared<Lanes>(fullLookAfterMs))
 {
 }
 
@@ -107,15 +386,20 @@ void FolderScanner::SetScanFunction(ScanFunction scan) noexcept
 
 FolderScanner::~FolderScanner()
 {
-    if (!thread_)
-        return;
-    {
-        const ExclusiveLock lock(shared_->lock);
-        shared_->quit = true;
+    if (thread_) {
+        {
+            const ExclusiveLock lock(shared_->lock);
+            shared_->quit = true;
+        }
+        ::SetEvent(lanes_->done.get());
+        ::WaitForSingleObject(thread_.get(), 2000);
     }
-    ::SetEvent(shared_->wake.get());
-    // A scan under way ends at its folder's end; a share that never answers is not waited for.
-    ::WaitForSingleObject(thread_.get(), 2000);
+    // A look still under way (a share that never answers) keeps its folder: the lanes hold them.
+    const ExclusiveLock hold(lanes_->lock);
+    lanes_->quit = true;
+    ::ReleaseSemaphore(lanes_->work.get(), static_cast<LONG>(lanes_->lanes.size()) + 1, nullptr);
+    std::move(watched_.begin(), watched_.end(), std::back_inserter(lanes_->orphans));
+    std::move(retired_.begin(), retired_.end(), std::back_inserter(lanes_->orphans));
 }
 
 void FolderScanner::Request(const std::wstring& pathListFile, HWND window, UINT message)
@@ -132,7 +416,7 @@ void FolderScanner::Request(const std::wstring& pathListFile, HWND window, UINT 
         thread_.reset(::CreateThread(nullptr, 0, &FolderScanner::Run, this, 0, nullptr));
     if (!thread_)
         ThrowLastError(L"CreateThread");
-    ::SetEvent(shared_->wake.get());
+    ::SetEvent(lanes_->done.get());
 }
 
 bool FolderScanner::WaitComplete(DWORD ms) const
@@ -160,9 +444,13 @@ DWORD WINAPI FolderScanner::Run(void* self) noexcept
     return 0;
 }
 
+// The worker never waits on a folder: it starts looks, merges what they found as they end and
+// publishes; a request made meanwhile is taken up at once, looks still under way joining it.
 void FolderScanner::Work()
 {
-    uint64_t done = 0;
+    bool completePublished = true;
+    bool unpublished = false;
+    DWORD lastPublished = ::GetTickCount();
     for (;;) {
         std::wstring pathListFile;
         uint64_t request = 0;
@@ -173,151 +461,195 @@ void FolderScanner::Work()
             request = shared_->requested;
             pathListFile = shared_->pathListFile;
         }
-        if (request == done) {
-            ::WaitForSingleObject(shared_->wake.get(), INFINITE);
+        try {
+            if (request != serving_) {
+                serving_ = request;
+                StartRequest(pathListFile);
+                completePublished = false;
+                unpublished = true;
+            }
+            unpublished = MergeLooks() || unpublished;
+            if (AllLooked()) {
+                if (!completePublished) {
+                    Publish(true);
+                    completePublished = true;
+                    unpublished = false;
+                    const ExclusiveLock lock(shared_->lock);
+                    // A newer request made meanwhile is served next, not marked done by this one.
+                    if (shared_->requested == serving_) {
+                        shared_->completed = serving_;
+                        ::WakeAllConditionVariable(&shared_->changed);
+                    }
+                }
+                ::WaitForSingleObject(lanes_->done.get(), INFINITE);
+                continue;
+            }
+            const DWORD sincePublished = ::GetTickCount() - lastPublished;
+            if (unpublished && sincePublished >= kPartialIntervalMs) {
+                Publish(false);
+                lastPublished = ::GetTickCount();
+                unpublished = false;
+            }
+            lanes_->Ensure(lanes_);
+        } catch (...) {
+            // Nothing above is expected to raise (every error is kept with its folder); a list
+            // that cannot be made is published as it stands rather than waited for forever.
+            listProblem_ = CurrentErrorMessage();
+            plan_.clear();
+            Publish(true);
+            completePublished = true;
+            const ExclusiveLock lock(shared_->lock);
+            if (shared_->requested == serving_) {
+                shared_->completed = serving_;
+                ::WakeAllConditionVariable(&shared_->changed);
+            }
             continue;
         }
-        serving_ = request;
-        try {
-            Update(pathListFile);
-        } catch (...) {
-            // Nothing below is expected to raise (every error is kept with its folder); a list
-            // that cannot be made is published as it stands rather than waited for forever.
-            Publish({}, CurrentErrorMessage(), true);
-        }
-        done = request;
-        const ExclusiveLock lock(shared_->lock);
-        // A newer request made meanwhile is served by the next round, not marked done by this one.
-        if (shared_->requested == request) {
-            shared_->completed = request;
-            ::WakeAllConditionVariable(&shared_->changed);
-        }
+        const DWORD sincePublished = ::GetTickCount() - lastPublished;
+        const DWORD wait = unpublished && sincePublished < kPartialIntervalMs ? kPartialIntervalMs - sincePublished
+                                                                              : kStuckMs;
+        ::WaitForSingleObject(lanes_->done.get(), wait);
     }
 }
 
-void FolderScanner::Update(const std::wstring& pathListFile)
+std::vector<pathlist::Row> FolderScanner::ReadRows(const std::wstring& pathListFile)
 {
-    std::wstring listProblem;
-    std::vector<std::wstring> rows;
+    listProblem_.clear();
+    unreadList_.clear();
+    std::vector<std::wstring> text;
     try {
-        rows = ReadPathListRows(pathListFile);
+        text = ReadPathListRows(pathListFile);
     } catch (...) {
-        listProblem = CurrentErrorMessage();
+        // A list that cannot be read now (another program holds it, a half-saved file) is not an
+        // empty list: the rows read before stand until the next show reads again.
+        if (readBefore_) {
+            unreadList_ = CurrentErrorMessage();
+            return lastRows_;
+        }
+        listProblem_ = CurrentErrorMessage();
+        return {};
     }
+    std::vector<pathlist::Row> rows;
+    size_t folderRows = 0;
+    for (const std::wstring& line : text) {
+        pathlist::Row row = pathlist::ParseRow(line);
+        if (row.kind == pathlist::Row::Kind::Comment)
+            continue;
+        if (++folderRows > pathlist::kMaxFolderRows) {
+            listProblem_ = pathlist::TooManyRowsText();
+            break;
+        }
+        rows.push_back(std::move(row));
+    }
+    lastRows_ = rows;
+    readBefore_ = true;
+    return rows;
+}
 
-    // The folders of this list, row by row; a folder listed twice is kept and scanned once.
+void FolderScanner::StartRequest(const std::wstring& pathListFile)
+{
+    const std::vector<pathlist::Row> rows = ReadRows(pathListFile);
+    const std::wstring cut = listProblem_;
+
+    // The folders of this list, row by row; a folder listed twice is kept and looked at once.
     // Looked up by "*" or " " then the folder: a list of many thousand rows stays linear.
     const auto key = [](bool deeper, const std::wstring& folder) { return (deeper ? L"*" : L" ") + folder; };
     std::unordered_map<std::wstring, std::unique_ptr<Watched>> before;
     for (auto& w : watched_)
         before.emplace(key(w->deeper, w->folder), std::move(w));
-    std::vector<Watched*> plan;
+    std::unordered_map<std::wstring, Watched*> byKey;
     std::vector<std::unique_ptr<Watched>> kept;
-    // A row seen before in this list is not looked up again: null for a folder that is not there.
-    std::unordered_map<std::wstring, Watched*> keptByKey;
-    size_t folderRows = 0;
-    for (const std::wstring& text : rows) {
-        pathlist::Row row = pathlist::ParseRow(text);
-        if (row.kind == pathlist::Row::Kind::Comment)
-            continue;
-        if (++folderRows > pathlist::kMaxFolderRows) {
-            listProblem = pathlist::TooManyRowsText();
-            break;
-        }
+    plan_.clear();
+    for (const pathlist::Row& row : rows) {
         const std::wstring name = key(row.deeper, row.folder);
-        const auto [seen, first] = keptByKey.try_emplace(name, nullptr);
-        Watched*& found = seen->second;
-        if (first && DirectoryExists(row.folder)) {
+        const auto [seen, first] = byKey.try_emplace(name, nullptr);
+        if (first) {
             auto old = before.find(name);
             if (old != before.end()) {
-                found = kept.emplace_back(std::move(old->second)).get();
+                seen->second = kept.emplace_back(std::move(old->second)).get();
             } else {
                 auto fresh = std::make_unique<Watched>();
-                fresh->folder = std::move(row.folder);
+                fresh->folder = row.folder;
                 fresh->deeper = row.deeper;
-                found = kept.emplace_back(std::move(fresh)).get();
+                seen->second = kept.emplace_back(std::move(fresh)).get();
             }
         }
-        if (found)
-            plan.push_back(found);
+        plan_.push_back(seen->second);
     }
-    watched_ = std::move(kept); // folders no longer listed are forgotten, their notifications closed
-
-    std::vector<Watched*> stale;
-    for (auto& w : watched_) {
-        const bool changed = w->change && ::WaitForSingleObject(w->change.get(), 0) == WAIT_OBJECT_0;
-        if (w->contentVersion == 0 || !w->change || changed)
-            stale.push_back(w.get());
-    }
-    if (!stale.empty())
-        Publish(plan, listProblem, false);
-
-    // Each stale folder is scanned on a thread of its own, so that a slow one (a share that
-    // takes seconds to answer) holds up no other; what is known is published as scans end.
-    DWORD lastPublished = ::GetTickCount();
-    for (size_t first = 0; first < stale.size(); first += MAXIMUM_WAIT_OBJECTS) {
-        const size_t count = std::min<size_t>(MAXIMUM_WAIT_OBJECTS, stale.size() - first);
-        std::vector<std::unique_ptr<ScanJob>> jobs;
-        for (size_t i = first; i < first + count; ++i) {
-            Watched& w = *stale[i];
-            // Armed before the scan, so that a change made during it brings the next rescan.
-            if (w.change)
-                ::FindNextChangeNotification(w.change.get());
-            else
-                w.change.reset(::FindFirstChangeNotificationW(w.folder.c_str(), w.deeper, kChangeFilter));
-            auto& job = jobs.emplace_back(std::make_unique<ScanJob>(w, scan_));
-            job->thread.reset(::CreateThread(nullptr, 0, &ScanJob::Run, job.get(), 0, nullptr));
-            if (!job->thread)
-                ScanJob::Run(job.get());
-        }
-        std::vector<bool> merged(count, false);
-        bool unpublished = false; // merged since the last publication
-        for (size_t left = count; left > 0;) {
-            std::vector<HANDLE> running;
-            for (const auto& job : jobs)
-                if (job->thread && ::WaitForSingleObject(job->thread.get(), 0) == WAIT_TIMEOUT)
-                    running.push_back(job->thread.get());
-            // Until one ends, or until what has ended is due to be published; not at all while
-            // one has ended unmerged.
-            const DWORD sincePublished = ::GetTickCount() - lastPublished;
-            const DWORD wait = running.size() < left                  ? 0
-                               : !unpublished                         ? INFINITE
-                               : sincePublished >= kPartialIntervalMs ? 0
-                                                                      : kPartialIntervalMs - sincePublished;
-            if (!running.empty() && wait > 0)
-                ::WaitForMultipleObjects(static_cast<DWORD>(running.size()), running.data(), FALSE, wait);
-            for (size_t i = 0; i < count; ++i) {
-                ScanJob& job = *jobs[i];
-                if (merged[i] || (job.thread && ::WaitForSingleObject(job.thread.get(), 0) == WAIT_TIMEOUT))
-                    continue;
-                merged[i] = true;
-                unpublished = true;
-                --left;
-                Watched& w = job.watched;
-                if (w.contentVersion == 0 || !std::ranges::equal(job.entries, w.Entries()) ||
-                    job.problem != w.problem) {
-                    w.Own(std::move(job.entries));
-                    w.problem = std::move(job.problem);
-                    w.contentVersion = ++versions_; // never one a forgotten folder had
-                }
-            }
-            if (left > 0 && unpublished && ::GetTickCount() - lastPublished >= kPartialIntervalMs) {
-                Publish(plan, listProblem, false);
-                lastPublished = ::GetTickCount();
-                unpublished = false;
-            }
-        }
-    }
-    Publish(plan, listProblem, true);
+    // Folders no longer listed are forgotten, once their look has ended.
+    for (auto& [name, w] : before)
+        if (w && w->looking)
+            retired_.push_back(std::move(w));
+    watched_ = std::move(kept);
+    for (auto& w : watched_)
+        if (!w->looking)
+            Queue(*w);
+    listProblem_ = cut;
 }
 
-void FolderScanner::Publish(const std::vector<Watched*>& plan, const std::wstring& listProblem, bool complete)
+void FolderScanner::Queue(Watched& w)
+{
+    w.looking = true;
+    w.lookedFor = serving_;
+    w.scan = scan_;
+    lanes_->Add(w);
+}
+
+bool FolderScanner::MergeLooks()
+{
+    bool changed = false;
+    for (Watched* w : lanes_->TakeFinished()) {
+        w->looking = false;
+        const auto retired = std::find_if(retired_.begin(), retired_.end(), [&](const auto& r) { return r.get() == w; });
+        if (retired != retired_.end()) {
+            retired_.erase(retired);
+            continue;
+        }
+        Watched::Found& found = w->found;
+        if (!found.there) {
+            if (w->there || w->contentVersion == 0) {
+                w->Own({});
+                w->problem.clear();
+                w->contentVersion = ++versions_; // never one a forgotten folder had
+                changed = true;
+            }
+            w->there = false;
+            w->stamp = {};
+        } else if (found.scanned) {
+            if (!w->there || w->contentVersion == 0 || !std::ranges::equal(found.entries, w->Entries()) ||
+                found.problem != w->problem) {
+                w->Own(std::move(found.entries));
+                w->problem = std::move(found.problem);
+                w->contentVersion = ++versions_;
+                changed = true;
+            }
+            w->there = true;
+            w->stamp = found.stamp;
+            w->scannedAt = found.scannedAt;
+            w->subfolders = std::move(found.subfolders);
+            w->subfolderTimes = std::move(found.subfolderTimes);
+            w->subfoldersVouch = found.subfoldersVouch;
+        }
+        found = {};
+        // A look begun before the request it now serves may have missed a change: once more.
+        if (w->lookedFor < serving_)
+            Queue(*w);
+    }
+    return changed;
+}
+
+bool FolderScanner::AllLooked() const
+{
+    return std::ranges::none_of(watched_, [&](const auto& w) { return w->looking || w->lookedFor < serving_; });
+}
+
+void FolderScanner::Publish(bool complete)
 {
     std::vector<std::pair<const Watched*, uint64_t>> madeOf;
-    std::wstring problem = listProblem;
+    std::wstring problem = listProblem_;
     size_t count = 0;
     size_t lastTaken = 0; // of the last folder's entries
-    for (const Watched* w : plan) {
+    for (const Watched* w : plan_) {
         madeOf.emplace_back(w, w->contentVersion);
         lastTaken = std::min(w->count, pathlist::kMaxEntries - count);
         count += lastTaken;
@@ -340,6 +672,9 @@ void FolderScanner::Publish(const std::vector<Watched*>& plan, const std::wstrin
         same = shared_->snapshot.version != 0 && madeOf == shared_->madeOf && problem == shared_->snapshot.problem;
         window = shared_->window;
         message = shared_->message;
+        // Nothing new to tell until the list is complete.
+        if (same && !complete && shared_->snapshot.unreadList == unreadList_)
+            return;
     }
     std::shared_ptr<const std::vector<std::wstring>> entries;
     if (!same) {
@@ -347,7 +682,7 @@ void FolderScanner::Publish(const std::vector<Watched*>& plan, const std::wstrin
         list->reserve(count + 1);
         list->emplace_back();
         for (size_t i = 0; i < madeOf.size(); ++i) {
-            Watched& w = *plan[i];
+            Watched& w = *plan_[i];
             const size_t taken = i + 1 < madeOf.size() ? w.count : lastTaken;
             const size_t at = list->size();
             if (w.published == list) {
@@ -369,9 +704,10 @@ void FolderScanner::Publish(const std::vector<Watched*>& plan, const std::wstrin
             }
         }
         // A folder left out of this list keeps its entries itself, not an older list whole.
-        for (auto& w : watched_)
-            if (w->published && w->published != list)
-                w->Own(std::vector<std::wstring>(w->Entries().begin(), w->Entries().end()));
+        for (auto* folders : {&watched_, &retired_})
+            for (auto& w : *folders)
+                if (w->published && w->published != list)
+                    w->Own(std::vector<std::wstring>(w->Entries().begin(), w->Entries().end()));
         entries = std::move(list);
     }
     {
@@ -382,6 +718,7 @@ void FolderScanner::Publish(const std::vector<Watched*>& plan, const std::wstrin
             ++shared_->snapshot.version;
             shared_->madeOf = std::move(madeOf);
         }
+        shared_->snapshot.unreadList = unreadList_;
         shared_->snapshot.request = serving_;
         // A newer request still to be served makes this list out of date already.
         shared_->snapshot.complete = complete && shared_->requested == serving_;

@@ -48,17 +48,24 @@ std::wstring TSettingsAccess::ReadString(const wchar_t* section, const wchar_t* 
 
 void TSettingsAccess::WriteString(const wchar_t* section, const wchar_t* key, const std::wstring& value)
 {
+    // A value the file holds already is not written again: right after logon an indexer, a
+    // virus scanner or a sync client often holds a file just written, and every start stores
+    // its choices.
+    if (ReadProfileString(path_, section, key, value + L"?") == value)
+        return;
     // The profile writer rewrites a file in place, line by line, so a program ended halfway would
-    // leave half a file: it writes a copy beside, which replaces the file whole. It may also
-    // cache the value and lose it silently (a full disk): the copy must read the value back
-    // first. Nothing of ours holds either file open meanwhile, since the writer may not share it.
-    const std::wstring copy = path_ + L".new";
+    // leave half a file: it writes a copy beside, which replaces the file whole (its final target,
+    // with its attributes kept). It may also cache the value and lose it silently (a full disk):
+    // the copy must read the value back first. Nothing of ours holds either file open meanwhile,
+    // since the writer may not share it.
+    const WriteTarget target = ResolveWriteTarget(path_);
+    const std::wstring copy = target.path + L".new";
     std::string bytes;
-    bool stored = ReadCurrent(path_, bytes) && !ReplaceFileWhole(copy, bytes);
+    bool stored = !target.error && ReadCurrent(path_, bytes) && !ReplaceFileWhole(copy, bytes);
     stored = stored && ::WritePrivateProfileStringW(section, key, value.c_str(), copy.c_str()) != FALSE;
     ::WritePrivateProfileStringW(nullptr, nullptr, nullptr, copy.c_str());
     stored = stored && ReadProfileString(copy, section, key, value + L"?") == value;
-    stored = stored && ::MoveFileExW(copy.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    stored = stored && SwapIntoPlace(copy, target) == 0;
     if (stored)
         return;
     ::DeleteFileW(copy.c_str());

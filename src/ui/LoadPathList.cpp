@@ -7,6 +7,7 @@
 #include "core/FileHelper.h"
 #include "core/FolderScanner.h"
 #include "core/MiniLogHelper.h"
+#include "ui/BarIds.h"
 #include "ui/MAIN.h"
 #include "ui/SmartCombo.h"
 #include "ui/TApplication.h"
@@ -51,6 +52,9 @@ HandOver HandOverEntries(TSmartComboBox& searchBox, bool late)
     }
     SettledRequest = list.request;
     // The path is asked for again at each use: asking writes the default file when it is missing.
+    if (!list.unreadList.empty())
+        AddLog(L"Error loading paths list from " + GetPathListFile() + L" - \r\n" + list.unreadList +
+               L"\r\nThe list read before stays in use; the next show reads it again.");
     if (!list.problem.empty())
         AddLog(L"Error loading paths list from " + GetPathListFile() + L" - \r\n" + list.problem);
     if (list.entries->size() <= 1) {
@@ -63,12 +67,14 @@ HandOver HandOverEntries(TSmartComboBox& searchBox, bool late)
 
 bool LoadPathList()
 {
-    return SearchBox ? LoadPathList(*SearchBox) : true;
+    return SearchBox ? LoadPathList(*SearchBox, Form1->Handle(), kEntriesMessage, kLoadPathListWaitMs) : true;
 }
 
-bool LoadPathList(TSmartComboBox& searchBox)
+bool LoadPathList(TSmartComboBox& searchBox, HWND window, UINT message, DWORD waitMs)
 {
-    Scanner().Request(GetPathListFile(), nullptr, 0);
-    Scanner().WaitComplete(INFINITE);
+    Scanner().Request(GetPathListFile(), window, message);
+    // Bounded: a folder that never answers (a dead share) must not freeze the bar. What is not
+    // known by then follows in `message`.
+    Scanner().WaitComplete(waitMs);
     return HandOverEntries(searchBox, false) != HandOver::Stopped;
 }

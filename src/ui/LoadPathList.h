@@ -1,6 +1,8 @@
 #pragma once
 // Handing the entry list to the search box at every show of the bar, and the stop when it comes
 // out empty. The list itself is kept up to date by the folder scanner (core/FolderScanner).
+#include <windows.h>
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -23,11 +25,15 @@ enum class HandOver {
 // `late`: the user may already be at work in the box (a list that arrives after the show).
 HandOver HandOverEntries(TSmartComboBox& searchBox, bool late);
 
-// Brings the list up to date, waits for it and hands it over; false after the empty-list stop
-// (the box then keeps what it had).
-bool LoadPathList(TSmartComboBox& searchBox);
+// Brings the list up to date, waits for it up to `waitMs` and hands over what is known; false
+// after the empty-list stop (the box then keeps what it had). `window` is posted `message` when
+// more is known later (none: the caller asks again).
+bool LoadPathList(TSmartComboBox& searchBox, HWND window = nullptr, UINT message = 0, DWORD waitMs = 10000);
 // The same for the bar's own search box; nothing to do before it exists.
 bool LoadPathList();
+
+// How long "Add a folder" waits for the new list before the bar goes on without it.
+inline constexpr DWORD kLoadPathListWaitMs = 250;
 
 inline constexpr const wchar_t* kEmptyListMessage =
     L"Directories list is empty, please add some dirs in the text file being opened, then restart the app";

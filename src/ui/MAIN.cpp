@@ -90,16 +90,19 @@ TForm1::~TForm1()
 
 void TForm1::FormCreate()
 {
+    // Each step on its own: whatever one raises (the error report tells it), the others run, and
+    // the bar, its title and its search box exist afterwards. Right after logon another program
+    // often holds a file just written, and a bar that a second start cannot find is no bar.
     SetShowBarTarget(Handle(), kShowBarMessage);
-    InstallKeyHook();
-    ApplyAutostart();
+    RunGuarded([] { InstallKeyHook(); });
+    RunGuarded([] { ApplyAutostart(); });
     ::SetWindowTextW(Handle(), kBarTitle);
     AddLog(L"Starting app...");
-    CreateSearchBox();
+    RunGuarded([] { CreateSearchBox(); });
     ::ShowWindow(Handle(), SW_HIDE);
-    ExtractGuide();
-    ShowTutorialAtStart(Handle());
-    ShowTrayHint();
+    RunGuarded([] { ExtractGuide(); });
+    RunGuarded([this] { ShowTutorialAtStart(Handle()); });
+    RunGuarded([this] { ShowTrayHint(); });
 }
 
 void CreateSearchBox()

@@ -36,6 +36,19 @@ inline void MakeFolder(const std::filesystem::path& path, DWORD attributes = 0)
         ::SetFileAttributesW(path.c_str(), attributes | FILE_ATTRIBUTE_DIRECTORY);
 }
 
+// Sets a folder's last-write time to one fixed moment long past (2020-01-01): a folder's time
+// changes only as its children come and go, and a time a moment old vouches for nothing.
+inline void SetOldTime(const std::filesystem::path& path)
+{
+    const HANDLE file = ::CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    constexpr ULONGLONG kNewYear2020 = 132223104000000000ull;
+    const FILETIME then{static_cast<DWORD>(kNewYear2020), static_cast<DWORD>(kNewYear2020 >> 32)};
+    ::SetFileTime(file, nullptr, nullptr, &then);
+    ::CloseHandle(file);
+}
+
 // A folder of its own below C:\zarvi-tmp, removed with everything in it at the end.
 class TempDir {
 public:

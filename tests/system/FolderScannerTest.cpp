@@ -13,6 +13,7 @@
 #include "support/FreshCollection.h"
 #include "core/FileHelper.h"
 #include "core/FolderScanner.h"
+#include "core/Handle.h"
 #include "core/rules/PathListText.h"
 #include "core/rules/TextConv.h"
 #include "support/Probe.h"
@@ -63,6 +64,8 @@ protected:
         testfiles::Touch(dir / L"deep\\loose.txt");
         WriteList(L"// the test's folders\r\n" + (dir / L"plain") + L"\r\n*" + (dir / L"deep") + L"\r\n" +
                   (dir / L"plain") + L"\r\n");
+        for (const wchar_t* folder : {L"plain", L"deep", L"deep\\A", L"deep\\B"})
+            testfiles::SetOldTime(dir / folder);
     }
 
     void WriteList(const std::wstring& text) { testfiles::WriteBytes(pathList, "\xEF\xBB\xBF" + WideToUtf8(text)); }
@@ -108,9 +111,15 @@ TEST_F(FolderScannerTest, EachListEqualsAFreshCollectionWhateverChangedJustBefor
              testfiles::Touch(d / L"other\\o1.txt");
              list(p, (d / L"other") + L"\r\n" + (d / L"plain") + L"\r\n*" + (d / L"deep") + L"\r\n");
          }},
+        {"listed folder replaced under its name, both at the same time",
+         [](auto& d, auto&) {
+             testfiles::SetOldTime(d / L"plain");
+             fs::rename(d / L"plain", d / L"plain moved away");
+             testfiles::Touch(d / L"plain\\new.txt");
+             testfiles::SetOldTime(d / L"plain");
+         }},
         {"row made a comment",
          [list](auto& d, auto& p) { list(p, L"//" + (d / L"other") + L"\r\n*" + (d / L"deep") + L"\r\n"); }},
-        {"path list unreadable", [](auto&, auto& p) { fs::remove(p); }},
     };
     FolderScanner scanner;
     for (const auto& c : cases) {
@@ -122,13 +131,14 @@ TEST_F(FolderScannerTest, EachListEqualsAFreshCollectionWhateverChangedJustBefor
     }
 }
 
+// Hiding a child leaves the folder's time alone: it is seen at the folder's next full look (here
+// at every list).
 TEST_F(FolderScannerTest, HidingOrShowingAnEntryIsSeenByTheNextList)
 {
-    FolderScanner scanner;
+    FolderScanner scanner(nullptr, 0);
     Scanned(scanner);
     const std::wstring file = dir / L"plain\\p2.txt";
     ::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_HIDDEN);
-    // An attribute leaves the folder's time alone: the change notification alone tells.
     EXPECT_TRUE(probe::WaitUntil([&] { return Scanned(scanner) == CollectEntries(pathList).entries; }, 5000));
     const Items hidden = Scanned(scanner);
     EXPECT_EQ(std::count(hidden.begin(), hidden.end(), file), 0);
@@ -266,6 +276,82 @@ TEST_F(FolderScannerTest, ListsStayExactAsFoldersMoveAcrossTheCut)
         const Items entries = Scanned(scanner);
         EXPECT_TRUE(entries == expected) << "step " << step << ": " << entries.size() << " entries against "
                                          << expected.size();
+    }
+}
+
+// A list that cannot be read now is not an empty list: the rows read before stand, and the
+// reason is told; the next request reads again.
+TEST_F(FolderScannerTest, AListThatCannotBeReadKeepsTheRowsReadBefore)
+{
+    struct Case {
+        const char* name;
+        std::function<FileHandle(const std::wstring& pathList)> spoil;
+        const wchar_t* reason;
+    };
+    const Case cases[] = {
+        {"held by another program without sharing",
+         [](const std::wstring& p) {
+             return FileHandle(::CreateFileW(p.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
+                                             nullptr));
+         },
+         L"Cannot open file \""},
+        {"invalid UTF-8 behind its mark",
+         [](const std::wstring& p) {
+             testfiles::WriteBytes(p, "\xEF\xBB\xBF" "C:\\Caf\xE9\r\n");
+             return FileHandle();
+         },
+         L"No mapping for the Unicode character"},
+        {"removed", [](const std::wstring& p) { fs::remove(p); return FileHandle(); }, L"Cannot open file \""},
+    };
+    FolderScanner scanner;
+    const Items good = Scanned(scanner);
+    ASSERT_EQ(good, CollectEntries(pathList).entries);
+    for (const auto& c : cases) {
+        const std::string text = testfiles::ReadBytes(pathList);
+        FileHandle held = c.spoil(pathList);
+        EXPECT_EQ(Scanned(scanner), good) << c.name;
+        const EntrySnapshot now = scanner.Current();
+        EXPECT_EQ(now.problem, L"") << c.name;
+        EXPECT_EQ(now.unreadList.rfind(c.reason, 0), 0u) << c.name << ": " << testing::PrintToString(now.unreadList);
+        held.reset();
+        testfiles::WriteBytes(pathList, text);
+        EXPECT_EQ(Scanned(scanner), good) << c.name;
+        EXPECT_EQ(scanner.Current().unreadList, L"") << c.name << ": read again at the next request";
+    }
+    // A list read again takes effect at once.
+    WriteList(dir / L"deep\\A");
+    EXPECT_EQ(Scanned(scanner), (Items{L"", dir / L"deep\\A\\a1.txt"}));
+}
+
+// Held for a moment only: a list held for less than a second is read as it stands.
+TEST_F(FolderScannerTest, AListHeldForAMomentIsWaitedFor)
+{
+    FolderScanner scanner;
+    FileHandle held(::CreateFileW(pathList.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held);
+    KernelHandle letGo(::CreateThread(
+        nullptr, 0, [](void* h) -> DWORD { ::Sleep(300); ::CloseHandle(static_cast<HANDLE>(h)); return 0; },
+        held.release(), 0, nullptr));
+    EXPECT_EQ(Scanned(scanner), CollectEntries(pathList).entries);
+    EXPECT_EQ(scanner.Current().problem, L"");
+    EXPECT_EQ(scanner.Current().unreadList, L"");
+    ::WaitForSingleObject(letGo.get(), 5000);
+}
+
+// Nothing of the scanner's stays open in a listed folder once its list is complete: on Windows an
+// open handle there refuses renaming its parents and removing its drive. A folder opened with no
+// sharing at all succeeds only while no one else holds it.
+TEST_F(FolderScannerTest, NothingStaysOpenInAListedFolder)
+{
+    FolderScanner scanner;
+    Scanned(scanner);
+    testfiles::Touch(dir / L"plain\\p3.txt");
+    Scanned(scanner);
+    for (const wchar_t* folder : {L"plain", L"deep", L"deep\\A", L"deep\\B"}) {
+        const std::wstring path = dir / folder;
+        FileHandle alone(::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                       FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        EXPECT_TRUE(alone) << testing::PrintToString(path) << " is held: " << ::GetLastError();
     }
 }
 
