@@ -84,7 +84,10 @@ bench_start() {
     cp -a "$(bench_template_dir "$kind")" "$BENCH_DIR/prefix"
     mkdir -p "$BENCH_DIR/home"
     export WINEPREFIX="$BENCH_DIR/prefix" HOME="$BENCH_DIR/home"
-    [ "$kind" = test ] && bench_full_drive
+    if [ "$kind" = test ]; then
+        bench_full_drive
+        bench_silent_share
+    fi
     bench_start_xvfb "$BENCH_DIR" || return 1
     bench_start_wine
 }
@@ -101,6 +104,33 @@ bench_full_drive() {
     mkdir -p "$dir/Documents"
     head -c 4096 /dev/zero >"$dir/filler" 2>/dev/null || true
     ln -s "$dir" "$WINEPREFIX/dosdevices/f:"
+}
+
+# Drive S: stands for a network share that stops answering (tests/support/silentshare.py): a
+# listing of one of its folders blocks until a test makes a file of that folder's name in
+# C:\zarvi-test\let-go. FUSE needs root and its device; without them there is no drive S: and
+# those tests skip. Debian's own python3 has the module, which the first python3 on the PATH
+# may not.
+BENCH_SILENT_PID=""
+BENCH_SILENT_MOUNT=""
+bench_silent_share() {
+    [ -e /dev/fuse ] && [ "$(id -u)" -eq 0 ] && /usr/bin/python3 -c 'import fusepy' 2>/dev/null || return 0
+    local mount="$BENCH_DIR/silent" control="$WINEPREFIX/drive_c/zarvi-test/let-go"
+    mkdir -p "$mount" "$control"
+    /usr/bin/python3 "$ZARVI_ROOT/tests/support/silentshare.py" "$mount" "$control" >/dev/null 2>&1 &
+    BENCH_SILENT_PID=$!
+    local i
+    for i in $(seq 1 50); do
+        if mountpoint -q "$mount"; then
+            BENCH_SILENT_MOUNT=$mount
+            ln -s "$mount" "$WINEPREFIX/dosdevices/s:"
+            return 0
+        fi
+        sleep 0.1
+    done
+    kill "$BENCH_SILENT_PID" 2>/dev/null || true
+    BENCH_SILENT_PID=""
+    echo "bench: the silent share did not mount; its tests skip" >&2
 }
 
 # Starts Xvfb on a display number it picks itself and exports DISPLAY.
@@ -134,6 +164,10 @@ bench_start_wine() {
 }
 
 bench_stop() {
+    # Every listing let go first: a process waiting on one cannot be ended.
+    if [ -n "$BENCH_SILENT_PID" ]; then
+        touch "$WINEPREFIX/drive_c/zarvi-test/let-go/all" 2>/dev/null || true
+    fi
     if [ -n "$BENCH_DIR" ] && [ -n "${WINEPREFIX:-}" ]; then
         wineserver -k >/dev/null 2>&1 || true
     fi
@@ -141,6 +175,13 @@ bench_stop() {
         kill "$BENCH_XVFB_PID" 2>/dev/null || true
         wait "$BENCH_XVFB_PID" 2>/dev/null || true
         BENCH_XVFB_PID=""
+    fi
+    if [ -n "$BENCH_SILENT_PID" ]; then
+        [ -n "$BENCH_SILENT_MOUNT" ] && { fusermount3 -u "$BENCH_SILENT_MOUNT" 2>/dev/null || umount -l "$BENCH_SILENT_MOUNT" 2>/dev/null || true; }
+        kill "$BENCH_SILENT_PID" 2>/dev/null || true
+        wait "$BENCH_SILENT_PID" 2>/dev/null || true
+        BENCH_SILENT_PID=""
+        BENCH_SILENT_MOUNT=""
     fi
     if [ -n "$BENCH_FULL_MOUNT" ]; then
         umount "$BENCH_FULL_MOUNT" 2>/dev/null || umount -l "$BENCH_FULL_MOUNT" 2>/dev/null || true

@@ -14,11 +14,14 @@ void ReportCurrentException() noexcept;
 
 // Runs an event handler so that an error ends the handler, is reported, and goes no further:
 // nothing may escape a window, hook or COM callback.
-template <typename Handler> void RunGuarded(Handler&& handler) noexcept
+// Returns whether the handler ran to its end.
+template <typename Handler> bool RunGuarded(Handler&& handler) noexcept
 {
     try {
         std::forward<Handler>(handler)();
+        return true;
     } catch (...) {
         ReportCurrentException();
+        return false;
     }
 }

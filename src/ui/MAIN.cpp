@@ -90,19 +90,22 @@ TForm1::~TForm1()
 
 void TForm1::FormCreate()
 {
-    // Each step on its own: whatever one raises (the error report tells it), the others run, and
-    // the bar, its title and its search box exist afterwards. Right after logon another program
-    // often holds a file just written, and a bar that a second start cannot find is no bar.
+    // An error in one step is told and skips the steps after it, but the bar always gets its
+    // title and its search box: right after logon another program often holds a file just
+    // written, and a bar that a second start cannot find, or that shows no box, is no bar.
+    bool going = true;
+    const auto step = [&going](auto&& run) { going = going && RunGuarded(run); };
     SetShowBarTarget(Handle(), kShowBarMessage);
-    RunGuarded([] { InstallKeyHook(); });
-    RunGuarded([] { ApplyAutostart(); });
+    step([] { InstallKeyHook(); });
+    step([] { ApplyAutostart(); });
     ::SetWindowTextW(Handle(), kBarTitle);
     AddLog(L"Starting app...");
-    RunGuarded([] { CreateSearchBox(); });
+    const bool boxMade = RunGuarded([] { CreateSearchBox(); });
+    going = going && boxMade;
     ::ShowWindow(Handle(), SW_HIDE);
-    RunGuarded([] { ExtractGuide(); });
-    RunGuarded([this] { ShowTutorialAtStart(Handle()); });
-    RunGuarded([this] { ShowTrayHint(); });
+    step([] { ExtractGuide(); });
+    step([this] { ShowTutorialAtStart(Handle()); });
+    step([this] { ShowTrayHint(); });
 }
 
 void CreateSearchBox()

@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "BarFixture.h"
+#include "core/AppInfo.h"
 #include "core/Handle.h"
 #include "support/OpenedLog.h"
 #include "support/Probe.h"
@@ -260,7 +261,7 @@ TEST_F(BrokenStart, StartUpCutShortByAnErrorTellsItAndKeepsTheTrayIcon)
     EXPECT_EQ(box->caption, L"Zarvi");
     EXPECT_EQ(box->text, L"Unable to write to " + appFolder + L"\\zarvi.ini.");
     probe::PressDialogButton(box->hwnd, L"OK");
-    // The steps after the failing one did not run: the bar has no title yet, so it is found by its class.
+    // The steps after the failing one did not run, but the bar has its title: a second start finds it.
     HWND bar = nullptr;
     ASSERT_TRUE(probe::WaitUntil([&] {
         for (HWND window : probe::TopLevelWindows(zarvi.Pid()))
@@ -268,6 +269,7 @@ TEST_F(BrokenStart, StartUpCutShortByAnErrorTellsItAndKeepsTheTrayIcon)
                 bar = window;
         return bar != nullptr;
     }));
+    EXPECT_EQ(probe::WindowText(bar), kBarTitle);
     EXPECT_TRUE(probe::WaitUntil([&] { return probe::TrayIconExists(bar); })) << "no way in through the tray";
     EXPECT_FALSE(zarvi.WaitForExit(300).has_value());
 }

@@ -164,6 +164,37 @@ inline std::wstring FullDiskFolder()
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) ? L"F:\\Documents" : L"";
 }
 
+// A folder on drive S:, the bench's share that stops answering: its listing blocks until the
+// object lets it go (at the latest when it ends: a process waiting on it cannot be ended).
+// Empty where the bench has no such drive (FUSE needs root and its device).
+class SilentFolder {
+public:
+    SilentFolder()
+    {
+        static int counter = 0;
+        name_ = L"silent-" + std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(++counter);
+        if (::GetDriveTypeW(L"S:\\") != DRIVE_NO_ROOT_DIR &&
+            ::GetFileAttributesW(L"C:\\zarvi-test\\let-go") != INVALID_FILE_ATTRIBUTES)
+            path_ = L"S:\\" + name_;
+    }
+    ~SilentFolder() { LetGo(); }
+    SilentFolder(const SilentFolder&) = delete;
+    SilentFolder& operator=(const SilentFolder&) = delete;
+
+    const std::wstring& Path() const { return path_; }
+    // Its one child, once it answers.
+    std::wstring Child() const { return path_ + L"\\report.txt"; }
+    void LetGo() const
+    {
+        if (!path_.empty())
+            WriteBytes(L"C:\\zarvi-test\\let-go\\" + name_, "");
+    }
+
+private:
+    std::wstring name_;
+    std::wstring path_;
+};
+
 // Points the user's Documents folder somewhere else for the life of the object.
 class DocumentsAt {
 public:

@@ -355,4 +355,40 @@ TEST_F(FolderScannerTest, NothingStaysOpenInAListedFolder)
     }
 }
 
+// A share that stops answering (drive S:, whose listing blocks) holds up only itself: the other
+// folders' entries are listed at once in their order, their changes still reach the next list,
+// and the share's entries come in their place when it answers.
+TEST_F(FolderScannerTest, AFolderThatNeverAnswersHoldsUpOnlyItself)
+{
+    const testfiles::SilentFolder silent;
+    if (silent.Path().empty())
+        GTEST_SKIP() << "needs the bench's silent share (FUSE, as root)";
+    WriteList(silent.Path() + L"\r\n" + (dir / L"plain") + L"\r\n");
+    FolderScanner scanner;
+    const auto listed = [&](const Items& expected) {
+        return probe::WaitUntil(
+            [&] {
+                const EntrySnapshot now = scanner.Current();
+                return now.entries && *now.entries == expected;
+            },
+            3000);
+    };
+    scanner.Request(pathList, nullptr, 0);
+    const Items local{L"", dir / L"plain\\p1.txt", dir / L"plain\\p2.txt"};
+    EXPECT_TRUE(listed(local)) << "the local folder waited for the share";
+    EXPECT_FALSE(scanner.WaitComplete(200));
+
+    testfiles::Touch(dir / L"plain\\p3.txt");
+    scanner.Request(pathList, nullptr, 0);
+    Items changed = local;
+    changed.push_back(dir / L"plain\\p3.txt");
+    EXPECT_TRUE(listed(changed)) << "a change beside the silent share did not reach the next list";
+    EXPECT_FALSE(scanner.Current().complete);
+
+    silent.LetGo();
+    ASSERT_TRUE(scanner.WaitComplete(10000));
+    changed.insert(changed.begin() + 1, silent.Child());
+    EXPECT_EQ(*scanner.Current().entries, changed);
+}
+
 } // namespace

@@ -5,8 +5,12 @@
 #include <algorithm>
 #include <filesystem>
 #include <memory>
+#include <optional>
+#include <thread>
 
+#include "core/AppInfo.h"
 #include "core/AppPathHelper.h"
+#include "core/Handle.h"
 #include "core/FolderScanner.h"
 #include "core/FileHelper.h"
 #include "core/rules/TextConv.h"
@@ -121,6 +125,38 @@ TEST(BarLookAtDpi, At144DpiTheFontAndHeightsScale)
     if (dpichild::IsChild())
         GTEST_SKIP() << "run by the parent";
     EXPECT_EQ(dpichild::RunAtDpi(144, L"BarLook.*"), 0u) << "the bar's look at 144 DPI failed (see the output above)";
+}
+
+// Right after logon an indexer, a virus scanner or a sync client often holds a file just written.
+// A start-up step that fails on it is told, and the bar still has its title and its search box:
+// a second start finds it, and the shortcut shows a working bar.
+TEST_F(AppFolderSandbox, AStartThatMeetsABusySettingsFileStillGivesAWorkingBar)
+{
+    // No autostart choice stored yet: the start stores one.
+    SkipTutorial();
+    const std::wstring ini = appFolder + L"\\zarvi.ini";
+    FileHandle held(::CreateFileW(ini.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held);
+    std::optional<probe::MessageBoxInfo> told;
+    std::thread other([&] {
+        told = probe::WaitForMessageBox(::GetCurrentProcessId(), 10000);
+        held.reset(); // the other program lets go once the error is on the screen
+        if (told)
+            probe::PressDialogButton(told->hwnd, L"OK");
+    });
+    auto application = std::make_unique<TApplication>();
+    auto bar = std::make_unique<TForm1>(application->Handle());
+    other.join();
+
+    ASSERT_TRUE(told.has_value()) << "the error was not told";
+    EXPECT_EQ(told->text, L"Unable to write to " + ini + L".");
+    wchar_t title[64] = {};
+    ::GetWindowTextW(bar->Handle(), title, 64);
+    EXPECT_STREQ(title, kBarTitle);
+    ASSERT_NE(SearchBox, nullptr) << "the bar has no search box";
+    EXPECT_TRUE(::IsWindow(SearchBox->Combo()));
+    bar.reset();
+    application.reset();
 }
 
 } // namespace

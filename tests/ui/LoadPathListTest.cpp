@@ -228,4 +228,21 @@ TEST_F(LoadPathListTest, DefaultFileListsStartMenuProgramsThenDocumentsWithoutHi
     EXPECT_NE(std::find(entries.begin(), entries.end(), programs + L"\\zarvi-test.lnk"), entries.end());
 }
 
+// "Add a folder" waits for the new list a moment only: a share that never answers must not
+// freeze the bar. What is known by then is in the box.
+TEST_F(LoadPathListTest, AFolderThatNeverAnswersHoldsTheBarAMomentOnly)
+{
+    const testfiles::SilentFolder silent;
+    if (silent.Path().empty())
+        GTEST_SKIP() << "needs the bench's silent share (FUSE, as root)";
+    WritePathList(silent.Path() + L"\r\n" + dir / L"A");
+    const DWORD start = ::GetTickCount();
+    EXPECT_TRUE(LoadPathList(*host.box, nullptr, 0, kLoadPathListWaitMs));
+    EXPECT_LT(::GetTickCount() - start, 2000u);
+    EXPECT_EQ(host.box->StoredItems(), (Items{L"", dir / L"A\\a1.txt", dir / L"A\\a2.txt"}));
+    silent.LetGo();
+    EXPECT_TRUE(LoadPathList(*host.box));
+    EXPECT_EQ(host.box->StoredItems(), (Items{L"", silent.Child(), dir / L"A\\a1.txt", dir / L"A\\a2.txt"}));
+}
+
 } // namespace
