@@ -35,40 +35,6 @@ void WritePathList(const std::wstring& documents, bool withExtra)
     WriteText(documents + L"\\zarvi\\zarvi.txt", rows);
 }
 
-// The handles a process holds. Under Wine GetProcessHandleCount answers 0; the system's handle
-// table, which it does keep, is counted instead.
-DWORD HandleCount(HANDLE process, DWORD pid)
-{
-    DWORD count = 0;
-    if (::GetProcessHandleCount(process, &count) && count > 0)
-        return count;
-    struct Entry {
-        ULONG ownerPid;
-        BYTE objectType, flags;
-        USHORT handle;
-        void* object;
-        ACCESS_MASK access;
-    };
-    using Query = LONG(WINAPI*)(ULONG, void*, ULONG, ULONG*);
-    const auto query = reinterpret_cast<Query>(
-        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
-    constexpr ULONG kSystemHandleInformation = 16;
-    constexpr LONG kInfoLengthMismatch = static_cast<LONG>(0xC0000004);
-    std::vector<char> buffer(1 << 20);
-    ULONG length = 0;
-    LONG status = 0;
-    while (query && (status = query(kSystemHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()),
-                                    &length)) == kInfoLengthMismatch)
-        buffer.resize(buffer.size() * 2);
-    if (!query || status != 0)
-        return 0;
-    const ULONG entries = *reinterpret_cast<const ULONG*>(buffer.data());
-    const auto* entry = reinterpret_cast<const Entry*>(buffer.data() + sizeof(void*));
-    for (ULONG i = 0; i < entries; ++i)
-        count += entry[i].ownerPid == pid;
-    return count;
-}
-
 // The windows a process owns, top-level and children: most of its USER objects, counted where
 // the platform reports none (Wine).
 DWORD WindowCount(DWORD pid)
@@ -143,7 +109,7 @@ int wmain(int argc, wchar_t** argv)
     } first{}, last{};
     auto counts = [&] {
         return Counts{::GetGuiResources(process.get(), GR_GDIOBJECTS), ::GetGuiResources(process.get(), GR_USEROBJECTS),
-                      HandleCount(process.get(), pi.dwProcessId), WindowCount(pi.dwProcessId)};
+                      bench::HandleCount(process.get(), pi.dwProcessId), WindowCount(pi.dwProcessId)};
     };
     int done = 0;
     bool answering = true;
