@@ -42,8 +42,9 @@ DWORD IdleHandles(const std::wstring& exe, const std::wstring& documents, int fo
     const KernelHandle process(pi.hProcess), thread(pi.hThread);
     HWND bar = nullptr;
     DWORD handles = 0;
-    if (probe::WaitUntil([&] { return (bar = probe::FindTopLevel(L"Harbolt", pi.dwProcessId)) && probe::TrayIconExists(bar); },
-                         30000)) {
+    if (probe::WaitUntil(
+            [&] { return (bar = probe::FindTopLevel(L"Harbolt", pi.dwProcessId)) && probe::TrayIconExists(bar); },
+            30000)) {
         probe::KeyDown(VK_LWIN);
         probe::KeyDown(VK_SPACE);
         probe::KeyUp(VK_SPACE);

@@ -258,8 +258,8 @@ void KeepWhatTheUserMade(const std::wstring& target, const std::wstring& beside)
             ::SetFileTime(copy.get(), &old.ftCreationTime, nullptr, nullptr);
         copy.reset();
         // Read-only stays off: the file would refuse the next write of our own.
-        constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
-                                FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+        constexpr DWORD kKept =
+            FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
         if (old.dwFileAttributes & kKept)
             ::SetFileAttributesW(beside.c_str(), (old.dwFileAttributes & kKept) | FILE_ATTRIBUTE_ARCHIVE);
     }

@@ -235,8 +235,8 @@ struct FolderScanner::Watched {
         std::vector<uint64_t> times;
         if (there && contentVersion != 0 && folderstamp::Unchanged(stamp, found.stamp) &&
             !folderstamp::FullLookDue(scannedAt, tick, fullLookAfterMs) &&
-            (!deeper || (subfoldersVouch && ReadSubfolderTimes(folder, subfolders, lookStart, times) &&
-                         times == subfolderTimes)))
+            (!deeper ||
+             (subfoldersVouch && ReadSubfolderTimes(folder, subfolders, lookStart, times) && times == subfolderTimes)))
             return;
         found.scanned = true;
         found.scannedAt = tick;
@@ -506,8 +506,8 @@ void FolderScanner::Work()
             continue;
         }
         const DWORD sincePublished = ::GetTickCount() - lastPublished;
-        const DWORD wait = unpublished && sincePublished < kPartialIntervalMs ? kPartialIntervalMs - sincePublished
-                                                                              : kStuckMs;
+        const DWORD wait =
+            unpublished && sincePublished < kPartialIntervalMs ? kPartialIntervalMs - sincePublished : kStuckMs;
         ::WaitForSingleObject(lanes_->done.get(), wait);
     }
 }
@@ -600,7 +600,8 @@ bool FolderScanner::MergeLooks()
     bool changed = false;
     for (Watched* w : lanes_->TakeFinished()) {
         w->looking = false;
-        const auto retired = std::find_if(retired_.begin(), retired_.end(), [&](const auto& r) { return r.get() == w; });
+        const auto retired =
+            std::find_if(retired_.begin(), retired_.end(), [&](const auto& r) { return r.get() == w; });
         if (retired != retired_.end()) {
             retired_.erase(retired);
             continue;

@@ -14,10 +14,10 @@ TEST(FolderStamp, OnlyLocalFileSystemsThatKeepFolderTimesAreTrusted)
         bool keeps;
     };
     const Case cases[] = {
-        {L"NTFS", false, true},   {L"ntfs", false, true},  {L"ReFS", false, true},
-        {L"NTFS", true, false},   // a share may answer from the client's cache
-        {L"FAT32", false, false}, {L"FAT", false, false},  {L"exFAT", false, false},
-        {L"UDF", false, false},   {L"", false, false},     {L"NTFS ", false, false},
+        {L"NTFS", false, true},   {L"ntfs", false, true}, {L"ReFS", false, true},
+        {L"NTFS", true, false}, // a share may answer from the client's cache
+        {L"FAT32", false, false}, {L"FAT", false, false}, {L"exFAT", false, false},
+        {L"UDF", false, false},   {L"", false, false},    {L"NTFS ", false, false},
     };
     for (const auto& c : cases)
         EXPECT_EQ(KeepsFolderTimes(c.fileSystem, c.remote), c.keeps) << testing::PrintToString(c.fileSystem);
@@ -80,7 +80,7 @@ TEST(FolderStamp, AVolumeRootIsReadFromThePathsText)
         {L"\\\\?\\C:\\long\\path", L"\\\\?\\C:\\", false},
         {L"\\\\?\\UNC\\server\\share\\x", L"\\\\?\\UNC\\server\\share\\", true},
         {L"\\\\?\\unc\\server\\share", L"\\\\?\\unc\\server\\share\\", true},
-        {L"\\\\server", L"", false},     // a server alone names no share
+        {L"\\\\server", L"", false}, // a server alone names no share
         {L"\\\\server\\", L"", false},
         {L"relative\\folder", L"", false},
         {L"1:\\x", L"", false},
@@ -100,7 +100,7 @@ TEST(FolderStamp, AFullLookIsDueOnceItsTimeHasPassedAcrossTheTickWrap)
         bool due;
     };
     const Case cases[] = {
-        {1000, 1000, 60000, false},      {1000, 60999, 60000, false},   {1000, 61000, 60000, true},
+        {1000, 1000, 60000, false},       {1000, 60999, 60000, false},       {1000, 61000, 60000, true},
         {0xFFFFFF00u, 100, 60000, false}, {0xFFFFFF00u, 60000, 60000, true}, {1000, 1000, 0, true},
     };
     for (const auto& c : cases)

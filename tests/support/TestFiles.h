@@ -40,9 +40,9 @@ inline void MakeFolder(const std::filesystem::path& path, DWORD attributes = 0)
 // changes only as its children come and go, and a time a moment old vouches for nothing.
 inline void SetOldTime(const std::filesystem::path& path)
 {
-    const HANDLE file = ::CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                      FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const HANDLE file =
+        ::CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     constexpr ULONGLONG kNewYear2020 = 132223104000000000ull;
     const FILETIME then{static_cast<DWORD>(kNewYear2020), static_cast<DWORD>(kNewYear2020 >> 32)};
     ::SetFileTime(file, nullptr, nullptr, &then);

@@ -291,17 +291,23 @@ TEST_F(FolderScannerTest, AListThatCannotBeReadKeepsTheRowsReadBefore)
     const Case cases[] = {
         {"held by another program without sharing",
          [](const std::wstring& p) {
-             return FileHandle(::CreateFileW(p.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
-                                             nullptr));
+             return FileHandle(
+                 ::CreateFileW(p.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
          },
          L"Cannot open file \""},
         {"invalid UTF-8 behind its mark",
          [](const std::wstring& p) {
-             testfiles::WriteBytes(p, "\xEF\xBB\xBF" "C:\\Caf\xE9\r\n");
+             testfiles::WriteBytes(p, "\xEF\xBB\xBF"
+                                      "C:\\Caf\xE9\r\n");
              return FileHandle();
          },
          L"No mapping for the Unicode character"},
-        {"removed", [](const std::wstring& p) { fs::remove(p); return FileHandle(); }, L"Cannot open file \""},
+        {"removed",
+         [](const std::wstring& p) {
+             fs::remove(p);
+             return FileHandle();
+         },
+         L"Cannot open file \""},
     };
     FolderScanner scanner;
     const Items good = Scanned(scanner);
@@ -327,10 +333,16 @@ TEST_F(FolderScannerTest, AListThatCannotBeReadKeepsTheRowsReadBefore)
 TEST_F(FolderScannerTest, AListHeldForAMomentIsWaitedFor)
 {
     FolderScanner scanner;
-    FileHandle held(::CreateFileW(pathList.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    FileHandle held(
+        ::CreateFileW(pathList.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(held);
     KernelHandle letGo(::CreateThread(
-        nullptr, 0, [](void* h) -> DWORD { ::Sleep(300); ::CloseHandle(static_cast<HANDLE>(h)); return 0; },
+        nullptr, 0,
+        [](void* h) -> DWORD {
+            ::Sleep(300);
+            ::CloseHandle(static_cast<HANDLE>(h));
+            return 0;
+        },
         held.release(), 0, nullptr));
     EXPECT_EQ(Scanned(scanner), CollectEntries(pathList).entries);
     EXPECT_EQ(scanner.Current().problem, L"");
@@ -349,8 +361,8 @@ TEST_F(FolderScannerTest, NothingStaysOpenInAListedFolder)
     Scanned(scanner);
     for (const wchar_t* folder : {L"plain", L"deep", L"deep\\A", L"deep\\B"}) {
         const std::wstring path = dir / folder;
-        FileHandle alone(::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                       FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        FileHandle alone(
+            ::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
         EXPECT_TRUE(alone) << testing::PrintToString(path) << " is held: " << ::GetLastError();
     }
 }

@@ -46,8 +46,7 @@ protected:
         const std::string done = unixSynced + "/host-done";
         if (!probe::RunHostCommand(Utf8ToWide("/bin/sh -c \"" + script + " && touch '" + done + "'\"")))
             return false;
-        return probe::WaitUntil([&] { return ::GetFileAttributesW(marker.c_str()) != INVALID_FILE_ATTRIBUTES; },
-                                5000);
+        return probe::WaitUntil([&] { return ::GetFileAttributesW(marker.c_str()) != INVALID_FILE_ATTRIBUTES; }, 5000);
     }
 
     testfiles::TempDir synced; // stands for a synced folder elsewhere

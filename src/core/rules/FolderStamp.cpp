@@ -66,7 +66,8 @@ VolumeRoot VolumeRootOf(std::wstring_view path)
             return {};
         return {std::wstring(path.substr(0, name)) + L"\\", true};
     }
-    if (path.size() >= at + 2 && path[at + 1] == L':' && ascii::Upper(path[at]) >= L'A' && ascii::Upper(path[at]) <= L'Z')
+    if (path.size() >= at + 2 && path[at + 1] == L':' && ascii::Upper(path[at]) >= L'A' &&
+        ascii::Upper(path[at]) <= L'Z')
         return {std::wstring(path.substr(0, at + 2)) + L"\\", false};
     return {};
 }
