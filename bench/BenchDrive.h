@@ -96,6 +96,7 @@ public:
 
     bool Running() const { return process_ && ::WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT; }
     DWORD Pid() const noexcept { return pid_; }
+    HANDLE Process() const noexcept { return process_.get(); }
 
 private:
     KernelHandle process_;
@@ -119,6 +120,7 @@ public:
     Zarvi& operator=(const Zarvi&) = delete;
 
     HWND Bar() const noexcept { return bar_; }
+    const Started& Process() const noexcept { return process_; }
 
     // The shortcut, until the bar is in front with the focus in its box; milliseconds, or < 0.
     double Show()

@@ -11,8 +11,6 @@
 #include <string>
 
 #include "BenchDrive.h"
-#include "core/Handle.h"
-#include "support/Probe.h"
 
 namespace {
 
@@ -33,33 +31,13 @@ DWORD IdleHandles(const std::wstring& exe, const std::wstring& documents, int fo
     std::ofstream(std::filesystem::path(documents + L"\\zarvi\\zarvi.ini"), std::ios::binary)
         << "[Settings]\r\nDontShowTutorial=1\r\n";
 
-    std::wstring commandLine = L"\"" + exe + L"\"";
-    STARTUPINFOW si{};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi{};
-    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+    bench::Zarvi zarvi(exe);
+    if (!zarvi.Bar() || zarvi.Show() < 0)
         return 0;
-    const KernelHandle process(pi.hProcess), thread(pi.hThread);
-    HWND bar = nullptr;
-    DWORD handles = 0;
-    if (probe::WaitUntil(
-            [&] { return (bar = probe::FindTopLevel(L"Harbolt", pi.dwProcessId)) && probe::TrayIconExists(bar); },
-            30000)) {
-        probe::KeyDown(VK_LWIN);
-        probe::KeyDown(VK_SPACE);
-        probe::KeyUp(VK_SPACE);
-        probe::KeyUp(VK_LWIN);
-        probe::WaitUntil([&] { return ::GetForegroundWindow() == bar; }, 5000);
-        probe::TapKey(VK_ESCAPE);
-        probe::WaitUntil([&] { return !::IsWindowVisible(bar); }, 5000);
-        // The lookers end after 5 idle seconds; a little more for the machine's pace.
-        ::Sleep(7000);
-        handles = bench::HandleCount(process.get(), pi.dwProcessId);
-        ::PostMessageW(bar, WM_CLOSE, 0, 0);
-    }
-    if (::WaitForSingleObject(process.get(), 10000) != WAIT_OBJECT_0)
-        ::TerminateProcess(process.get(), 1);
-    return handles;
+    zarvi.Hide();
+    // The folder lookers end after 5 idle seconds; a little more for the machine's pace.
+    ::Sleep(7000);
+    return bench::HandleCount(zarvi.Process().Process(), zarvi.Process().Pid());
 }
 
 } // namespace

@@ -45,6 +45,10 @@ struct ReplaceFailure {
     explicit operator bool() const noexcept { return code != 0; }
 };
 
+// Writes `bytes` to a file of our own at `path` (one there is replaced), flushed to the disk;
+// nothing is left of it when the write fails. Not for the user's files: see ReplaceFileWhole.
+ReplaceFailure WriteFreshFile(const std::wstring& path, const std::string& bytes);
+
 // Writes `bytes` beside the write target of `path` and swaps it into place, so the file is either
 // the whole new file or what it was before, also when the disk fills up.
 ReplaceFailure ReplaceFileWhole(const std::wstring& path, const std::string& bytes);

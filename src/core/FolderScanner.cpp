@@ -270,8 +270,11 @@ struct FolderScanner::Lanes {
     explicit Lanes(uint32_t fullLook) : fullLookAfterMs(fullLook) {}
 
     SRWLOCK lock = SRWLOCK_INIT;
-    KernelHandle work{::CreateSemaphoreW(nullptr, 0, 0x7FFFFFFF, nullptr)};
-    KernelHandle done{::CreateEventW(nullptr, FALSE, FALSE, nullptr)}; // wakes the worker
+    // Waited on under `lock`: slim locks and condition variables stay in the process, where an
+    // event or a semaphore costs a round trip to Wine's server at every folder.
+    CONDITION_VARIABLE workQueued = CONDITION_VARIABLE_INIT;
+    CONDITION_VARIABLE workerCalled = CONDITION_VARIABLE_INIT;
+    bool workerWanted = false;
     std::deque<Watched*> queued;
     std::vector<Watched*> finished;
     std::vector<std::unique_ptr<Lane>> lanes;
@@ -290,11 +293,13 @@ struct FolderScanner::Lanes {
     void Serve(Lane& lane)
     {
         for (;;) {
-            const DWORD waited = ::WaitForSingleObject(work.get(), kLaneIdleMs);
             Watched* w = nullptr;
             {
                 const ExclusiveLock hold(lock);
-                if (quit || waited != WAIT_OBJECT_0 || queued.empty()) {
+                const DWORD idleSince = ::GetTickCount();
+                for (DWORD idle = 0; !quit && queued.empty() && idle < kLaneIdleMs; idle = ::GetTickCount() - idleSince)
+                    ::SleepConditionVariableSRW(&workQueued, &lock, kLaneIdleMs - idle, 0);
+                if (quit || queued.empty()) {
                     lane.ended = true;
                     return;
                 }
@@ -311,22 +316,37 @@ struct FolderScanner::Lanes {
                 w->found.scanned = true;
                 w->found.problem = CurrentErrorMessage();
             }
-            {
-                const ExclusiveLock hold(lock);
-                finished.push_back(w);
-                lane.busy = false;
-            }
-            ::SetEvent(done.get());
+            const ExclusiveLock hold(lock);
+            finished.push_back(w);
+            lane.busy = false;
+            CallWorker();
         }
     }
 
     void Add(Watched& w)
     {
-        {
-            const ExclusiveLock hold(lock);
-            queued.push_back(&w);
-        }
-        ::ReleaseSemaphore(work.get(), 1, nullptr);
+        const ExclusiveLock hold(lock);
+        queued.push_back(&w);
+        ::WakeConditionVariable(&workQueued);
+    }
+
+    // The worker's wake-up: a look ended, a request came, or the scanner ends. Under `lock`.
+    void CallWorker()
+    {
+        workerWanted = true;
+        ::WakeConditionVariable(&workerCalled);
+    }
+    void Call()
+    {
+        const ExclusiveLock hold(lock);
+        CallWorker();
+    }
+    void WaitForCall(DWORD ms)
+    {
+        const ExclusiveLock hold(lock);
+        if (!workerWanted)
+            ::SleepConditionVariableSRW(&workerCalled, &lock, ms, 0);
+        workerWanted = false;
     }
 
     // Enough lanes for what is queued: a lane stuck on one folder does not count.
@@ -391,13 +411,13 @@ FolderScanner::~FolderScanner()
             const ExclusiveLock lock(shared_->lock);
             shared_->quit = true;
         }
-        ::SetEvent(lanes_->done.get());
+        lanes_->Call();
         ::WaitForSingleObject(thread_.get(), 2000);
     }
     // A look still under way (a share that never answers) keeps its folder: the lanes hold them.
     const ExclusiveLock hold(lanes_->lock);
     lanes_->quit = true;
-    ::ReleaseSemaphore(lanes_->work.get(), static_cast<LONG>(lanes_->lanes.size()) + 1, nullptr);
+    ::WakeAllConditionVariable(&lanes_->workQueued);
     std::move(watched_.begin(), watched_.end(), std::back_inserter(lanes_->orphans));
     std::move(retired_.begin(), retired_.end(), std::back_inserter(lanes_->orphans));
 }
@@ -416,7 +436,7 @@ void FolderScanner::Request(const std::wstring& pathListFile, HWND window, UINT 
         thread_.reset(::CreateThread(nullptr, 0, &FolderScanner::Run, this, 0, nullptr));
     if (!thread_)
         ThrowLastError(L"CreateThread");
-    ::SetEvent(lanes_->done.get());
+    lanes_->Call();
 }
 
 bool FolderScanner::WaitComplete(DWORD ms) const
@@ -471,17 +491,11 @@ void FolderScanner::Work()
             unpublished = MergeLooks() || unpublished;
             if (AllLooked()) {
                 if (!completePublished) {
-                    Publish(true);
+                    PublishComplete();
                     completePublished = true;
                     unpublished = false;
-                    const ExclusiveLock lock(shared_->lock);
-                    // A newer request made meanwhile is served next, not marked done by this one.
-                    if (shared_->requested == serving_) {
-                        shared_->completed = serving_;
-                        ::WakeAllConditionVariable(&shared_->changed);
-                    }
                 }
-                ::WaitForSingleObject(lanes_->done.get(), INFINITE);
+                lanes_->WaitForCall(INFINITE);
                 continue;
             }
             const DWORD sincePublished = ::GetTickCount() - lastPublished;
@@ -496,19 +510,25 @@ void FolderScanner::Work()
             // that cannot be made is published as it stands rather than waited for forever.
             listProblem_ = CurrentErrorMessage();
             plan_.clear();
-            Publish(true);
+            PublishComplete();
             completePublished = true;
-            const ExclusiveLock lock(shared_->lock);
-            if (shared_->requested == serving_) {
-                shared_->completed = serving_;
-                ::WakeAllConditionVariable(&shared_->changed);
-            }
             continue;
         }
         const DWORD sincePublished = ::GetTickCount() - lastPublished;
         const DWORD wait =
             unpublished && sincePublished < kPartialIntervalMs ? kPartialIntervalMs - sincePublished : kStuckMs;
-        ::WaitForSingleObject(lanes_->done.get(), wait);
+        lanes_->WaitForCall(wait);
+    }
+}
+
+void FolderScanner::PublishComplete()
+{
+    Publish(true);
+    const ExclusiveLock lock(shared_->lock);
+    // A newer request made meanwhile is served next, not marked done by this one.
+    if (shared_->requested == serving_) {
+        shared_->completed = serving_;
+        ::WakeAllConditionVariable(&shared_->changed);
     }
 }
 

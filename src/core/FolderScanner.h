@@ -66,6 +66,7 @@ private:
     bool MergeLooks();
     bool AllLooked() const;
     void Publish(bool complete);
+    void PublishComplete();
 
     std::atomic<ScanFunction> scan_;
     std::unique_ptr<Shared> shared_;

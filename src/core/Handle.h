@@ -60,11 +60,6 @@ struct Find {
     static Type Empty() noexcept { return INVALID_HANDLE_VALUE; }
     static void Close(Type h) noexcept { ::FindClose(h); }
 };
-struct ChangeNotification {
-    using Type = HANDLE;
-    static Type Empty() noexcept { return INVALID_HANDLE_VALUE; }
-    static void Close(Type h) noexcept { ::FindCloseChangeNotification(h); }
-};
 struct RegistryKey {
     using Type = HKEY;
     static Type Empty() noexcept { return nullptr; }
@@ -105,7 +100,6 @@ struct Window {
 using KernelHandle = UniqueHandle<handle_traits::Kernel>;
 using FileHandle = UniqueHandle<handle_traits::File>;
 using FindHandle = UniqueHandle<handle_traits::Find>;
-using ChangeHandle = UniqueHandle<handle_traits::ChangeNotification>;
 using RegKeyHandle = UniqueHandle<handle_traits::RegistryKey>;
 using IconHandle = UniqueHandle<handle_traits::Icon>;
 using MenuHandle = UniqueHandle<handle_traits::Menu>;

@@ -61,7 +61,7 @@ void TSettingsAccess::WriteString(const wchar_t* section, const wchar_t* key, co
     const WriteTarget target = ResolveWriteTarget(path_);
     const std::wstring copy = target.path + L".new";
     std::string bytes;
-    bool stored = !target.error && ReadCurrent(path_, bytes) && !ReplaceFileWhole(copy, bytes);
+    bool stored = !target.error && ReadCurrent(path_, bytes) && !WriteFreshFile(copy, bytes);
     stored = stored && ::WritePrivateProfileStringW(section, key, value.c_str(), copy.c_str()) != FALSE;
     ::WritePrivateProfileStringW(nullptr, nullptr, nullptr, copy.c_str());
     stored = stored && ReadProfileString(copy, section, key, value + L"?") == value;
