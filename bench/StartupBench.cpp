@@ -1,8 +1,8 @@
 // Times the program's start as the user feels it: from starting zarvi.exe to its tray icon being
-// there with the start-up run through the update check (the guide, written right after the check,
-// is deleted before each start and waited for), with the update check's site on 127.0.0.1
-// answering at once (median of 5), and with a site that accepts and never answers (one run: the
-// check's time-out bounds it).
+// there with the start-up done (the guide, written last but one, is deleted before each start and
+// waited for), with the update check's site on 127.0.0.1 answering at once (median of 5), and
+// with a site that accepts and never answers (one run: the check runs beside the start, which
+// must not wait for it).
 // Usage: startup_bench <path of zarvi.exe>; the build's site must be http://127.0.0.1:47613/.
 #include <windows.h>
 

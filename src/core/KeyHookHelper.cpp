@@ -1,12 +1,13 @@
 #include "core/KeyHookHelper.h"
 
-#include <bitset>
-#include <deque>
+#include <array>
+#include <utility>
 #include <vector>
 
 #include "core/Lock.h"
 #include "core/SettingsFile.h"
 #include "core/rules/Hotkey.h"
+#include "core/rules/Typeahead.h"
 
 std::wstring HotkeyName = L"space";
 std::atomic<DWORD> HotkeyKey = hotkey::kSpace;
@@ -17,6 +18,7 @@ namespace {
 // Read by the hook's thread, written by the user-interface thread.
 std::atomic<HWND> ShowBarWindow = nullptr;
 std::atomic<UINT> ShowBarMessage = 0;
+std::atomic<UINT> NoticeMessage = 0;
 
 KernelHandle HookThread;
 DWORD HookThreadId = 0;
@@ -26,13 +28,7 @@ hotkey::RecentPresses Recent; // the hook's thread only
 // the hook's thread itself when the time is up).
 struct Typeahead {
     SRWLOCK lock = SRWLOCK_INIT;
-    bool keeping = false;
-    bool replaying = false; // the bar types them again itself, one by one
-    std::deque<INPUT> kept;
-    std::bitset<256> keptDown; // keys whose press was kept: their release is kept too
-    // When the first kept key began to wait: since the shortcut, or since the bar took the one
-    // before it.
-    ULONGLONG waitingSince = 0;
+    typeahead::Keeper keeper;
     UINT_PTR timer = 0; // the hook's thread only
     // The end marker: a key event of our own that the hook answers once every key before it
     // in the input stream has been seen. Its generation tells a late marker from the awaited one.
@@ -44,88 +40,115 @@ constexpr ULONG_PTR kEndMarkerBase = 0x5A650000; // "Ze" and a generation
 constexpr DWORD kEndMarkerWaitMs = 1000;
 constexpr UINT kTypeaheadCheckMs = 100;
 
+// The platform removes a low-level hook that once ran past its time-out, without a word: the hook's
+// thread notices a key held that the hook never saw go down, and installs the hook again.
+constexpr UINT kHookCheckMs = 250;
+constexpr ULONGLONG kHookLagMs = 500; // the system's key state may lag the hook by a few milliseconds
+constexpr UINT kInstallAgainMessage = WM_APP + 1;
+struct SeenKey {
+    bool down = false;
+    ULONGLONG at = 0;
+};
+std::array<SeenKey, 256> Seen; // the hook's thread only
+bool MaskSent = false;         // since the Windows key's last press; the hook's thread only
+
+ULONGLONG Now() noexcept
+{
+    return ::GetTickCount64();
+}
+
+void Notify(HookNotice notice, size_t count) noexcept
+{
+    if (const HWND target = ShowBarWindow; target && NoticeMessage)
+        ::PostMessageW(target, NoticeMessage, static_cast<WPARAM>(notice), static_cast<LPARAM>(count));
+}
+
+typeahead::Key ToKey(WPARAM message, const KBDLLHOOKSTRUCT& event) noexcept
+{
+    // A character injected as such (an input method, a tool that types) comes as VK_PACKET with
+    // the character in place of the scan code, and goes out the same way.
+    return {event.vkCode, event.scanCode, message == WM_KEYUP || message == WM_SYSKEYUP,
+            (event.flags & LLKHF_EXTENDED) != 0, event.vkCode == VK_PACKET};
+}
+
+INPUT ToInput(const typeahead::Key& key) noexcept
+{
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key.character ? 0 : static_cast<WORD>(key.vk);
+    input.ki.wScan = static_cast<WORD>(key.scan);
+    input.ki.dwFlags = (key.up ? KEYEVENTF_KEYUP : 0) | (key.character ? KEYEVENTF_UNICODE : 0) |
+                       (key.extended ? KEYEVENTF_EXTENDEDKEY : 0);
+    input.ki.dwExtraInfo = kOwnInputMarker;
+    return input;
+}
+
+// Types the keys again at once, wherever the focus is.
+void TypeAtFocus(const std::vector<typeahead::Key>& keys) noexcept
+{
+    std::vector<INPUT> inputs;
+    try {
+        for (const auto& key : keys)
+            inputs.push_back(ToInput(key));
+    } catch (...) {
+        return;
+    }
+    if (!inputs.empty())
+        ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
 // Ends the keeping and types every kept key again at once, wherever the focus is.
 void ReleaseTypeahead() noexcept
 {
-    std::vector<INPUT> keys;
-    {
+    std::vector<typeahead::Key> keys;
+    try {
         const ExclusiveLock lock(Ahead.lock);
-        if (!Ahead.keeping)
-            return;
-        Ahead.keeping = false;
-        try {
-            keys.assign(Ahead.kept.begin(), Ahead.kept.end());
-        } catch (...) {
-        }
-        Ahead.kept.clear();
+        keys = Ahead.keeper.End();
+    } catch (...) {
     }
-    if (!keys.empty())
-        ::SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT));
+    TypeAtFocus(keys);
 }
 
-// No kept key waits for the bar longer than the limit: not before the bar takes the first, and
-// not while it replays either, since a key it typed may have opened a modal loop (the menu, a
-// message box) that holds its replay until the user's next keys, kept here, close it.
 void CALLBACK CheckTypeahead(HWND, UINT, UINT_PTR timer, DWORD) noexcept
 {
-    {
+    typeahead::Expiry expiry;
+    bool keeping = false;
+    try {
         const ExclusiveLock lock(Ahead.lock);
-        if (Ahead.keeping) {
-            const bool waiting = !Ahead.replaying || !Ahead.kept.empty();
-            if (!waiting || ::GetTickCount64() - Ahead.waitingSince < kTypeaheadLimitMs)
-                return;
-        }
+        expiry = Ahead.keeper.Check(Now());
+        keeping = Ahead.keeper.Keeping();
+    } catch (...) {
     }
-    ::KillTimer(nullptr, timer);
-    if (timer == Ahead.timer)
-        Ahead.timer = 0;
-    ReleaseTypeahead();
+    if (!keeping) {
+        ::KillTimer(nullptr, timer);
+        if (timer == Ahead.timer)
+            Ahead.timer = 0;
+    }
+    if (expiry.what == typeahead::Expiry::What::TypeAtFocus)
+        TypeAtFocus(expiry.keys);
+    else if (expiry.what == typeahead::Expiry::What::Dropped && expiry.Presses() > 0)
+        Notify(HookNotice::KeysDropped, expiry.Presses());
 }
 
 void StartTypeahead() noexcept
 {
-    if (Ahead.timer)
-        ::KillTimer(nullptr, Ahead.timer);
     {
         const ExclusiveLock lock(Ahead.lock);
-        Ahead.keeping = true;
-        Ahead.replaying = false;
-        Ahead.kept.clear();
-        Ahead.keptDown.reset();
-        Ahead.waitingSince = ::GetTickCount64();
+        Ahead.keeper.Shortcut(Now());
     }
-    Ahead.timer = ::SetTimer(nullptr, 0, kTypeaheadCheckMs, &CheckTypeahead);
+    if (!Ahead.timer)
+        Ahead.timer = ::SetTimer(nullptr, 0, kTypeaheadCheckMs, &CheckTypeahead);
 }
 
 // Keeps the event for the bar; false when it is not the bar's to keep.
-bool KeepTypedAhead(WPARAM message, const KBDLLHOOKSTRUCT& event) noexcept
+bool KeepTypedAhead(WPARAM message, const KBDLLHOOKSTRUCT& event, bool windowsKeyHeld) noexcept
 {
-    const ExclusiveLock lock(Ahead.lock);
-    if (!Ahead.keeping || event.vkCode >= 256 || event.vkCode == VK_LWIN || event.vkCode == VK_RWIN)
-        return false;
-    const bool up = message == WM_KEYUP || message == WM_SYSKEYUP;
-    // A release whose press went out before the shortcut goes where the press went.
-    if (up && !Ahead.keptDown[event.vkCode])
-        return false;
-    Ahead.keptDown[event.vkCode] = !up;
-    INPUT input{};
-    input.type = INPUT_KEYBOARD;
-    // A character injected as such (an input method, a tool that types) comes as VK_PACKET with
-    // the character in place of the scan code, and goes out the same way.
-    const bool character = event.vkCode == VK_PACKET;
-    input.ki.wVk = character ? 0 : static_cast<WORD>(event.vkCode);
-    input.ki.wScan = static_cast<WORD>(event.scanCode);
-    input.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (character ? KEYEVENTF_UNICODE : 0) |
-                       ((event.flags & LLKHF_EXTENDED) ? KEYEVENTF_EXTENDEDKEY : 0);
-    input.ki.dwExtraInfo = kOwnInputMarker;
     try {
-        if (Ahead.kept.empty() && Ahead.replaying)
-            Ahead.waitingSince = ::GetTickCount64();
-        Ahead.kept.push_back(input);
+        const ExclusiveLock lock(Ahead.lock);
+        return Ahead.keeper.See(ToKey(message, event), windowsKeyHeld, Now()) == typeahead::Verdict::Keep;
     } catch (...) {
         return false;
     }
-    return true;
 }
 
 // The end marker has passed every key typed before it: the keeping ends unless the hook kept
@@ -136,23 +159,62 @@ void SeeEndMarker(WORD generation) noexcept
         const ExclusiveLock lock(Ahead.lock);
         if (generation != Ahead.endGeneration)
             return;
-        if (Ahead.kept.empty())
-            Ahead.keeping = false;
+        Ahead.keeper.EndIfNoneWaits();
     }
     ::SetEvent(Ahead.endSeen.get());
 }
 
+bool IsDown(int vk) noexcept
+{
+    return (::GetAsyncKeyState(vk) & 0x8000) != 0;
+}
+
+void InstallHook() noexcept
+{
+    KeyHookHandle.reset();
+    KeyHookHandle.reset(::SetWindowsHookExW(WH_KEYBOARD_LL, &KeyHookProc, ::GetModuleHandleW(nullptr), 0));
+    // Keys held from before count as seen: only a press after this one can tell the hook is gone.
+    const ULONGLONG now = Now();
+    for (size_t vk = 0; vk < Seen.size(); ++vk)
+        Seen[vk] = {IsDown(static_cast<int>(vk)), now};
+}
+
+// The Windows keys and the hotkey: a key the system reports held though the hook saw no press
+// of it (for longer than the system's report may lag) went past a hook that is no longer there.
+void CALLBACK CheckHook(HWND, UINT, UINT_PTR, DWORD) noexcept
+{
+    const ULONGLONG now = Now();
+    const DWORD keys[] = {VK_LWIN, VK_RWIN, HotkeyKey};
+    for (const DWORD vk : keys) {
+        const SeenKey& seen = Seen[vk & 0xFF];
+        if (!seen.down && now - seen.at >= kHookLagMs && IsDown(static_cast<int>(vk))) {
+            InstallHook();
+            Notify(HookNotice::HookInstalledAgain, 0);
+            return;
+        }
+    }
+}
+
 // The hook's thread: installs the hook, then runs a message loop that waits for nothing else
-// (the platform calls the hook through it) until it is told to quit.
+// (the platform calls the hook through it) until it is told to quit. Above normal priority, so
+// that a busy machine does not make the hook late past the platform's time-out.
 DWORD WINAPI RunHookThread(void* ready) noexcept
 {
+    ::SetThreadPriority(::GetCurrentThread(), THREAD_PRIORITY_ABOVE_NORMAL);
     MSG msg;
     ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE); // the thread's queue exists from here on
-    KeyHookHandle.reset(::SetWindowsHookExW(WH_KEYBOARD_LL, &KeyHookProc, ::GetModuleHandleW(nullptr), 0));
+    InstallHook();
+    const UINT_PTR hookCheck = ::SetTimer(nullptr, 0, kHookCheckMs, &CheckHook);
     ::SetEvent(static_cast<HANDLE>(ready));
     while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (msg.message == kInstallAgainMessage && !msg.hwnd) {
+            InstallHook();
+            Notify(HookNotice::HookInstalledAgain, 0);
+            continue;
+        }
         ::DispatchMessageW(&msg);
     }
+    ::KillTimer(nullptr, hookCheck);
     ReleaseTypeahead();
     KeyHookHandle.reset();
     return 0;
@@ -169,11 +231,6 @@ INPUT UnassignedKeyInput(bool up, ULONG_PTR extra) noexcept
     input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
     input.ki.dwExtraInfo = extra;
     return input;
-}
-
-bool IsDown(int vk) noexcept
-{
-    return (::GetAsyncKeyState(vk) & 0x8000) != 0;
 }
 
 hotkey::Message ToMessage(WPARAM wParam) noexcept
@@ -227,10 +284,21 @@ void SaveHotkey(const std::wstring& name)
     WriteSettingString(L"Hotkey", HotkeyName);
 }
 
-void SetShowBarTarget(HWND window, UINT message) noexcept
+void SetShowBarTarget(HWND window, UINT message, UINT noticeMessage) noexcept
 {
     ShowBarWindow = window;
     ShowBarMessage = message;
+    NoticeMessage = noticeMessage;
+}
+
+std::wstring HookNoticeText(WPARAM notice, LPARAM count)
+{
+    if (static_cast<HookNotice>(notice) == HookNotice::HookInstalledAgain)
+        return L"The keyboard hook of the shortcut had stopped answering; it is installed again.";
+    const std::wstring keys = count == 1 ? L"1 key" : std::to_wstring(count) + L" keys";
+    return keys + L" typed after the shortcut " + (count == 1 ? L"was" : L"were") +
+           L" dropped: the bar did not take them within " + std::to_wstring(typeahead::kHungBarMs / 1000) +
+           L" seconds.";
 }
 
 void InstallKeyHook()
@@ -255,6 +323,11 @@ void RemoveKeyHook() noexcept
     HookThreadId = 0;
 }
 
+DWORD KeyHookThreadId() noexcept
+{
+    return HookThread ? HookThreadId : 0;
+}
+
 LRESULT CALLBACK KeyHookProc(int code, WPARAM wParam, LPARAM lParam) noexcept
 {
     if (code == HC_ACTION) {
@@ -266,19 +339,27 @@ LRESULT CALLBACK KeyHookProc(int code, WPARAM wParam, LPARAM lParam) noexcept
         if (event->dwExtraInfo != kOwnInputMarker) {
             const DWORD hotkeyKey = HotkeyKey;
             const hotkey::KeyEvent key{ToMessage(wParam), event->vkCode};
-            const ULONGLONG now = ::GetTickCount64();
-            const hotkey::KeyState state = Recent.Complete(
-                {IsDown(VK_LWIN) || IsDown(VK_RWIN), IsDown(static_cast<int>(hotkeyKey))}, hotkeyKey, now);
-            Recent.See(key, hotkeyKey, now);
-            const auto decision = hotkey::Decide(key, state, hotkeyKey);
+            const ULONGLONG now = Now();
+            const bool down = key.message == hotkey::Message::KeyDown || key.message == hotkey::Message::SysKeyDown;
+            if (key.message != hotkey::Message::Other && event->vkCode < Seen.size())
+                Seen[event->vkCode] = {down, now};
+            const bool isWin = event->vkCode == VK_LWIN || event->vkCode == VK_RWIN;
+            if (isWin && down)
+                MaskSent = false;
+            const hotkey::KeyState reported{IsDown(VK_LWIN) || IsDown(VK_RWIN), IsDown(static_cast<int>(hotkeyKey))};
+            const bool windowsKeyHeld = Recent.Complete(reported, hotkeyKey, now).winDown;
+            const auto decision = Recent.Judge(key, reported, hotkeyKey, now);
             if (decision.swallow) {
                 if (const HWND target = ShowBarWindow; decision.show && target) {
+                    // Sent from here, ahead of the Windows key's release, however busy the bar is.
+                    if (!std::exchange(MaskSent, true))
+                        MaskWindowsKeyRelease();
                     StartTypeahead();
                     ::PostMessageW(target, ShowBarMessage, 0, 0);
                 }
                 return 1;
             }
-            if (KeepTypedAhead(wParam, *event))
+            if (KeepTypedAhead(wParam, *event, windowsKeyHeld))
                 return 1;
         }
     }
@@ -292,15 +373,13 @@ void EndTypeahead() noexcept
 
 bool TakeTypedAhead(INPUT& key) noexcept
 {
-    const ExclusiveLock lock(Ahead.lock);
-    if (!Ahead.keeping)
-        return false;
-    Ahead.replaying = true;
-    if (Ahead.kept.empty())
-        return false;
-    key = Ahead.kept.front();
-    Ahead.kept.pop_front();
-    Ahead.waitingSince = ::GetTickCount64();
+    typeahead::Key taken{};
+    {
+        const ExclusiveLock lock(Ahead.lock);
+        if (Ahead.keeper.Next(taken, Now()) != typeahead::Keeper::Take::Taken)
+            return false;
+    }
+    key = ToInput(taken);
     return true;
 }
 
@@ -312,7 +391,7 @@ bool EndTypeaheadInOrder() noexcept
     INPUT marker{};
     {
         const ExclusiveLock lock(Ahead.lock);
-        if (!Ahead.keeping)
+        if (!Ahead.keeper.Keeping())
             return true;
         marker = UnassignedKeyInput(false, kEndMarkerBase | ++Ahead.endGeneration);
     }
@@ -321,10 +400,14 @@ bool EndTypeaheadInOrder() noexcept
         ::WaitForSingleObject(Ahead.endSeen.get(), kEndMarkerWaitMs) == WAIT_OBJECT_0) {
         // While the bar replays, only the marker ends the keeping.
         const ExclusiveLock lock(Ahead.lock);
-        if (Ahead.keeping)
+        if (Ahead.keeper.Keeping())
             return false;
+        return true;
     }
-    // A marker that never comes back (another hook kept it) must not hold the keyboard.
+    // A marker that never comes back went past a hook the platform removed, or another hook
+    // kept it: installed again, ours is the first to see the keys. Meanwhile the keyboard must
+    // not be held.
+    ::PostThreadMessageW(HookThreadId, kInstallAgainMessage, 0, 0);
     ReleaseTypeahead();
     return true;
 }

@@ -23,29 +23,35 @@ void LoadHotkey();
 void SaveHotkey(const std::wstring& name);
 
 // The hook only decides and swallows; it posts `message` to `window` to have the bar shown,
-// so it returns long before the platform's time-out for low-level hooks.
-void SetShowBarTarget(HWND window, UINT message) noexcept;
+// so it returns long before the platform's time-out for low-level hooks. What the hook's thread
+// has to tell the event log comes as `noticeMessage` (wParam a HookNotice, lParam a count).
+void SetShowBarTarget(HWND window, UINT message, UINT noticeMessage = 0) noexcept;
+enum class HookNotice : WPARAM { KeysDropped = 1, HookInstalledAgain = 2 };
+// The event log's line for a notice.
+std::wstring HookNoticeText(WPARAM notice, LPARAM count);
 // Loads the hotkey, then installs the hook on its own thread (once) and waits until it is in place.
 void InstallKeyHook();
 // Removes the hook and ends its thread; nothing when there is none.
 void RemoveKeyHook() noexcept;
+// The hook's thread, 0 when none runs.
+DWORD KeyHookThreadId() noexcept;
 LRESULT CALLBACK KeyHookProc(int code, WPARAM wParam, LPARAM lParam) noexcept;
 
-// Keys typed right after the shortcut belong to the bar: from the shortcut on, the hook keeps
-// them (in order, with their modifiers). The bar, once its search box has the focus, takes them
-// one by one (TakeTypedAhead) and types each again; keys typed meanwhile queue up behind. When
-// none is kept, EndTypeaheadInOrder ends the keeping at that point of the input stream: keys
-// the hook has yet to see are kept first (false: take those too). EndTypeahead types them all
-// again at once, wherever the focus is, as happens by itself when a kept key has waited a second
-// for the bar: after the shortcut, or after the last key the bar took.
+// Keys typed right after the shortcut belong to the bar (the rule: core/rules/Typeahead): from
+// the shortcut on, the hook keeps them (in order, with their modifiers) until the bar, once its
+// search box has the focus, takes them one by one (TakeTypedAhead) and types each again; keys
+// typed meanwhile queue up behind. When none is kept, EndTypeaheadInOrder ends the keeping at
+// that point of the input stream: keys the hook has yet to see are kept first (false: take those
+// too). EndTypeahead types the rest again at once, wherever the focus is (the bar hid). Kept keys
+// the bar has not begun taking five seconds after the shortcut are dropped, never typed elsewhere.
 bool TakeTypedAhead(INPUT& key) noexcept;
 bool EndTypeaheadInOrder() noexcept;
 void EndTypeahead() noexcept;
-inline constexpr UINT kTypeaheadLimitMs = 1000;
 
 // Marks key events the program injects itself, so that the hook lets them pass.
 inline constexpr ULONG_PTR kOwnInputMarker = 0x5A617276; // "Zarv"
 
 // Sends a harmless key stroke so that releasing the Windows key after the shortcut does not
-// open the Start menu.
+// open the Start menu. The hook's thread sends it as it swallows the shortcut, ahead of the
+// Windows key's release, whatever the user-interface thread is doing.
 void MaskWindowsKeyRelease() noexcept;

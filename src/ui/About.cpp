@@ -79,10 +79,14 @@ TAboutBox::TAboutBox(HWND owner) : owner_(owner)
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     CreateControls();
     RunGuarded([this] { FormCreate(); });
+    if (!open_)
+        open_ = this;
 }
 
 TAboutBox::~TAboutBox()
 {
+    if (open_ == this)
+        open_ = nullptr;
     if (Handle())
         ::DestroyWindow(Handle());
 }
@@ -145,7 +149,7 @@ void TAboutBox::CreateControls()
     placed_.back().at = {83, 85, 600, 110};
     Make(L"STATIC", WebAddress().c_str(), SS_LEFT, 0, static_cast<HFONT>(labelFont_.get()), 0); // Comments
     placed_.back().at = {83, 112, 660, 137};
-    Make(L"BUTTON", L"Check for updates", WS_TABSTOP | BS_OWNERDRAW, kCheckUpdatesId, font, 0);
+    btnCheckUpdates = Make(L"BUTTON", L"Check for updates", WS_TABSTOP | BS_OWNERDRAW, kCheckUpdatesId, font, 0);
     placed_.back().at = {79, 139, 281, 175};
     Make(L"BUTTON", L"Hotkey: WIN +  ", BS_OWNERDRAW, kHotkeyLabelId, font, 0);
     placed_.back().at = {72, 198, 274, 234};
@@ -262,6 +266,8 @@ void TAboutBox::FormCreate()
     // A list-only box cannot show a name it does not offer: nothing is selected then.
     ::SendMessageW(cmbHotkey, CB_SETCURSEL, static_cast<WPARAM>(selected), 0);
     swtAutostart->SetOn(LoadAutostart());
+    // A check started before the window opened (the one at start-up) answers for this one too.
+    ::EnableWindow(btnCheckUpdates, !UpdateCheckRunning());
 }
 
 int TAboutBox::ShowModal()
@@ -308,10 +314,19 @@ void TAboutBox::swtAutostartClick()
 void TAboutBox::btnCheckUpdatesClick()
 {
     SelectPage(2);
-    SetLog(LogText);
-    ::UpdateWindow(Handle());
+    if (::GetFocus() == btnCheckUpdates)
+        ::SetFocus(memoLOG);
+    // The request runs on a thread of its own: the window stays responsive, and the answer
+    // comes to UpdateCheckEnded.
     UpdateCheck();
+    ::EnableWindow(btnCheckUpdates, !UpdateCheckRunning());
     SetLog(LogText);
+}
+
+void TAboutBox::UpdateCheckEnded()
+{
+    SetLog(LogText);
+    ::EnableWindow(btnCheckUpdates, !UpdateCheckRunning());
 }
 
 void TAboutBox::btnShowGuideClick()

@@ -43,9 +43,14 @@ public:
     void SelectPage(int page);
     int ActivePage() const noexcept { return page_; }
     void SetLog(const std::wstring& text);
+    // The open settings window, if any.
+    static TAboutBox* Open() noexcept { return open_; }
+    // An update check has answered: the log page shows it and the button works again.
+    void UpdateCheckEnded();
 
     HWND PageControl1 = nullptr;
     HWND OKButton = nullptr;
+    HWND btnCheckUpdates = nullptr;
     HWND cmbHotkey = nullptr;
     HWND memoHelp = nullptr;
     HWND memoLOG = nullptr;
@@ -68,6 +73,7 @@ private:
     void DrawTab(const DRAWITEMSTRUCT& item) const;
     HWND Make(const wchar_t* cls, const wchar_t* text, DWORD style, int id, HFONT font, int page);
 
+    static inline TAboutBox* open_ = nullptr;
     bool FLoading = false;
     HWND owner_;
     int dpi_ = 96;

@@ -16,6 +16,10 @@ inline constexpr UINT kTrayMessage = WM_APP + 21;
 inline constexpr UINT kEntriesMessage = WM_APP + 22;
 // Posted to the bar itself once it is hidden, to ready the search box for the next show.
 inline constexpr UINT kReadyBoxMessage = WM_APP + 23;
+// Posted by the keyboard hook's thread with a line for the event log (wParam a HookNotice).
+inline constexpr UINT kHookNoticeMessage = WM_APP + 24;
+// Posted by an update check's thread with what it found (lParam, see TakeUpdateAnswer).
+inline constexpr UINT kUpdateAnswerMessage = WM_APP + 25;
 
 // The window class of the bar; its title is kBarTitle, its activation message kActivationMessage.
 inline constexpr const wchar_t* kBarClass = L"TForm1";

@@ -62,7 +62,9 @@ void DrawCaptionButton(const DRAWITEMSTRUCT& item, HIMAGELIST pictures, int pict
     ::GetWindowTextW(item.hwndItem, caption, 128);
     const auto& look = CurrentTheme();
     ::SetBkMode(item.hDC, TRANSPARENT);
-    ::SetTextColor(item.hDC, look ? ToColorRef(look->faceText) : RGB(0xF2, 0xF5, 0xF8));
+    const bool disabled = (item.itemState & ODS_DISABLED) != 0;
+    ::SetTextColor(item.hDC, look ? ToColorRef(disabled ? look->dimText : look->faceText)
+                                  : (disabled ? RGB(0x9A, 0xA8, 0xB6) : RGB(0xF2, 0xF5, 0xF8)));
     ::DrawTextW(item.hDC, caption, -1, &text, DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX);
     ::ImageList_Draw(pictures, picture, item.hDC, item.rcItem.right - size - gap,
                      (item.rcItem.top + item.rcItem.bottom - size) / 2, ILD_NORMAL);

@@ -9,6 +9,7 @@
 #include "core/GuideFile.h"
 #include "core/KeyHookHelper.h"
 #include "core/MiniLogHelper.h"
+#include "core/TestSeams.h"
 #include "core/UpdateHelper.h"
 #include "core/rules/BarLayout.h"
 #include "resource.h"
@@ -20,6 +21,7 @@
 #include "ui/TApplication.h"
 #include "ui/Theme.h"
 #include "ui/TrayIcon.h"
+#include "ui/UpdateQuestion.h"
 
 TForm1* Form1 = nullptr;
 TSmartComboBox* SearchBox = nullptr;
@@ -95,7 +97,8 @@ void TForm1::FormCreate()
     // written, and a bar that a second start cannot find, or that shows no box, is no bar.
     bool going = true;
     const auto step = [&going](auto&& run) { going = going && RunGuarded(run); };
-    SetShowBarTarget(Handle(), kShowBarMessage);
+    SetShowBarTarget(Handle(), kShowBarMessage, kHookNoticeMessage);
+    SetUpdateAnswerTarget(Handle(), kUpdateAnswerMessage);
     step([] { InstallKeyHook(); });
     step([] { ApplyAutostart(); });
     ::SetWindowTextW(Handle(), kBarTitle);
@@ -255,7 +258,7 @@ void TForm1::HandleActivationMessage()
 
 void TForm1::ShowFromHotkey()
 {
-    MaskWindowsKeyRelease();
+    DelayShowForTests();
     if (starting_) {
         showPending_ = true;
         return;
@@ -273,6 +276,7 @@ void TForm1::FormDestroy() noexcept
         TrayIcon1->Remove();
     RemoveKeyHook();
     SetShowBarTarget(nullptr, 0);
+    SetUpdateAnswerTarget(nullptr, 0);
 }
 
 void TForm1::DrawItem(const DRAWITEMSTRUCT& item) const
@@ -292,6 +296,12 @@ LRESULT TForm1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept
         return 0;
     case kEntriesMessage:
         RunGuarded([this] { EntriesArrived(); });
+        return 0;
+    case kHookNoticeMessage:
+        RunGuarded([&] { AddLog(HookNoticeText(wParam, lParam)); });
+        return 0;
+    case kUpdateAnswerMessage:
+        RunGuarded([&] { AnswerUpdateCheck(lParam); });
         return 0;
     case kReadyBoxMessage:
         if (SearchBox && !::IsWindowVisible(Handle()))

@@ -176,6 +176,43 @@ TEST_F(Bar, AMenuOpenedByAKeyTypedAheadClosesWithTheNextKey)
     EXPECT_EQ(other.Typed(), L"") << "keys reached the program that had the focus";
 }
 
+// The bar's thread late by a second and a half at the show (a changed list near the cap handed
+// over, a loaded machine): the keys typed at once after the shortcut wait for it, however late
+// it comes, and act in its search box; the words choose the entry and the Enter opens it.
+TEST_F(Bar, KeysTypedForABarThatShowsLateWaitForItEnterIncluded)
+{
+    testfiles::Touch(dir / L"readme.zarvitest");
+    ::SetEnvironmentVariableW(L"ZARVI_TEST_LATE_SHOW_MS", L"1500");
+    Start();
+    ::SetEnvironmentVariableW(L"ZARVI_TEST_LATE_SHOW_MS", nullptr);
+    OtherWindow other;
+    ASSERT_TRUE(other.TakeFocus());
+
+    InjectAfterTheShortcut({'R', 'E', 'A', 'D', 'M', 'E', VK_DOWN, VK_RETURN});
+    EXPECT_EQ(opened::WaitForPaths(1), Items{dir / L"readme.zarvitest"});
+    EXPECT_TRUE(WaitHidden());
+    probe::WaitUntil([] { return false; }, 300); // let any stray key arrive
+    EXPECT_EQ(other.Typed(), L"") << "keys reached the program that had the focus";
+}
+
+// A space held from typing, then Windows key + V (the clipboard's history): the user's shortcut,
+// not the bar's, which is the Windows key first, then the hotkey.
+TEST_F(Bar, TheWindowsKeyPressedWhileTheHotkeyIsHeldShowsNothing)
+{
+    Start();
+    OtherWindow other;
+    ASSERT_TRUE(other.TakeFocus());
+    probe::KeyDown(VK_SPACE);
+    ::Sleep(30);
+    probe::KeyDown(VK_SPACE); // its auto-repeat
+    probe::KeyDown(VK_LWIN);
+    probe::KeyDown(VK_SPACE);
+    probe::TapKey('V');
+    probe::KeyUp(VK_LWIN);
+    probe::KeyUp(VK_SPACE);
+    EXPECT_FALSE(probe::WaitUntil([&] { return ::IsWindowVisible(bar) != FALSE; }, 1500)) << "the bar showed";
+}
+
 // X keys only for printable characters: Wine hands a key that makes no character (Backspace,
 // Escape, arrows) on ahead of character keys still being composed, so their order is not the
 // order typed. Injected keys keep theirs.

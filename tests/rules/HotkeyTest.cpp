@@ -77,13 +77,15 @@ TEST(HotkeyDecision, WindowsKeyThenHotkeyShowsOnTheHotkeysPressOnly)
                          {Message::KeyUp, 91, true, false, false, false}});
 }
 
-TEST(HotkeyDecision, HotkeyFirstPassesUntilTheWindowsKeyComes)
+TEST(HotkeyDecision, HotkeyFirstIsNeverTheShortcut)
 {
     Replay("hotkey first", {{Message::KeyDown, 32, false, false, false, false},
                             {Message::KeyDown, 32, false, true, false, false},
-                            {Message::KeyDown, 92, false, true, true, true},
+                            {Message::KeyDown, 92, false, true, false, false},
                             {Message::KeyUp, 92, true, true, false, false},
                             {Message::KeyUp, 32, false, true, false, false}});
+    // Held from before the Windows key, its repeats stay the user's.
+    EXPECT_FALSE(hotkey::Decide({Message::KeyDown, 32}, {true, true, true}, 32).swallow);
 }
 
 TEST(HotkeyDecision, OtherKeysWithTheWindowsKeyAndKeyUpsAlwaysPass)
@@ -91,6 +93,7 @@ TEST(HotkeyDecision, OtherKeysWithTheWindowsKeyAndKeyUpsAlwaysPass)
     Replay("others", {{Message::KeyDown, 'E', true, false, false, false},
                       {Message::KeyDown, 'R', true, false, false, false},
                       {Message::KeyDown, 91, false, false, false, false},
+                      {Message::KeyDown, 91, false, true, false, false}, // with the hotkey held
                       {Message::KeyUp, 91, true, false, false, false},
                       // both Windows keys held: releasing one is judged with none held
                       {Message::KeyUp, 91, true, true, false, false},
@@ -146,9 +149,19 @@ TEST(HotkeyRecentPresses, APressSeenAMomentAgoCountsAsHeldUntilItsRelease)
         {"released since", {{{Message::KeyDown, 91}, 1000}, {{Message::KeyUp, 91}, 1001}}, 32, 32, 1002, false, false},
         {"auto-repeat keeps it fresh",
          {{{Message::KeyDown, 91}, 1000}, {{Message::KeyDown, 91}, 1000 + kMoment - 100}},
-         32, 32, 1000 + kMoment + 100, true, false},
+         32,
+         32,
+         1000 + kMoment + 100,
+         true,
+         false},
         {"hotkey a moment ago", {{{Message::KeyDown, 32}, 1000}}, 32, 32, 1010, false, true},
-        {"hotkey released", {{{Message::KeyDown, 32}, 1000}, {{Message::SysKeyUp, 32}, 1005}}, 32, 32, 1010, false, false},
+        {"hotkey released",
+         {{{Message::KeyDown, 32}, 1000}, {{Message::SysKeyUp, 32}, 1005}},
+         32,
+         32,
+         1010,
+         false,
+         false},
         {"a key that is not the hotkey", {{{Message::KeyDown, 'M'}, 1000}}, 32, 32, 1010, false, false},
         {"the hotkey changed since its press", {{{Message::KeyDown, 32}, 1000}}, 32, 'M', 1010, false, false},
         {"an event of no key", {{{Message::Other, 91}, 1000}}, 32, 32, 1002, false, false},
@@ -156,7 +169,7 @@ TEST(HotkeyRecentPresses, APressSeenAMomentAgoCountsAsHeldUntilItsRelease)
     for (const auto& c : cases) {
         RecentPresses recent;
         for (const auto& [event, at] : c.seen)
-            recent.See(event, c.seenHotkey, at);
+            recent.Judge(event, {false, false}, c.seenHotkey, at);
         const auto state = recent.Complete({false, false}, c.askedHotkey, c.now);
         EXPECT_EQ(state.winDown, c.winDown) << c.name;
         EXPECT_EQ(state.hotDown, c.hotDown) << c.name;
@@ -164,4 +177,58 @@ TEST(HotkeyRecentPresses, APressSeenAMomentAgoCountsAsHeldUntilItsRelease)
     // What the system reports held stays held.
     const auto reported = RecentPresses{}.Complete({true, true}, 32, 5000);
     EXPECT_TRUE(reported.winDown && reported.hotDown);
+}
+
+// The hook's whole judgement, event after event: what the system reports, and when.
+TEST(HotkeyJudgement, TheShortcutIsTheWindowsKeyFirstThenTheHotkey)
+{
+    struct Event {
+        Message message;
+        uint32_t vk;
+        uint64_t at;
+        bool winReported, hotReported; // what the system reports just before the event
+        bool swallow;
+    };
+    struct Case {
+        const char* name;
+        std::vector<Event> events;
+    };
+    const Case cases[] = {
+        {"Windows key, then the hotkey and its repeats (swallowed, so never reported held)",
+         {{Message::KeyDown, 91, 0, false, false, false},
+          {Message::KeyDown, 32, 100, true, false, true},
+          {Message::KeyDown, 32, 700, true, false, true},
+          {Message::KeyDown, 32, 730, true, false, true},
+          {Message::KeyUp, 32, 760, true, false, false},
+          {Message::KeyUp, 91, 800, true, false, false}}},
+        {"space held from typing, then Windows key + V: nothing is the bar's",
+         {{Message::KeyDown, 32, 0, false, false, false},
+          {Message::KeyDown, 32, 500, false, true, false},
+          {Message::KeyDown, 91, 520, false, true, false},
+          {Message::KeyDown, 32, 530, true, true, false},
+          {Message::KeyDown, 'V', 540, true, true, false},
+          {Message::KeyDown, 32, 2000, true, true, false},
+          {Message::KeyUp, 32, 2010, true, true, false},
+          {Message::KeyUp, 91, 2020, true, false, false}}},
+        {"the hotkey let go and pressed again with the Windows key held is the shortcut",
+         {{Message::KeyDown, 32, 0, false, false, false},
+          {Message::KeyDown, 91, 100, false, true, false},
+          {Message::KeyUp, 32, 200, true, true, false},
+          {Message::KeyDown, 32, 300, true, false, true}}},
+        {"the system's state lags: a Windows key seen a moment ago counts",
+         {{Message::KeyDown, 91, 1000, false, false, false}, {Message::KeyDown, 32, 1002, false, false, true}}},
+        {"a hotkey press whose release the hook never saw is over once the system lets it go",
+         {{Message::KeyDown, 32, 0, false, false, false},
+          {Message::KeyDown, 91, 5000, false, false, false},
+          {Message::KeyDown, 32, 5100, true, false, true}}},
+    };
+    for (const auto& c : cases) {
+        hotkey::RecentPresses recent;
+        for (size_t i = 0; i < c.events.size(); ++i) {
+            const auto& e = c.events[i];
+            const auto d = recent.Judge({e.message, e.vk}, {e.winReported, e.hotReported}, 32, e.at);
+            EXPECT_EQ(d.swallow, e.swallow) << c.name << ", event " << i;
+            EXPECT_EQ(d.show, e.swallow) << c.name << ", event " << i;
+        }
+    }
 }

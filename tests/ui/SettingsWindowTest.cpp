@@ -15,8 +15,10 @@
 #include "support/AppFolderSandbox.h"
 #include "support/Driver.h"
 #include "support/LocalSite.h"
+#include "support/ModalWatcher.h"
 #include "support/Probe.h"
 #include "support/SearchHost.h"
+#include "support/UpdateAnswer.h"
 #include "ui/About.h"
 #include "ui/MAIN.h"
 #include "ui/SmartCombo.h"
@@ -96,29 +98,55 @@ TEST_F(SettingsWindow, ChoosingAHotkeyStoresItAtOnceAndTheSwitchWritesFileAndRun
     EXPECT_EQ(RunValue(), std::nullopt);
 }
 
-TEST_F(SettingsWindow, CheckForUpdatesShowsTheLogPageFirstAndItsTwoLinesAfter)
+// The request runs on a thread of its own: the window answers meanwhile, its button waits for
+// the answer, and the log page shows the answer when it comes.
+TEST_F(SettingsWindow, CheckForUpdatesShowsTheLogPageAndTheAnswerWhenItComes)
 {
     LocalSite site("", LocalSite::Mode::NeverAnswer);
     const std::wstring savedSite = SiteUrl;
     SiteUrl = site.Url();
     UpdateTimeoutMs = 1500;
     LogText.clear();
+    AnswerTarget target;
     TAboutBox box(nullptr);
     ::ShowWindow(box.Handle(), SW_SHOW);
-    bool logShownDuringTheRequest = false;
-    WhileModal([&] { ::SendMessageW(box.Handle(), WM_COMMAND, MAKEWPARAM(about::kCheckUpdatesId, BN_CLICKED), 0); },
-               [&] {
-                   // While the site keeps the request waiting, the LOG page is already in front.
-                   probe::WaitUntil([&] { return site.Connections() > 0; }, 5000);
-                   logShownDuringTheRequest = ::IsWindowVisible(box.memoLOG) != FALSE;
-               });
+    const HWND button = ::GetDlgItem(box.Handle(), about::kCheckUpdatesId);
+    const ULONGLONG start = ::GetTickCount64();
+    ::SendMessageW(box.Handle(), WM_COMMAND, MAKEWPARAM(about::kCheckUpdatesId, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(button));
+    EXPECT_LT(::GetTickCount64() - start, 500u) << "the window waited for the site";
+    EXPECT_EQ(box.ActivePage(), 2);
+    EXPECT_TRUE(::IsWindowVisible(box.memoLOG));
+    EXPECT_FALSE(::IsWindowEnabled(button)) << "a second press would start a second request";
+    EXPECT_NE(probe::WindowText(box.memoLOG).find(L"# - App version: "), std::wstring::npos);
+    EXPECT_TRUE(probe::WaitUntil([&] { return site.Connections() > 0; }, 5000));
+    // The window answers while the site keeps the request waiting.
+    DWORD_PTR result = 0;
+    EXPECT_TRUE(::SendMessageTimeoutW(box.Handle(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 200, &result));
+
+    EXPECT_TRUE(target.WaitForAnswer());
     SiteUrl = savedSite;
     UpdateTimeoutMs = 5000;
-    EXPECT_TRUE(logShownDuringTheRequest);
-    EXPECT_EQ(box.ActivePage(), 2);
+    EXPECT_TRUE(::IsWindowEnabled(button));
     const std::wstring shown = probe::WindowText(box.memoLOG);
-    EXPECT_NE(shown.find(L"# - App version: "), std::wstring::npos) << testing::PrintToString(shown);
     EXPECT_NE(shown.find(L"# - Version found on site: "), std::wstring::npos) << testing::PrintToString(shown);
+}
+
+// The settings window is topmost: a question owned by nothing would open behind it.
+TEST_F(SettingsWindow, TheUpdateQuestionIsOwnedByTheSettingsWindow)
+{
+    LocalSite site("HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\n9.0.0");
+    const std::wstring savedSite = SiteUrl;
+    SiteUrl = site.Url();
+    AnswerTarget target;
+    TAboutBox box(nullptr);
+    ::ShowWindow(box.Handle(), SW_SHOW);
+    ModalWatcher watcher(L"No");
+    ::SendMessageW(box.Handle(), WM_COMMAND, MAKEWPARAM(about::kCheckUpdatesId, BN_CLICKED), 0);
+    EXPECT_TRUE(target.WaitForAnswer());
+    SiteUrl = savedSite;
+    ASSERT_TRUE(watcher.Seen().has_value()) << "no question";
+    EXPECT_EQ(watcher.Owner(), box.Handle());
 }
 
 TEST_F(SettingsWindow, ShowTutorialHidesTheWindowAndBringsItBackOnTheSamePage)

@@ -6,6 +6,7 @@
 
 #include "core/MiniLogHelper.h"
 #include "core/UpdateHelper.h"
+#include "support/UpdateAnswer.h"
 #include "support/LocalSite.h"
 #include "support/ModalWatcher.h"
 #include "support/OpenedLog.h"
@@ -112,15 +113,21 @@ protected:
         SiteUrl = site.Url();
     }
     void TearDown() override { SiteUrl = savedSite; }
+    void Check()
+    {
+        ASSERT_TRUE(UpdateCheck());
+        EXPECT_TRUE(target.WaitForAnswer());
+    }
 
     LocalSite site{Answer("200 OK", "1.6.0")};
     std::wstring savedSite;
+    AnswerTarget target;
 };
 
 TEST_F(UpdateQuestion, NewerVersionIsOfferedAndYesOpensTheDownloadPage)
 {
     ModalWatcher watcher(L"Yes");
-    EXPECT_TRUE(UpdateCheck());
+    Check();
     const auto& box = watcher.Seen();
     ASSERT_TRUE(box.has_value()) << "no question";
     EXPECT_EQ(box->caption, L"Confirm");
@@ -128,6 +135,7 @@ TEST_F(UpdateQuestion, NewerVersionIsOfferedAndYesOpensTheDownloadPage)
     EXPECT_EQ(box->buttons, (std::vector<std::wstring>{L"Yes", L"No", L"Cancel"}));
     EXPECT_TRUE(box->hasIcon);
     EXPECT_EQ(watcher.DefaultId(), IDNO);
+    EXPECT_EQ(watcher.Owner(), nullptr) << "with no settings window open, the question is owned by nothing";
     EXPECT_EQ(opened::WaitForPaths(1), std::vector<std::wstring>{site.Url() + L"#download"});
     EXPECT_NE(LogText.find(L"# - App version: 1.0\r\n"), std::wstring::npos) << testing::PrintToString(LogText);
     EXPECT_NE(LogText.find(L"# - Version found on site: 1.6.0"), std::wstring::npos);
@@ -137,10 +145,37 @@ TEST_F(UpdateQuestion, NoAndCancelOpenNothing)
 {
     for (const wchar_t* answer : {L"No", L"Cancel"}) {
         ModalWatcher watcher(answer);
-        EXPECT_TRUE(UpdateCheck());
+        Check();
         ASSERT_TRUE(watcher.Seen().has_value());
     }
     EXPECT_FALSE(probe::WaitUntil([] { return !opened::Paths().empty(); }, 1000));
+}
+
+// A site that accepts and never answers holds nothing of the caller's: the check returns at
+// once, a second one joins it, and the answer comes as a message once the time-out has passed.
+TEST(UpdateCheckThread, TheRequestNeverHoldsTheCallerAndItsAnswerComesAsAMessage)
+{
+    LocalSite silent("", LocalSite::Mode::NeverAnswer);
+    const std::wstring saved = SiteUrl;
+    SiteUrl = silent.Url();
+    UpdateTimeoutMs = 1500;
+    LogText.clear();
+    AnswerTarget target;
+    const ULONGLONG start = ::GetTickCount64();
+    EXPECT_TRUE(UpdateCheck());
+    EXPECT_LT(::GetTickCount64() - start, 500u) << "the caller waited for the site";
+    EXPECT_TRUE(UpdateCheckRunning());
+    EXPECT_FALSE(UpdateCheck()) << "a check while one runs starts another request";
+    EXPECT_TRUE(probe::WaitUntil([&] { return silent.Connections() > 0; }, 5000));
+    EXPECT_EQ(LogText.find(L"Version found on site"), std::wstring::npos) << "logged before the answer came";
+    EXPECT_TRUE(target.WaitForAnswer());
+    EXPECT_GE(::GetTickCount64() - start + 100, 1500u);
+    SiteUrl = saved;
+    UpdateTimeoutMs = 5000;
+    EXPECT_EQ(AnswerTarget::answers, 1);
+    EXPECT_EQ(silent.Connections(), 1);
+    EXPECT_NE(LogText.find(L"# - Version found on site: 1.0"), std::wstring::npos) << testing::PrintToString(LogText);
+    EXPECT_FALSE(probe::FindMessageBox(::GetCurrentProcessId()).has_value());
 }
 
 TEST(UpdateCheckWithoutSite, LogsTheAppVersionAsFoundAndAsksNothing)
@@ -148,7 +183,11 @@ TEST(UpdateCheckWithoutSite, LogsTheAppVersionAsFoundAndAsksNothing)
     LogText.clear();
     const std::wstring saved = SiteUrl;
     SiteUrl = L"";
-    EXPECT_FALSE(UpdateCheck());
+    {
+        AnswerTarget target;
+        ASSERT_TRUE(UpdateCheck());
+        EXPECT_TRUE(target.WaitForAnswer());
+    }
     SiteUrl = saved;
     EXPECT_NE(LogText.find(L"# - Version found on site: "), std::wstring::npos);
     EXPECT_FALSE(probe::FindMessageBox(::GetCurrentProcessId()).has_value());

@@ -54,22 +54,22 @@ Decision Decide(const KeyEvent& event, KeyState state, uint32_t hotkeyKey) noexc
         return {false, false};
     const bool down = event.message == Message::KeyDown || event.message == Message::SysKeyDown;
     const bool isWin = event.vk == kLeftWin || event.vk == kRightWin;
-    if (isWin)
-        state.winDown = down;
-    if (event.vk == hotkeyKey)
-        state.hotDown = down;
-    const bool swallow = state.winDown && state.hotDown && (isWin || event.vk == hotkeyKey);
-    return {swallow, swallow && down};
+    const bool swallow = down && !isWin && event.vk == hotkeyKey && state.winDown && !state.hotFirst;
+    return {swallow, swallow};
 }
 
 KeyState RecentPresses::Complete(KeyState reported, uint32_t hotkeyKey, uint64_t nowMs) const noexcept
 {
     reported.winDown = reported.winDown || Fresh(winAt_, nowMs);
-    reported.hotDown = reported.hotDown || (hotVk_ == hotkeyKey && Fresh(hotAt_, nowMs));
+    const bool hotFresh = hotVk_ == hotkeyKey && Fresh(hotAt_, nowMs);
+    // A press whose release the hook never saw (the secure desktop took it) is over once the
+    // system no longer reports the key held.
+    reported.hotFirst = hotVk_ == hotkeyKey && hotHeld_ && hotFirst_ && (reported.hotDown || hotFresh);
+    reported.hotDown = reported.hotDown || hotFresh;
     return reported;
 }
 
-void RecentPresses::See(const KeyEvent& event, uint32_t hotkeyKey, uint64_t nowMs) noexcept
+void RecentPresses::See(const KeyEvent& event, uint32_t hotkeyKey, uint64_t nowMs, KeyState before) noexcept
 {
     if (event.message == Message::Other)
         return;
@@ -77,9 +77,21 @@ void RecentPresses::See(const KeyEvent& event, uint32_t hotkeyKey, uint64_t nowM
     if (event.vk == kLeftWin || event.vk == kRightWin)
         winAt_ = down ? nowMs : kNone;
     if (event.vk == hotkeyKey) {
+        // An auto-repeat continues the press it repeats; a new press starts its own order.
+        const bool repeat = hotVk_ == hotkeyKey && hotHeld_ && before.hotDown;
+        if (down && !repeat)
+            hotFirst_ = !before.winDown;
         hotVk_ = hotkeyKey;
+        hotHeld_ = down;
         hotAt_ = down ? nowMs : kNone;
     }
+}
+
+Decision RecentPresses::Judge(const KeyEvent& event, KeyState reported, uint32_t hotkeyKey, uint64_t nowMs) noexcept
+{
+    const KeyState before = Complete(reported, hotkeyKey, nowMs);
+    See(event, hotkeyKey, nowMs, before);
+    return Decide(event, before, hotkeyKey);
 }
 
 } // namespace hotkey

@@ -29,8 +29,9 @@ struct KeyEvent {
 };
 
 struct KeyState {
-    bool winDown; // either Windows key, as the system reports it now
-    bool hotDown; // the hotkey, as the system reports it now
+    bool winDown;          // either Windows key, as the system reports it now
+    bool hotDown;          // the hotkey, as the system reports it now
+    bool hotFirst = false; // the hotkey is held from a press that came before the Windows key
 };
 
 struct Decision {
@@ -38,19 +39,26 @@ struct Decision {
     bool show;    // and show the bar
 };
 
-// The event itself overrides the reported state of its own key; a key-up is never swallowed.
+// The shortcut is a Windows key first, then the hotkey: only the hotkey's presses (auto-repeats
+// too) are swallowed, and only while a Windows key is held and the press did not begin before it
+// (a space held from typing, then Windows key + V, is the user's). The event itself overrides
+// the reported state of its own key; a Windows key and a key-up are never swallowed.
 Decision Decide(const KeyEvent& event, KeyState state, uint32_t hotkeyKey) noexcept;
 
 // The state the system reports may lag behind the events the hook has just seen (Wine answers
 // from a cache for a few milliseconds): a Windows key or hotkey press seen a moment ago counts
 // as held until its release is seen. Only a moment: a release the hook never sees (the secure
 // desktop took it) must not leave a key held.
+// They also remember whether the hotkey's press came before the Windows key's.
 class RecentPresses {
 public:
     static constexpr uint64_t kMomentMs = 500;
     // `reported` with the presses seen within the moment before `nowMs` added.
     KeyState Complete(KeyState reported, uint32_t hotkeyKey, uint64_t nowMs) const noexcept;
-    void See(const KeyEvent& event, uint32_t hotkeyKey, uint64_t nowMs) noexcept;
+    // `before`: the state completed just before the event.
+    void See(const KeyEvent& event, uint32_t hotkeyKey, uint64_t nowMs, KeyState before) noexcept;
+    // The hook's whole judgement of one event: completes the reported state, decides, remembers.
+    Decision Judge(const KeyEvent& event, KeyState reported, uint32_t hotkeyKey, uint64_t nowMs) noexcept;
 
 private:
     static constexpr uint64_t kNone = ~uint64_t{0};
@@ -58,6 +66,8 @@ private:
     uint64_t winAt_ = kNone;
     uint64_t hotAt_ = kNone;
     uint32_t hotVk_ = 0;
+    bool hotHeld_ = false;  // a press of the hotkey seen, its release not yet
+    bool hotFirst_ = false; // and that press came while no Windows key was held
 };
 
 } // namespace hotkey

@@ -1,0 +1,14 @@
+#include "core/TestSeams.h"
+
+#include <windows.h>
+
+#include <cwchar>
+
+void DelayShowForTests() noexcept
+{
+#ifdef ZARVI_TEST_SEAMS
+    wchar_t value[16] = {};
+    if (::GetEnvironmentVariableW(L"ZARVI_TEST_LATE_SHOW_MS", value, 16) - 1u < 15u)
+        ::Sleep(static_cast<DWORD>(std::wcstoul(value, nullptr, 10)));
+#endif
+}

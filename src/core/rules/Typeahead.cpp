@@ -1,0 +1,95 @@
+#include "core/rules/Typeahead.h"
+
+#include <algorithm>
+
+namespace typeahead {
+
+namespace {
+
+constexpr uint32_t kLeftWin = 91;
+constexpr uint32_t kRightWin = 92;
+
+} // namespace
+
+size_t Expiry::Presses() const noexcept
+{
+    return static_cast<size_t>(std::count_if(keys.begin(), keys.end(), [](const Key& k) { return !k.up; }));
+}
+
+void Keeper::Shortcut(uint64_t nowMs)
+{
+    if (keeping_)
+        return;
+    keeping_ = true;
+    taking_ = false;
+    kept_.clear();
+    keptDown_.reset();
+    waitingSince_ = nowMs;
+}
+
+Verdict Keeper::See(const Key& key, bool windowsKeyHeld, uint64_t nowMs)
+{
+    if (!keeping_ || key.vk >= 256 || key.vk == kLeftWin || key.vk == kRightWin)
+        return Verdict::Pass;
+    // A release goes where its press went: before the shortcut, or to the system with a Windows key.
+    if (key.up && !keptDown_[key.vk])
+        return Verdict::Pass;
+    if (!key.up && windowsKeyHeld)
+        return Verdict::Pass;
+    keptDown_[key.vk] = !key.up;
+    if (kept_.empty() && taking_)
+        waitingSince_ = nowMs;
+    kept_.push_back(key);
+    return Verdict::Keep;
+}
+
+Keeper::Take Keeper::Next(Key& key, uint64_t nowMs)
+{
+    if (!keeping_)
+        return Take::NotKeeping;
+    taking_ = true;
+    if (kept_.empty())
+        return Take::NoneYet;
+    key = kept_.front();
+    kept_.pop_front();
+    waitingSince_ = nowMs;
+    return Take::Taken;
+}
+
+bool Keeper::EndIfNoneWaits()
+{
+    if (keeping_ && kept_.empty())
+        keeping_ = false;
+    return !keeping_;
+}
+
+std::vector<Key> Keeper::TakeAll()
+{
+    keeping_ = false;
+    std::vector<Key> keys(kept_.begin(), kept_.end());
+    kept_.clear();
+    return keys;
+}
+
+std::vector<Key> Keeper::End()
+{
+    return keeping_ ? TakeAll() : std::vector<Key>{};
+}
+
+Expiry Keeper::Check(uint64_t nowMs)
+{
+    Expiry expiry;
+    if (!keeping_)
+        return expiry;
+    const uint64_t waited = nowMs - waitingSince_;
+    if (!taking_ && waited >= kHungBarMs) {
+        expiry.what = Expiry::What::Dropped;
+        expiry.keys = TakeAll();
+    } else if (taking_ && !kept_.empty() && waited >= kHeldReplayMs) {
+        expiry.what = Expiry::What::TypeAtFocus;
+        expiry.keys = TakeAll();
+    }
+    return expiry;
+}
+
+} // namespace typeahead
