@@ -274,13 +274,25 @@ int TAboutBox::ShowModal()
 {
     FormShow();
     ::SetFocus(OKButton);
+    return ModalRun::Run(Handle(), owner_, [this](const MSG& msg) { return PreviewKey(msg); });
+}
+
+bool TAboutBox::PreviewKey(const MSG& msg)
+{
+    if (msg.message != WM_KEYDOWN)
+        return false;
     // Ctrl+Tab and Ctrl+Shift+Tab turn the pages, as in any window of pages.
-    return ModalRun::Run(Handle(), owner_, [this](const MSG& msg) {
-        if (msg.message != WM_KEYDOWN || msg.wParam != VK_TAB || ::GetKeyState(VK_CONTROL) >= 0)
-            return false;
+    if (msg.wParam == VK_TAB && ::GetKeyState(VK_CONTROL) < 0) {
         SelectPage((page_ + (::GetKeyState(VK_SHIFT) < 0 ? 2 : 1)) % 3);
         return true;
-    });
+    }
+    // A multi-line edit turns Escape into a close request, which would end the window as the
+    // close box does: Escape anywhere is the OK button.
+    if (msg.wParam == VK_ESCAPE && (msg.hwnd == memoHelp || msg.hwnd == memoLOG)) {
+        RunGuarded([this] { OKButtonClick(); });
+        return true;
+    }
+    return false;
 }
 
 void TAboutBox::FormShow()
@@ -301,8 +313,14 @@ void TAboutBox::cmbHotkeyChange()
     if (FLoading)
         return;
     const auto index = ::SendMessageW(cmbHotkey, CB_GETCURSEL, 0, 0);
-    if (index >= 0 && static_cast<size_t>(index) < kHotkeyNames.size())
-        SaveHotkey(kHotkeyNames[static_cast<size_t>(index)]);
+    if (index < 0 || static_cast<size_t>(index) >= kHotkeyNames.size())
+        return;
+    // The help text names the key in effect, which changes before the store may fail.
+    struct HelpFollows {
+        HWND memo;
+        ~HelpFollows() { ::SetWindowTextW(memo, AboutHelpText(GetHotkeyName()).c_str()); }
+    } help{memoHelp};
+    SaveHotkey(kHotkeyNames[static_cast<size_t>(index)]);
 }
 
 void TAboutBox::swtAutostartClick()
@@ -378,6 +396,8 @@ LRESULT TAboutBox::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcep
             break;
         }
         return 0;
+    case DM_GETDEFID: // Enter in a multi-line edit asks which button is the default one
+        return MAKELRESULT(IDOK, DC_HASDEFID);
     case WM_NOTIFY:
         if (reinterpret_cast<const NMHDR*>(lParam)->code == TCN_SELCHANGE)
             SelectPage(static_cast<int>(::SendMessageW(PageControl1, TCM_GETCURSEL, 0, 0)));

@@ -62,6 +62,7 @@ protected:
 private:
     void FormCreate();
     void FormShow();
+    bool PreviewKey(const MSG& msg);
     void OKButtonClick();
     void cmbHotkeyChange();
     void swtAutostartClick();

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cwchar>
 #include <string>
+#include <utility>
 
 #include "core/SettingsFile.h"
 #include "core/rules/BarLayout.h"
@@ -87,6 +88,8 @@ TformTutorial::~TformTutorial()
 void TformTutorial::ShowModal()
 {
     FormShow();
+    // The check box is the window's only focus stop: Space works from the first moment.
+    ::SetFocus(chkDontShowTutorial);
     ModalRun::Run(Handle(), owner_);
 }
 
@@ -131,12 +134,31 @@ void TformTutorial::Paint()
 
 void TformTutorial::FormShow()
 {
-    // Setting the box counts as a click: a ticked box is stored again.
+    // Setting the box counts as a click: a ticked box is stored again. A store that fails is
+    // told, and the window opens all the same.
     if (IsTutorialDisabled()) {
         ::SendMessageW(chkDontShowTutorial, BM_SETCHECK, BST_CHECKED, 0);
-        chkDontShowTutorialClick();
+        Store();
     }
     ShowPage(0);
+}
+
+void TformTutorial::Store() noexcept
+{
+    try {
+        SaveDontShow();
+    } catch (...) {
+        // The same failure again (every store of an unwritable file fails alike) is told once:
+        // one press, one box.
+        try {
+            std::wstring message = CurrentErrorMessage();
+            if (message == toldFailure_)
+                return;
+            toldFailure_ = std::move(message);
+        } catch (...) {
+        }
+        ReportCurrentException();
+    }
 }
 
 void TformTutorial::ShowPage(int n)
@@ -169,20 +191,21 @@ void TformTutorial::btnNExtClick()
         ShowPage(page_ + 1);
         return;
     }
-    RunGuarded([this] { SaveDontShow(); });
+    Store();
     ::PostMessageW(Handle(), WM_CLOSE, 0, 0);
 }
 
 void TformTutorial::chkDontShowTutorialClick()
 {
-    SaveDontShow();
+    toldFailure_.clear(); // a press of its own: its failure is told
+    Store();
 }
 
 void TformTutorial::FormClose()
 {
     // A store that fails is told, and the window closes all the same: with a settings file that
     // cannot be written it could never be closed otherwise.
-    RunGuarded([this] { SaveDontShow(); });
+    Store();
     ModalRun::EndModal(Handle(), IDCANCEL);
 }
 
@@ -200,7 +223,7 @@ LRESULT TformTutorial::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) noe
         else if (id == kTutorialCheckId) {
             const bool ticked = ::SendMessageW(chkDontShowTutorial, BM_GETCHECK, 0, 0) == BST_CHECKED;
             ::SendMessageW(chkDontShowTutorial, BM_SETCHECK, ticked ? BST_UNCHECKED : BST_CHECKED, 0);
-            RunGuarded([this] { chkDontShowTutorialClick(); });
+            chkDontShowTutorialClick();
         }
         // IDOK and IDCANCEL (Enter and Escape) do nothing: no default, no cancel button.
         if (id == kTutorialPreviousId || id == kTutorialNextId)

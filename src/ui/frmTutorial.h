@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <array>
+#include <string>
 
 #include "core/Handle.h"
 #include "ui/Window.h"
@@ -46,8 +47,11 @@ private:
     void chkDontShowTutorialClick();
     void Layout();
     void Paint();
+    // SaveDontShow with a failure told, once for the same failure in a row.
+    void Store() noexcept;
 
     HWND owner_;
+    std::wstring toldFailure_;
     int dpi_ = 96;
     int page_ = 0;
     GdiHandle font_;

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -200,7 +201,12 @@ protected:
     // Opens the settings window and answers it with `message` (to the window) once it is there.
     void OpenAndAnswer(UINT message, WPARAM wParam)
     {
-        WhileModal([&] { bar->ShowSettings(0); },
+        OpenAndDo(0, [&](HWND settings) { ::PostMessageW(settings, message, wParam, 0); });
+    }
+    // Opens the settings window on `page` and does `act` once it is there.
+    void OpenAndDo(int page, const std::function<void(HWND)>& act)
+    {
+        WhileModal([&] { bar->ShowSettings(page); },
                    [&] {
                        HWND settings = nullptr;
                        ASSERT_TRUE(probe::WaitUntil([&] {
@@ -208,7 +214,7 @@ protected:
                            return settings && ::IsWindowVisible(settings);
                        }));
                        EXPECT_FALSE(::IsWindowVisible(bar->Handle())) << "the bar stays hidden meanwhile";
-                       ::PostMessageW(settings, message, wParam, 0);
+                       act(settings);
                    });
         SearchHost::Settle();
     }
@@ -234,6 +240,59 @@ TEST_F(SettingsFromTheBar, CloseBoxLeavesTheBarHidden)
 {
     OpenAndAnswer(WM_CLOSE, 0);
     EXPECT_FALSE(::IsWindowVisible(bar->Handle()));
+}
+
+// A click in the help or log text, then Escape or Enter: the OK button, as anywhere in the window
+// (a multi-line edit would turn Escape into the close box's request).
+TEST_F(SettingsFromTheBar, EscapeAndEnterInTheHelpAndLogTextAreTheOkButton)
+{
+    struct Case {
+        const char* name;
+        int page;
+        int text;
+        WORD key;
+    } const cases[] = {
+        {"Escape in the log", 2, about::kLogId, VK_ESCAPE},
+        {"Escape in the help", 1, about::kHelpId, VK_ESCAPE},
+        {"Enter in the log", 2, about::kLogId, VK_RETURN},
+        {"Enter in the help", 1, about::kHelpId, VK_RETURN},
+    };
+    for (const auto& c : cases) {
+        bool closed = false;
+        OpenAndDo(c.page, [&](HWND settings) {
+            const HWND text = ::GetDlgItem(settings, c.text);
+            ASSERT_TRUE(probe::WaitUntil([&] { return ::GetForegroundWindow() == settings; }));
+            ::PostMessageW(text, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+            ::PostMessageW(text, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+            ASSERT_TRUE(probe::WaitUntil([&] {
+                GUITHREADINFO gui{};
+                gui.cbSize = sizeof(gui);
+                ::GetGUIThreadInfo(::GetWindowThreadProcessId(settings, nullptr), &gui);
+                return gui.hwndFocus == text;
+            })) << c.name;
+            probe::TapKey(c.key);
+            closed = probe::WaitUntil([&] { return !::IsWindowVisible(settings); }, 3000);
+            if (!closed)
+                ::PostMessageW(settings, WM_CLOSE, 0, 0);
+        });
+        EXPECT_TRUE(closed) << c.name << ": the window stayed";
+        EXPECT_TRUE(::IsWindowVisible(bar->Handle())) << c.name << ": the bar did not come back";
+        bar->HideToTray();
+    }
+}
+
+// The help page names the shortcut with the key chosen now, not the one the window opened with.
+TEST_F(SettingsWindow, TheHelpTextFollowsTheChosenHotkey)
+{
+    SkipTutorial();
+    TAboutBox box(nullptr);
+    EXPECT_NE(probe::WindowText(box.memoHelp).find(L"- WIN+SPACE: show"), std::wstring::npos);
+    ::SendMessageW(box.cmbHotkey, CB_SETCURSEL, 7, 0); // "m"
+    ::SendMessageW(box.Handle(), WM_COMMAND, MAKEWPARAM(about::kHotkeyId, CBN_SELCHANGE),
+                   reinterpret_cast<LPARAM>(box.cmbHotkey));
+    const std::wstring help = probe::WindowText(box.memoHelp);
+    EXPECT_NE(help.find(L"- WIN+M: show"), std::wstring::npos) << testing::PrintToString(help);
+    EXPECT_EQ(help.find(L"WIN+SPACE"), std::wstring::npos);
 }
 
 } // namespace

@@ -2,7 +2,13 @@
 
 #include <windows.h>
 
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "core/Handle.h"
 #include "core/SettingsFile.h"
+#include "ui/ErrorReport.h"
 #include "support/AppFolderSandbox.h"
 #include "support/Driver.h"
 #include "support/ModalWatcher.h"
@@ -124,6 +130,109 @@ TEST_F(Tutorial, UnwritableSettingsAreToldAndTheWindowStillCloses)
     ASSERT_TRUE(watcher.Seen().has_value());
     EXPECT_EQ(watcher.Seen()->text, L"Unable to write to " + appFolder + L"\\zarvi.ini.");
     EXPECT_FALSE(::IsWindowVisible(t.Handle())) << "the window must close all the same";
+}
+
+// Answers every message box of this process for `ms` milliseconds and counts them.
+class BoxCounter {
+public:
+    explicit BoxCounter(DWORD ms)
+        : thread_([this, ms] {
+              const ULONGLONG end = ::GetTickCount64() + ms;
+              while (::GetTickCount64() < end)
+                  if (const auto box = probe::WaitForMessageBox(::GetCurrentProcessId(), 200)) {
+                      texts_.push_back(box->text);
+                      probe::PressDialogButton(box->hwnd, L"OK");
+                      probe::WaitUntil([&] { return !::IsWindow(box->hwnd); }, 2000);
+                  }
+          })
+    {
+    }
+    ~BoxCounter() { Texts(); }
+    const std::vector<std::wstring>& Texts()
+    {
+        if (thread_.joinable())
+            thread_.join();
+        return texts_;
+    }
+
+private:
+    std::vector<std::wstring> texts_;
+    std::thread thread_;
+};
+
+// Another program holds the settings file: it reads, and every write is refused.
+class TutorialWithHeldSettings : public Tutorial {
+protected:
+    void Hold()
+    {
+        held.reset(::CreateFileW((appFolder + L"\\zarvi.ini").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                 OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(held) << "the settings file is not there";
+    }
+    std::wstring Refused() const { return L"Unable to write to " + appFolder + L"\\zarvi.ini."; }
+    KernelHandle held;
+};
+
+// "Start using zarvi" stores, then closes, which stores again: one press is one box.
+TEST_F(TutorialWithHeldSettings, StartUsingZarviTellsAFailedStoreOnce)
+{
+    WriteSettings("DontShowTutorial=0\r\n");
+    TformTutorial t(nullptr);
+    std::vector<std::wstring> told;
+    WhileModal([&] { t.ShowModal(); },
+               [&] {
+                   ASSERT_TRUE(Shown(t));
+                   for (int i = 0; i < 3; ++i)
+                       ::SendMessageW(t.btnNExt, BM_CLICK, 0, 0);
+                   ::SendMessageW(t.chkDontShowTutorial, BM_SETCHECK, BST_CHECKED, 0); // a store to refuse
+                   Hold();
+                   BoxCounter boxes(4000);
+                   ::PostMessageW(t.btnNExt, BM_CLICK, 0, 0);
+                   told = boxes.Texts();
+               });
+    EXPECT_EQ(told, std::vector<std::wstring>{Refused()});
+    EXPECT_FALSE(::IsWindowVisible(t.Handle()));
+}
+
+// Opened from the menu after it was switched off, with the file held: the store made as the box
+// is shown ticked fails; the window opens all the same, and the failure is told once.
+TEST_F(TutorialWithHeldSettings, OpensWhenTheStoreOfTheTickedBoxFails)
+{
+    WriteSettings("DontShowTutorial=2\r\n"); // reads as ticked; storing it writes "1"
+    Hold();
+    TformTutorial t(nullptr);
+    std::vector<std::wstring> told;
+    bool opened = false;
+    WhileModal([&] { RunGuarded([&] { t.ShowModal(); }); },
+               [&] {
+                   BoxCounter boxes(3000);
+                   opened = Shown(t);
+                   told = boxes.Texts();
+                   ::PostMessageW(t.Handle(), WM_CLOSE, 0, 0);
+                   BoxCounter closing(2000);
+               });
+    EXPECT_TRUE(opened) << "the tutorial did not open";
+    EXPECT_EQ(told, std::vector<std::wstring>{Refused()});
+    EXPECT_TRUE(Ticked(t.chkDontShowTutorial));
+}
+
+// The check box is the only focus stop, and has the focus from the first moment.
+TEST_F(Tutorial, SpaceTicksTheBoxAsSoonAsTheWindowOpens)
+{
+    TformTutorial t(nullptr);
+    WhileModal([&] { t.ShowModal(); },
+               [&] {
+                   ASSERT_TRUE(Shown(t));
+                   ASSERT_TRUE(probe::WaitUntil([&] { return ::GetForegroundWindow() == t.Handle(); }));
+                   GUITHREADINFO gui{};
+                   gui.cbSize = sizeof(gui);
+                   ::GetGUIThreadInfo(::GetWindowThreadProcessId(t.Handle(), nullptr), &gui);
+                   EXPECT_EQ(gui.hwndFocus, t.chkDontShowTutorial);
+                   probe::TapKey(VK_SPACE);
+                   EXPECT_TRUE(probe::WaitUntil([&] { return Ticked(t.chkDontShowTutorial); }, 2000));
+                   ::PostMessageW(t.Handle(), WM_CLOSE, 0, 0);
+               });
+    EXPECT_EQ(Stored(), L"1");
 }
 
 } // namespace
