@@ -3,6 +3,9 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cwchar>
+#include <string>
+#include <utility>
 
 #include "core/AppInfo.h"
 #include "core/AutostartHelper.h"
@@ -29,6 +32,9 @@ namespace {
 
 constexpr const wchar_t* kAboutClass = L"TAboutBox";
 constexpr int kClientWidth = 675, kClientHeight = 436;
+// The frame of the pages, at 96 DPI: the row of tabs, the OK button, the margin of a page; the three
+// tabs side by side, and the help text's lowest edge that still shows a few lines.
+constexpr int kTabsHeight = 36, kOkHeight = 26, kPageMargin = 2, kTabsWidth = 3 * 110 + 8, kHelpTextMinBottom = 160;
 // ImageList1: 0 settings, 1 log and tutorial, 2 help and guide, 3 hotkey, 4 autostart, 5 update check.
 constexpr int kImageSettings = 0, kImageLog = 1, kImageHelp = 2, kImageHotkey = 3, kImageAutostart = 4,
               kImageUpdate = 5;
@@ -91,25 +97,90 @@ TAboutBox::~TAboutBox()
         ::DestroyWindow(Handle());
 }
 
-HWND TAboutBox::Make(const wchar_t* cls, const wchar_t* text, DWORD style, int id, HFONT font, int page)
+HWND TAboutBox::Make(const wchar_t* cls, const wchar_t* text, DWORD style, int id, FontKind font, int page)
 {
     const HWND control =
         ::CreateWindowExW(0, cls, text, WS_CHILD | style, 0, 0, 10, 10, Handle(),
                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleW(nullptr), nullptr);
-    ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    placed_.push_back({control, page, {}});
+    ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(font)), FALSE);
+    placed_.push_back({control, page, {}, font});
     return control;
+}
+
+HFONT TAboutBox::FontOf(FontKind kind) const noexcept
+{
+    const GdiHandle& font = kind == FontKind::Title ? titleFont_ : kind == FontKind::Label ? labelFont_ : font_;
+    return static_cast<HFONT>(font.get());
+}
+
+void TAboutBox::ApplyDpi(int dpi)
+{
+    dpi_ = dpi;
+    // The new fonts and pictures are in use before the old ones go.
+    GdiHandle font(Arial(20, dpi)), titleFont(Arial(24, dpi)), labelFont(Arial(18, dpi));
+    const int picture = Scale(layout::kPictureSize, dpi);
+    ImageListHandle images(CreateGlyphList(
+        picture, {Glyph::Menu, Glyph::Tutorial, Glyph::Guide, Glyph::Hotkey, Glyph::Autostart, Glyph::Update}));
+    // The platform draws the tabs light: their pictures are drawn in dark ink.
+    ImageListHandle tabImages(CreateGlyphList(
+        picture, {Glyph::Menu, Glyph::Tutorial, Glyph::Guide, Glyph::Hotkey, Glyph::Autostart, Glyph::Update},
+        RGB(0x2A, 0x35, 0x41)));
+    IconHandle icon(static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_MAINICON),
+                                                    IMAGE_ICON, Scale(57, dpi), Scale(57, dpi), 0)));
+    std::swap(font_, font);
+    std::swap(titleFont_, titleFont);
+    std::swap(labelFont_, labelFont);
+    for (const Placed& p : placed_)
+        if (p.font != FontKind::None)
+            ::SendMessageW(p.control, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(p.font)), FALSE);
+    if (PageControl1) {
+        ::SendMessageW(PageControl1, TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(tabImages.get()));
+        ::SendMessageW(PageControl1, TCM_SETITEMSIZE, 0, MAKELPARAM(Scale(110, dpi), Scale(30, dpi)));
+    }
+    if (programIcon_)
+        ::SendMessageW(programIcon_, STM_SETICON, reinterpret_cast<WPARAM>(icon.get()), 0);
+    std::swap(ImageList1, images);
+    std::swap(tabImages_, tabImages);
+    std::swap(icon_, icon);
+}
+
+SIZE TAboutBox::MinimumClient() const
+{
+    // Every control of every page whole and apart: the controls keep their places, so the window
+    // may narrow to the farthest right edge (a label's: the end of its text) and the lowest edge.
+    const WindowDC dc(Handle());
+    int right = Scale(kTabsWidth, dpi_), bottom = Scale(kHelpTextMinBottom, dpi_);
+    for (const Placed& p : placed_) {
+        if (p.page < 0 || p.at.right < 0 || p.control == memoHelp)
+            continue;
+        int end = Scale(p.at.right, dpi_);
+        wchar_t cls[16] = {};
+        ::GetClassNameW(p.control, cls, 16);
+        if (_wcsicmp(cls, L"Static") == 0 && p.font != FontKind::None) {
+            const int length = ::GetWindowTextLengthW(p.control);
+            std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+            ::GetWindowTextW(p.control, text.data(), length + 1);
+            const SelectedObject font(dc.get(), FontOf(p.font));
+            SIZE extent{};
+            ::GetTextExtentPoint32W(dc.get(), text.c_str(), length, &extent);
+            end = std::min(end, Scale(p.at.left, dpi_) + static_cast<int>(extent.cx) + Scale(4, dpi_));
+        }
+        right = std::max(right, end);
+        // A list box drops down over what lies below it: only its closed height counts.
+        RECT r{};
+        ::GetWindowRect(p.control, &r);
+        const int height =
+            p.control == cmbHotkey ? static_cast<int>(r.bottom - r.top) : Scale(p.at.bottom - p.at.top, dpi_);
+        bottom = std::max(bottom, Scale(p.at.top, dpi_) + height);
+    }
+    const int margin = Scale(kPageMargin, dpi_);
+    return {right + 2 * margin, Scale(kTabsHeight, dpi_) + margin + bottom + Scale(kOkHeight, dpi_)};
 }
 
 void TAboutBox::CreateControls()
 {
-    font_.reset(Arial(20, dpi_));
-    titleFont_.reset(Arial(24, dpi_));
-    labelFont_.reset(Arial(18, dpi_));
-    const int picture = Scale(layout::kPictureSize, dpi_);
-    ImageList1.reset(CreateGlyphList(
-        picture, {Glyph::Menu, Glyph::Tutorial, Glyph::Guide, Glyph::Hotkey, Glyph::Autostart, Glyph::Update}));
-    const HFONT font = static_cast<HFONT>(font_.get());
+    ApplyDpi(dpi_);
+    const FontKind font = FontKind::Normal;
 
     // The OK button comes first in the tab order, so it has the focus when the window opens.
     OKButton = Make(L"BUTTON", L"OK", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK, font, -1);
@@ -119,10 +190,6 @@ void TAboutBox::CreateControls()
              WS_VISIBLE | WS_TABSTOP | TCS_BUTTONS | TCS_FLATBUTTONS | TCS_HOTTRACK | TCS_MULTILINE | WS_CLIPSIBLINGS,
              kPageControlId, font, -1);
     placed_.back().at = {0, 0, 670, 410};
-    // The platform draws the tabs light: their pictures are drawn in dark ink.
-    tabImages_.reset(CreateGlyphList(
-        picture, {Glyph::Menu, Glyph::Tutorial, Glyph::Guide, Glyph::Hotkey, Glyph::Autostart, Glyph::Update},
-        RGB(0x2A, 0x35, 0x41)));
     ::SendMessageW(PageControl1, TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(tabImages_.get()));
     ::SendMessageW(PageControl1, TCM_SETITEMSIZE, 0, MAKELPARAM(Scale(110, dpi_), Scale(30, dpi_)));
     const std::pair<const wchar_t*, int> tabs[] = {
@@ -136,18 +203,16 @@ void TAboutBox::CreateControls()
     }
 
     // Page "Settings".
-    icon_.reset(static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_MAINICON), IMAGE_ICON,
-                                                Scale(57, dpi_), Scale(57, dpi_), 0)));
-    const HWND programIcon = Make(L"STATIC", L"", SS_ICON | SS_REALSIZECONTROL, 0, font, 0);
-    ::SendMessageW(programIcon, STM_SETICON, reinterpret_cast<WPARAM>(icon_.get()), 0);
+    programIcon_ = Make(L"STATIC", L"", SS_ICON | SS_REALSIZECONTROL, 0, FontKind::None, 0);
+    ::SendMessageW(programIcon_, STM_SETICON, reinterpret_cast<WPARAM>(icon_.get()), 0);
     placed_.back().at = {3, 16, 60, 73};
-    Make(L"STATIC", kAppTitle, SS_LEFT, 0, static_cast<HFONT>(titleFont_.get()), 0);
+    Make(L"STATIC", kAppTitle, SS_LEFT, 0, FontKind::Title, 0);
     placed_.back().at = {83, 24, 600, 52};
-    Make(L"STATIC", L"", SS_LEFT, 1001, static_cast<HFONT>(labelFont_.get()), 0); // Version
+    Make(L"STATIC", L"", SS_LEFT, 1001, FontKind::Label, 0); // Version
     placed_.back().at = {83, 52, 600, 78};
-    Make(L"STATIC", L"", SS_LEFT, 1002, static_cast<HFONT>(labelFont_.get()), 0); // Copyright
+    Make(L"STATIC", L"", SS_LEFT, 1002, FontKind::Label, 0); // Copyright
     placed_.back().at = {83, 85, 600, 110};
-    Make(L"STATIC", WebAddress().c_str(), SS_LEFT, 0, static_cast<HFONT>(labelFont_.get()), 0); // Comments
+    Make(L"STATIC", WebAddress().c_str(), SS_LEFT, 0, FontKind::Label, 0); // Comments
     placed_.back().at = {83, 112, 660, 137};
     btnCheckUpdates = Make(L"BUTTON", L"Check for updates", WS_TABSTOP | BS_OWNERDRAW, kCheckUpdatesId, font, 0);
     placed_.back().at = {79, 139, 281, 175};
@@ -161,7 +226,7 @@ void TAboutBox::CreateControls()
     Make(L"BUTTON", L"Autostart with Windows", BS_OWNERDRAW, kAutostartLabelId, font, 0);
     placed_.back().at = {3, 241, 274, 277};
     swtAutostart = std::make_unique<TToggleSwitch>(Handle(), kAutostartId, 0, 0, 50, 20);
-    placed_.push_back({swtAutostart->Handle(), 0, {312, 250, 362, 270}});
+    placed_.push_back({swtAutostart->Handle(), 0, {312, 250, 362, 270}, FontKind::None});
 
     // Page "Help".
     Make(L"BUTTON", L"show guide", WS_TABSTOP | BS_OWNERDRAW, kShowGuideId, font, 1);
@@ -187,12 +252,13 @@ void TAboutBox::Layout()
     ::GetClientRect(Handle(), &client);
     // The OK button and the page control follow the window's edges. The control shows only its
     // row of tabs: the pages lie on the window itself, in the theme's colours.
-    const int okHeight = Scale(26, dpi_);
-    const int tabsHeight = Scale(36, dpi_); // one row: the three tabs fit in the narrowest window
+    const int okHeight = Scale(kOkHeight, dpi_);
+    const int tabsHeight = Scale(kTabsHeight, dpi_); // one row: the three tabs fit in the narrowest window
+    const int margin = Scale(kPageMargin, dpi_);
     RECT area{};
     ::MoveWindow(OKButton, 0, client.bottom - okHeight, client.right, okHeight, TRUE);
     ::MoveWindow(PageControl1, 0, 0, client.right, tabsHeight, TRUE);
-    area = {Scale(2, dpi_), tabsHeight + Scale(2, dpi_), client.right - Scale(2, dpi_), client.bottom - okHeight};
+    area = {margin, tabsHeight + margin, client.right - margin, client.bottom - okHeight};
     for (const Placed& p : placed_) {
         if (p.page < 0)
             continue;
@@ -206,32 +272,6 @@ void TAboutBox::Layout()
         }
         ::SetWindowPos(p.control, HWND_TOP, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOACTIVATE);
     }
-}
-
-void TAboutBox::DrawTab(const DRAWITEMSTRUCT& item) const
-{
-    const auto& look = CurrentTheme();
-    const bool selected = static_cast<int>(item.itemID) == page_;
-    const COLORREF back = look ? ToColorRef(selected ? look->highlight : look->face) : ::GetSysColor(COLOR_BTNFACE);
-    const COLORREF text =
-        look ? ToColorRef(selected ? look->highlightText : look->faceText) : ::GetSysColor(COLOR_BTNTEXT);
-    const GdiHandle brush(::CreateSolidBrush(back));
-    ::FillRect(item.hDC, &item.rcItem, static_cast<HBRUSH>(brush.get()));
-    wchar_t caption[32] = {};
-    TCITEMW tab{};
-    tab.mask = TCIF_TEXT | TCIF_IMAGE;
-    tab.pszText = caption;
-    tab.cchTextMax = 32;
-    ::SendMessageW(PageControl1, TCM_GETITEMW, item.itemID, reinterpret_cast<LPARAM>(&tab));
-    const int picture = Scale(layout::kPictureSize, dpi_);
-    ::ImageList_Draw(ImageList1.get(), tab.iImage, item.hDC, item.rcItem.left + Scale(4, dpi_),
-                     (item.rcItem.top + item.rcItem.bottom - picture) / 2, ILD_NORMAL);
-    RECT r = item.rcItem;
-    r.left += picture + Scale(8, dpi_);
-    ::SetBkMode(item.hDC, TRANSPARENT);
-    ::SetTextColor(item.hDC, text);
-    const SelectedObject font(item.hDC, font_.get());
-    ::DrawTextW(item.hDC, caption, -1, &r, DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX);
 }
 
 void TAboutBox::SelectPage(int page)
@@ -404,10 +444,6 @@ LRESULT TAboutBox::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcep
         return 0;
     case WM_DRAWITEM: {
         const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-        if (item.CtlType == ODT_TAB) {
-            DrawTab(item);
-            return TRUE;
-        }
         int picture = kImageUpdate;
         switch (item.CtlID) {
         case kHotkeyLabelId:
@@ -430,6 +466,27 @@ LRESULT TAboutBox::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcep
     }
     case WM_SIZE:
         Layout();
+        return 0;
+    case WM_GETMINMAXINFO:
+        if (PageControl1) {
+            const SIZE least = MinimumClient();
+            RECT frame{0, 0, least.cx, least.cy};
+            ::AdjustWindowRectExForDpi(&frame, static_cast<DWORD>(::GetWindowLongW(Handle(), GWL_STYLE)), FALSE,
+                                       static_cast<DWORD>(::GetWindowLongW(Handle(), GWL_EXSTYLE)),
+                                       static_cast<UINT>(dpi_));
+            auto& info = *reinterpret_cast<MINMAXINFO*>(lParam);
+            info.ptMinTrackSize = {frame.right - frame.left, frame.bottom - frame.top};
+        }
+        return 0;
+    case WM_DPICHANGED:
+        RunGuarded([&] {
+            ApplyDpi(HIWORD(wParam));
+            const auto& r = *reinterpret_cast<const RECT*>(lParam);
+            ::SetWindowPos(Handle(), nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                           SWP_NOZORDER | SWP_NOACTIVATE);
+            Layout();
+            ::InvalidateRect(Handle(), nullptr, TRUE);
+        });
         return 0;
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX:

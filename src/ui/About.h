@@ -36,6 +36,7 @@ std::wstring AboutHelpText(const std::wstring& hotkeyName);
 class TAboutBox : public Window {
 public:
     explicit TAboutBox(HWND owner);
+    int Dpi() const noexcept { return dpi_; }
     ~TAboutBox() override;
 
     // Shows the window modally; IDOK after OK (or Enter, Escape), IDCANCEL after the close box.
@@ -69,10 +70,15 @@ private:
     void btnCheckUpdatesClick();
     void btnShowGuideClick();
     void btnShowTutorialClick();
+    enum class FontKind { None, Normal, Title, Label };
     void CreateControls();
+    // Fonts and pictures for `dpi`, given to the controls.
+    void ApplyDpi(int dpi);
+    HFONT FontOf(FontKind kind) const noexcept;
     void Layout();
-    void DrawTab(const DRAWITEMSTRUCT& item) const;
-    HWND Make(const wchar_t* cls, const wchar_t* text, DWORD style, int id, HFONT font, int page);
+    // The smallest client area in which every control stays whole, at the window's DPI.
+    SIZE MinimumClient() const;
+    HWND Make(const wchar_t* cls, const wchar_t* text, DWORD style, int id, FontKind font, int page);
 
     static inline TAboutBox* open_ = nullptr;
     bool FLoading = false;
@@ -83,10 +89,12 @@ private:
     ImageListHandle ImageList1;
     ImageListHandle tabImages_;
     IconHandle icon_;
+    HWND programIcon_ = nullptr;
     struct Placed {
         HWND control;
         int page; // -1: on every page
         RECT at;  // at 96 DPI, relative to the page's area (or the window, for page -1)
+        FontKind font = FontKind::Normal;
     };
     std::vector<Placed> placed_;
 };

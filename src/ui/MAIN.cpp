@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <shellscalingapi.h>
+
 #include "core/AppPathHelper.h"
 #include "core/AutostartHelper.h"
 #include "core/FileHelper.h"
@@ -140,9 +142,17 @@ void TForm1::PlaceBar()
 {
     POINT cursor{};
     ::GetCursorPos(&cursor);
+    const HMONITOR target = ::MonitorFromPoint(cursor, MONITOR_DEFAULTTONEAREST);
     MONITORINFO monitor{};
     monitor.cbSize = sizeof(monitor);
-    ::GetMonitorInfoW(::MonitorFromPoint(cursor, MONITOR_DEFAULTTONEAREST), &monitor);
+    ::GetMonitorInfoW(target, &monitor);
+    // Laid out at the scale of the monitor it goes to: the WM_DPICHANGED that the move raises
+    // inside SetWindowPos then finds everything in place already.
+    UINT dpiX = 0, dpiY = 0;
+    if (::GetDpiForMonitor(target, MDT_EFFECTIVE_DPI, &dpiX, &dpiY) == S_OK && static_cast<int>(dpiX) != dpi_) {
+        ApplyDpi(static_cast<int>(dpiX));
+    }
+    const Placing placing(placing_);
     const auto bar =
         layout::PlaceBar(ToRect(monitor.rcWork), dpi_, SearchBox ? SearchBox->Height() : 0, SearchBox != nullptr);
     const auto place = [](HWND window, const layout::Rect& r) {
@@ -336,8 +346,10 @@ LRESULT TForm1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept
         return TRUE;
     case WM_DPICHANGED:
         RunGuarded([&] {
-            ApplyDpi(HIWORD(wParam));
-            PlaceBar();
+            if (HIWORD(wParam) != dpi_)
+                ApplyDpi(HIWORD(wParam));
+            if (!placing_) // inside PlaceBar's own move, which lays out at this scale already
+                PlaceBar();
         });
         return 0;
     case WM_CTLCOLOREDIT:

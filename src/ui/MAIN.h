@@ -92,7 +92,8 @@ private:
     bool pickerOpen_ = false;
     bool showPending_ = false;
     bool showing_ = false; // a show or a hand-over is running (the empty-list stop may be in its box)
-    // Marks a show or hand-over as running for as long as it lives.
+    bool placing_ = false; // PlaceBar is moving the bar
+    // Raises a flag for as long as it lives: a show or hand-over running, the bar being placed.
     struct Showing {
         bool& flag;
         explicit Showing(bool& f) noexcept : flag(f) { flag = true; }
@@ -100,6 +101,7 @@ private:
         Showing(const Showing&) = delete;
         Showing& operator=(const Showing&) = delete;
     };
+    using Placing = Showing;
     // The fixed pause between the shortcut and the activation of the bar.
     static constexpr DWORD kShowPauseMs = 100;
     // Keys whose press the bar saw: only their release acts.

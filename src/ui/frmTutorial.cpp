@@ -22,6 +22,12 @@ constexpr const wchar_t* kTutorialClass = L"TformTutorial";
 constexpr int kClientWidth = 583, kClientHeight = 447, kRowHeight = 50;
 constexpr int kButtonWidth = 93, kCheckLeft = 100, kCheckWidth = 381;
 
+HFONT SegoeUi(int dpi)
+{
+    return ::CreateFontW(-Scale(16, dpi), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                         CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Segoe UI");
+}
+
 } // namespace
 
 bool IsTutorialDisabled()
@@ -49,8 +55,7 @@ TformTutorial::TformTutorial(HWND owner) : owner_(owner)
     CreateBound(kTutorialClass, WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT, L"Tutorial",
                 WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, 0, 0, kClientWidth, kClientHeight, owner);
     dpi_ = static_cast<int>(::GetDpiForWindow(Handle()));
-    font_.reset(::CreateFontW(-Scale(16, dpi_), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Segoe UI"));
+    font_.reset(SegoeUi(dpi_));
     const HINSTANCE instance = ::GetModuleHandleW(nullptr);
     auto make = [&](const wchar_t* cls, const wchar_t* text, DWORD style, int id) {
         const HWND control = ::CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 10, 10, Handle(),
@@ -118,6 +123,18 @@ void TformTutorial::Layout()
                     static_cast<int>(client.right) - next - checkLeft));
     ::MoveWindow(chkDontShowTutorial, checkLeft, top, checkWidth, row, TRUE);
     ::InvalidateRect(Handle(), nullptr, TRUE);
+}
+
+void TformTutorial::ApplyDpi(int dpi, const RECT& suggested)
+{
+    dpi_ = dpi;
+    GdiHandle font(SegoeUi(dpi)); // in use before the old one goes
+    for (const HWND control : {btnPrevious, btnNExt, chkDontShowTutorial})
+        ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
+    std::swap(font_, font);
+    ::SetWindowPos(Handle(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                   suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    Layout();
 }
 
 void TformTutorial::Paint()
@@ -240,6 +257,9 @@ LRESULT TformTutorial::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) noe
         return DefaultMessage(message, wParam, lParam);
     case WM_CLOSE:
         FormClose();
+        return 0;
+    case WM_DPICHANGED:
+        RunGuarded([&] { ApplyDpi(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam)); });
         return 0;
     default:
         return DefaultMessage(message, wParam, lParam);

@@ -31,6 +31,7 @@ public:
     void UpdateButtons();
     void SaveDontShow();
     int Page() const noexcept { return page_; }
+    int Dpi() const noexcept { return dpi_; }
 
     HWND btnPrevious = nullptr;
     HWND btnNExt = nullptr;
@@ -46,6 +47,8 @@ private:
     void btnNExtClick();
     void chkDontShowTutorialClick();
     void Layout();
+    // A move to a monitor of another scale: fonts and layout for `dpi`, the window at `suggested`.
+    void ApplyDpi(int dpi, const RECT& suggested);
     void Paint();
     // SaveDontShow with a failure told, once for the same failure in a row.
     void Store() noexcept;

@@ -5,6 +5,8 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "core/AppPathHelper.h"
 #include "core/AutostartHelper.h"
@@ -14,6 +16,7 @@
 #include "core/UpdateHelper.h"
 #include "core/rules/TextConv.h"
 #include "support/AppFolderSandbox.h"
+#include "support/DpiChild.h"
 #include "support/Driver.h"
 #include "support/LocalSite.h"
 #include "support/ModalWatcher.h"
@@ -293,6 +296,101 @@ TEST_F(SettingsWindow, TheHelpTextFollowsTheChosenHotkey)
     const std::wstring help = probe::WindowText(box.memoHelp);
     EXPECT_NE(help.find(L"- WIN+M: show"), std::wstring::npos) << testing::PrintToString(help);
     EXPECT_EQ(help.find(L"WIN+SPACE"), std::wstring::npos);
+}
+
+// The window's look at the DPI this process runs at (96, or 144 in a child): run at both.
+class SettingsWindowLook : public SettingsWindow {
+protected:
+    static int Scaled(int pixels, int dpi) { return ::MulDiv(pixels, dpi, 96); }
+    static RECT ChildRect(HWND child)
+    {
+        RECT r{};
+        ::GetWindowRect(child, &r);
+        ::MapWindowPoints(nullptr, ::GetParent(child), reinterpret_cast<POINT*>(&r), 2);
+        return r;
+    }
+    // Every visible control inside the client area, a label's text included, and none on another.
+    static void ExpectWholeAndApart(HWND window, const std::string& where)
+    {
+        RECT client{};
+        ::GetClientRect(window, &client);
+        std::vector<HWND> shown;
+        for (HWND c = ::GetWindow(window, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT))
+            if (::IsWindowVisible(c))
+                shown.push_back(c);
+        for (HWND c : shown) {
+            RECT r = ChildRect(c);
+            if (probe::ClassName(c) == L"Static" && !probe::WindowText(c).empty()) {
+                const HDC dc = ::GetDC(c);
+                const HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(c, WM_GETFONT, 0, 0)));
+                SIZE extent{};
+                const std::wstring text = probe::WindowText(c);
+                ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+                ::SelectObject(dc, old);
+                ::ReleaseDC(c, dc);
+                r.right = r.left + extent.cx;
+            }
+            EXPECT_TRUE(r.left >= 0 && r.top >= 0 && r.right <= client.right && r.bottom <= client.bottom)
+                << where << ": \"" << WideToUtf8(probe::WindowText(c)) << "\" (" << WideToUtf8(probe::ClassName(c))
+                << ") is cut at " << r.left << "," << r.top << "," << r.right << "," << r.bottom << " in "
+                << client.right << "x" << client.bottom;
+        }
+        for (size_t i = 0; i < shown.size(); ++i)
+            for (size_t j = i + 1; j < shown.size(); ++j) {
+                RECT a = ChildRect(shown[i]), b = ChildRect(shown[j]), both{};
+                EXPECT_FALSE(::IntersectRect(&both, &a, &b))
+                    << where << ": \"" << WideToUtf8(probe::WindowText(shown[i])) << "\" and \""
+                    << WideToUtf8(probe::WindowText(shown[j])) << "\" overlap";
+            }
+    }
+};
+
+TEST_F(SettingsWindowLook, NarrowedAsFarAsItGoesEveryControlStaysWholeAndApart)
+{
+    TAboutBox box(nullptr);
+    const int dpi = dpichild::ExpectedDpi();
+    ASSERT_EQ(box.Dpi(), dpi);
+    ::ShowWindow(box.Handle(), SW_SHOWNOACTIVATE);
+    ::SetWindowPos(box.Handle(), nullptr, 0, 0, 40, 40, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT client{};
+    ::GetClientRect(box.Handle(), &client);
+    EXPECT_GT(client.right, Scaled(300, dpi)) << "the window narrowed past its controls";
+    EXPECT_LT(client.right, Scaled(675, dpi)) << "the window cannot be narrowed at all";
+    EXPECT_LT(client.bottom, Scaled(436, dpi));
+    EXPECT_EQ(::SendMessageW(box.PageControl1, TCM_GETROWCOUNT, 0, 0), 1) << "the tabs wrapped";
+    for (int page = 0; page < 3; ++page) {
+        box.SelectPage(page);
+        ExpectWholeAndApart(box.Handle(), "page " + std::to_string(page));
+    }
+}
+
+// Moved to a monitor of another scale: fonts and places follow at once.
+TEST_F(SettingsWindowLook, ADpiChangeLaysItOutAtTheNewScale)
+{
+    TAboutBox box(nullptr);
+    const int to = dpichild::ExpectedDpi() == 96 ? 144 : 96;
+    RECT suggested{100, 100, 100 + Scaled(700, to), 100 + Scaled(480, to)};
+    ::SendMessageW(box.Handle(), WM_DPICHANGED, MAKEWPARAM(to, to), reinterpret_cast<LPARAM>(&suggested));
+    EXPECT_EQ(box.Dpi(), to);
+    LOGFONTW font{};
+    ::GetObjectW(reinterpret_cast<HGDIOBJ>(::SendMessageW(box.OKButton, WM_GETFONT, 0, 0)), sizeof(font), &font);
+    EXPECT_EQ(font.lfHeight, -Scaled(20, to));
+    const RECT ok = ChildRect(box.OKButton);
+    EXPECT_EQ(ok.bottom - ok.top, Scaled(26, to));
+    const RECT check = ChildRect(::GetDlgItem(box.Handle(), about::kCheckUpdatesId));
+    EXPECT_EQ(check.right - check.left, Scaled(202, to));
+    RECT window{};
+    ::GetWindowRect(box.Handle(), &window);
+    EXPECT_EQ(window.left, suggested.left);
+    EXPECT_EQ(window.right - window.left, suggested.right - suggested.left);
+}
+
+TEST(SettingsWindowLookAtDpi, At144Dpi)
+{
+    if (dpichild::IsChild())
+        GTEST_SKIP() << "run by the parent";
+    EXPECT_EQ(dpichild::RunAtDpi(144, L"SettingsWindowLook.*:Tutorial.TutorialLook*"), 0u)
+        << "the settings window's or the tutorial's look at 144 DPI failed (see the output above)";
 }
 
 } // namespace

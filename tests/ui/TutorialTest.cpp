@@ -10,6 +10,7 @@
 #include "core/SettingsFile.h"
 #include "ui/ErrorReport.h"
 #include "support/AppFolderSandbox.h"
+#include "support/DpiChild.h"
 #include "support/Driver.h"
 #include "support/ModalWatcher.h"
 #include "support/Probe.h"
@@ -233,6 +234,32 @@ TEST_F(Tutorial, SpaceTicksTheBoxAsSoonAsTheWindowOpens)
                    ::PostMessageW(t.Handle(), WM_CLOSE, 0, 0);
                });
     EXPECT_EQ(Stored(), L"1");
+}
+
+// Moved to a monitor of another scale (run at 96 DPI, and at 144 by the settings window's test).
+TEST_F(Tutorial, TutorialLookADpiChangeLaysItOutAtTheNewScale)
+{
+    TformTutorial t(nullptr);
+    const int from = dpichild::ExpectedDpi();
+    ASSERT_EQ(t.Dpi(), from);
+    const int to = from == 96 ? 144 : 96;
+    const auto scaled = [](int pixels, int dpi) { return ::MulDiv(pixels, dpi, 96); };
+    RECT frame{0, 0, scaled(583, to), scaled(447, to)};
+    ::AdjustWindowRectExForDpi(&frame, static_cast<DWORD>(::GetWindowLongW(t.Handle(), GWL_STYLE)), FALSE,
+                               static_cast<DWORD>(::GetWindowLongW(t.Handle(), GWL_EXSTYLE)), static_cast<UINT>(to));
+    RECT suggested{50, 50, 50 + frame.right - frame.left, 50 + frame.bottom - frame.top};
+    ::SendMessageW(t.Handle(), WM_DPICHANGED, MAKEWPARAM(to, to), reinterpret_cast<LPARAM>(&suggested));
+    EXPECT_EQ(t.Dpi(), to);
+    LOGFONTW font{};
+    ::GetObjectW(reinterpret_cast<HGDIOBJ>(::SendMessageW(t.chkDontShowTutorial, WM_GETFONT, 0, 0)), sizeof(font),
+                 &font);
+    EXPECT_EQ(font.lfHeight, -scaled(16, to));
+    RECT client{}, previous{};
+    ::GetClientRect(t.Handle(), &client);
+    EXPECT_EQ(client.right, scaled(583, to));
+    ::GetWindowRect(t.btnPrevious, &previous);
+    EXPECT_EQ(previous.bottom - previous.top, scaled(50, to));
+    EXPECT_EQ(previous.right - previous.left, scaled(93, to));
 }
 
 } // namespace
