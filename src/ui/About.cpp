@@ -1,6 +1,7 @@
 #include "ui/About.h"
 
 #include <commctrl.h>
+#include <uxtheme.h>
 
 #include <algorithm>
 #include <cwchar>
@@ -68,7 +69,7 @@ std::wstring AboutHelpText(const std::wstring& hotkeyName)
            L"#CONFIG:\r\n"
            L"- F2: edit paths list\r\n"
            L"- Prefix a line with * to enable recursive search\r\n"
-           L"- Menu -> Add folder: add a new path";
+           L"- Menu -> Add a folder: add a new path";
 }
 
 TAboutBox::TAboutBox(HWND owner) : owner_(owner)
@@ -222,6 +223,9 @@ void TAboutBox::CreateControls()
     placed_.back().at = {312, 203, 457, 400};
     for (const wchar_t* name : kHotkeyNames)
         ::SendMessageW(cmbHotkey, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
+    // A list box drawn with visual styles takes its face's colours from the style, not from the
+    // theme's WM_CTLCOLOR answers: the plain drawing keeps the face and its text in one theme.
+    ::SetWindowTheme(cmbHotkey, L"", L"");
     ::SendMessageW(cmbHotkey, CB_SETCURSEL, 0, 0);
     Make(L"BUTTON", L"Autostart with Windows", BS_OWNERDRAW, kAutostartLabelId, font, 0);
     placed_.back().at = {3, 241, 274, 277};

@@ -61,7 +61,7 @@ TForm1::TForm1(HWND owner)
     btnPaths = CreateImageButton(Handle(), kPathsButtonId);
     btnMenu = CreateImageButton(Handle(), kMenuButtonId);
     tooltips_ = std::make_unique<TTooltips>(Handle());
-    tooltips_->Add(btnMenu, L"Menu (F1)");
+    tooltips_->Add(btnMenu, L"Menu"); // F1 opens the guide, not the menu
     tooltips_->Add(btnPaths, L"Edit paths (F2)");
     PopupMenu1 = std::make_unique<TPopupMenu>(MenuItems(), CurrentTheme().has_value(), dpi_);
     ApplyDpi(dpi_);

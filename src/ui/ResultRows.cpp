@@ -92,7 +92,10 @@ int TResultRows::DrawPart(HDC dc, const std::wstring& path, size_t from, size_t 
 void TResultRows::Draw(const DRAWITEMSTRUCT& item, const std::wstring& path, int dpi)
 {
     const HDC dc = item.hDC;
-    const bool selected = (item.itemState & ODS_SELECTED) != 0;
+    // The closed box with the focus draws its entry selected; with no entry there it would be a
+    // band of the highlight colour with nothing in it: an empty box reads as one, waiting for words.
+    const bool emptyFace = (item.itemState & ODS_COMBOBOXEDIT) && path.empty();
+    const bool selected = (item.itemState & ODS_SELECTED) != 0 && !emptyFace;
     const RowColours colours = ColoursOf(selected);
     const RECT& rc = item.rcItem;
     {

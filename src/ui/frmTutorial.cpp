@@ -5,6 +5,8 @@
 #include <string>
 #include <utility>
 
+#include <uxtheme.h>
+
 #include "core/SettingsFile.h"
 #include "core/rules/BarLayout.h"
 #include "resource.h"
@@ -67,6 +69,9 @@ TformTutorial::TformTutorial(HWND owner) : owner_(owner)
     btnPrevious = make(L"BUTTON", L"Previous", BS_PUSHBUTTON | BS_FLAT | WS_DISABLED, kTutorialPreviousId);
     btnNExt = make(L"BUTTON", L"Next", BS_PUSHBUTTON | BS_FLAT, kTutorialNextId);
     chkDontShowTutorial = make(L"BUTTON", L"Don't show this message again", BS_CHECKBOX | WS_TABSTOP, kTutorialCheckId);
+    // Drawn with the platform's visual styles, a check box takes its caption's colour from the
+    // style and ignores WM_CTLCOLORSTATIC: dark on the dark face. The plain drawing honours it.
+    ::SetWindowTheme(chkDontShowTutorial, L"", L"");
     const HICON icon = static_cast<HICON>(
         ::LoadImageW(instance, MAKEINTRESOURCEW(IDI_MAINICON), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
     ::SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));

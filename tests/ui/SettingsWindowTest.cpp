@@ -180,7 +180,7 @@ TEST_F(SettingsWindow, HelpTextNamesTheShortcutAndTheGuideKey)
     const std::wstring text = AboutHelpText(L"m");
     EXPECT_NE(text.find(L"\r\n- WIN+M: show\r\n- F1: guide\r\n"), std::wstring::npos) << testing::PrintToString(text);
     EXPECT_EQ(text.rfind(L"#DESCRIPTION:\r\n", 0), 0u);
-    EXPECT_NE(text.find(L"- Menu -> Add folder: add a new path"), std::wstring::npos);
+    EXPECT_NE(text.find(L"- Menu -> Add a folder: add a new path"), std::wstring::npos);
 }
 
 // From the bar's menu: OK brings the bar back with the focus in its box; the close box does not.
