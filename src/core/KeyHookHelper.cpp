@@ -89,7 +89,8 @@ void TypeAtFocus(const std::vector<typeahead::Key>& keys) noexcept
     std::vector<INPUT> inputs;
     try {
         for (const auto& key : keys)
-            inputs.push_back(ToInput(key));
+            if (!key.shortcut)
+                inputs.push_back(ToInput(key));
     } catch (...) {
         return;
     }
@@ -124,20 +125,27 @@ void CALLBACK CheckTypeahead(HWND, UINT, UINT_PTR timer, DWORD) noexcept
         if (timer == Ahead.timer)
             Ahead.timer = 0;
     }
-    if (expiry.what == typeahead::Expiry::What::TypeAtFocus)
+    if (expiry.what == typeahead::Expiry::What::TypeAtFocus) {
         TypeAtFocus(expiry.keys);
-    else if (expiry.what == typeahead::Expiry::What::Dropped && expiry.Presses() > 0)
+        if (const HWND target = ShowBarWindow; target && expiry.HadShortcut())
+            ::PostMessageW(target, ShowBarMessage, 0, 0);
+    } else if (expiry.what == typeahead::Expiry::What::Dropped && expiry.Presses() > 0)
         Notify(HookNotice::KeysDropped, expiry.Presses());
 }
 
-void StartTypeahead() noexcept
+// True when the bar is to be shown now; false when the shortcut is kept after keys typed before it.
+bool StartTypeahead() noexcept
 {
-    {
+    bool started = false;
+    try {
         const ExclusiveLock lock(Ahead.lock);
-        Ahead.keeper.Shortcut(Now());
+        started = Ahead.keeper.Shortcut(Now());
+    } catch (...) {
+        started = true; // not kept: shown at once, as ever
     }
     if (!Ahead.timer)
         Ahead.timer = ::SetTimer(nullptr, 0, kTypeaheadCheckMs, &CheckTypeahead);
+    return started;
 }
 
 // Keeps the event for the bar; false when it is not the bar's to keep.
@@ -181,17 +189,23 @@ void InstallHook() noexcept
 
 // The Windows keys and the hotkey: a key the system reports held though the hook saw no press
 // of it (for longer than the system's report may lag) went past a hook that is no longer there.
+// A release the hook never saw (the secure desktop takes it, or the hook is gone) is taken as
+// seen: a key left held here would hide the next press that goes past.
 void CALLBACK CheckHook(HWND, UINT, UINT_PTR, DWORD) noexcept
 {
     const ULONGLONG now = Now();
     const DWORD keys[] = {VK_LWIN, VK_RWIN, HotkeyKey};
     for (const DWORD vk : keys) {
-        const SeenKey& seen = Seen[vk & 0xFF];
-        if (!seen.down && now - seen.at >= kHookLagMs && IsDown(static_cast<int>(vk))) {
-            InstallHook();
-            Notify(HookNotice::HookInstalledAgain, 0);
-            return;
+        SeenKey& seen = Seen[vk & 0xFF];
+        if (now - seen.at < kHookLagMs || seen.down == IsDown(static_cast<int>(vk)))
+            continue;
+        if (seen.down) {
+            seen = {false, now};
+            continue;
         }
+        InstallHook();
+        Notify(HookNotice::HookInstalledAgain, 0);
+        return;
     }
 }
 
@@ -354,8 +368,8 @@ LRESULT CALLBACK KeyHookProc(int code, WPARAM wParam, LPARAM lParam) noexcept
                     // Sent from here, ahead of the Windows key's release, however busy the bar is.
                     if (!std::exchange(MaskSent, true))
                         MaskWindowsKeyRelease();
-                    StartTypeahead();
-                    ::PostMessageW(target, ShowBarMessage, 0, 0);
+                    if (StartTypeahead())
+                        ::PostMessageW(target, ShowBarMessage, 0, 0);
                 }
                 return 1;
             }
@@ -366,21 +380,31 @@ LRESULT CALLBACK KeyHookProc(int code, WPARAM wParam, LPARAM lParam) noexcept
     return ::CallNextHookEx(KeyHookHandle.get(), code, wParam, lParam);
 }
 
-void EndTypeahead() noexcept
+bool EndTypeahead() noexcept
 {
-    ReleaseTypeahead();
+    std::vector<typeahead::Key> keys;
+    bool shortcutFollows = false;
+    try {
+        const ExclusiveLock lock(Ahead.lock);
+        keys = Ahead.keeper.EndUntilShortcut(shortcutFollows);
+    } catch (...) {
+    }
+    TypeAtFocus(keys);
+    return shortcutFollows;
 }
 
-bool TakeTypedAhead(INPUT& key) noexcept
+TypedAhead TakeTypedAhead(INPUT& key) noexcept
 {
     typeahead::Key taken{};
     {
         const ExclusiveLock lock(Ahead.lock);
         if (Ahead.keeper.Next(taken, Now()) != typeahead::Keeper::Take::Taken)
-            return false;
+            return TypedAhead::None;
     }
+    if (taken.shortcut)
+        return TypedAhead::Shortcut;
     key = ToInput(taken);
-    return true;
+    return TypedAhead::Key;
 }
 
 bool EndTypeaheadInOrder() noexcept

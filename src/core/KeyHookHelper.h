@@ -42,11 +42,17 @@ LRESULT CALLBACK KeyHookProc(int code, WPARAM wParam, LPARAM lParam) noexcept;
 // search box has the focus, takes them one by one (TakeTypedAhead) and types each again; keys
 // typed meanwhile queue up behind. When none is kept, EndTypeaheadInOrder ends the keeping at
 // that point of the input stream: keys the hook has yet to see are kept first (false: take those
-// too). EndTypeahead types the rest again at once, wherever the focus is (the bar hid). Kept keys
-// the bar has not begun taking five seconds after the shortcut are dropped, never typed elsewhere.
-bool TakeTypedAhead(INPUT& key) noexcept;
+// too). EndTypeahead types the rest again at once, wherever the focus is (the bar hid), up to a
+// shortcut pressed again. Kept keys the bar has not begun taking five seconds after the shortcut
+// are dropped, never typed elsewhere.
+enum class TypedAhead { None, Key, Shortcut };
+// The next kept key (Key), or a shortcut pressed again after the keys before it (Shortcut: show
+// the bar, which an Escape among those keys may have hidden).
+TypedAhead TakeTypedAhead(INPUT& key) noexcept;
 bool EndTypeaheadInOrder() noexcept;
-void EndTypeahead() noexcept;
+// True when a shortcut was kept after the keys typed at the focus: the bar is to be shown again,
+// and the keys after it stay kept for it.
+bool EndTypeahead() noexcept;
 
 // Marks key events the program injects itself, so that the hook lets them pass.
 inline constexpr ULONG_PTR kOwnInputMarker = 0x5A617276; // "Zarv"

@@ -77,15 +77,28 @@ void TForm1::ReplayTypedAhead()
     // control that had the focus when it was sent.
     constexpr DWORD kArrivalMs = 500;
     INPUT key{};
-    while (Handle() && ::GetForegroundWindow() == Handle()) {
-        if (TakeTypedAhead(key)) {
+    while (Handle()) {
+        if (::GetForegroundWindow() != Handle()) {
+            // The bar hid (an Escape, an Enter) or never took the focus: the keys typed after go
+            // where the user's focus is, up to a shortcut pressed again, which shows it again.
+            if (!EndTypeahead())
+                return;
+            ShowBar();
+            continue;
+        }
+        switch (TakeTypedAhead(key)) {
+        case TypedAhead::Key:
             ::SendInput(1, &key, sizeof(INPUT));
             ::MsgWaitForMultipleObjectsEx(0, nullptr, kArrivalMs, QS_KEY, 0);
             ProcessPendingMessages();
-        } else if (EndTypeaheadInOrder()) {
-            return;
+            break;
+        case TypedAhead::Shortcut:
+            ShowBar(); // shown already: brought to the front
+            break;
+        case TypedAhead::None:
+            if (EndTypeaheadInOrder())
+                return;
+            break;
         }
     }
-    // The bar is hidden or never took the focus: the rest goes where the user's focus is.
-    EndTypeahead();
 }

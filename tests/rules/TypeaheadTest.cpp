@@ -12,7 +12,8 @@ using typeahead::Keeper;
 using typeahead::Key;
 
 // A script of what happens after the shortcut, and where each key's press ends up. Keys are
-// characters: a letter, ' ' Space, '\t' Tab, '\b' Backspace, '\n' Enter, '\x1b' Escape.
+// characters: a letter, ' ' Space, '\t' Tab, '\b' Backspace, '\n' Enter, '\x1b' Escape; '!' is
+// a shortcut pressed again, where the bar takes it.
 enum class Op {
     Shortcut,    // the shortcut, or an auto-repeat of it
     Tap,         // the key pressed and released by the user
@@ -22,7 +23,7 @@ enum class Op {
     TakeAll,     // the bar takes every key waiting, one by one
     TakeThrough, // the bar takes keys up to this key's release, then its loop is held (a menu) or ends
     Marker,      // the bar's end marker came back through the hook
-    BarGone,     // the bar hid or lost the focus: the rest goes where the focus is
+    BarGone,     // the bar hid or lost the focus: the rest goes where the focus is, up to a shortcut
     Check,       // the hook's timer looks at the time
 };
 
@@ -48,6 +49,8 @@ uint32_t VkOf(char c)
 
 char CharOf(const Key& key)
 {
+    if (key.shortcut)
+        return '!';
     return key.vk == 13                             ? '\n'
            : std::isalpha(static_cast<int>(key.vk)) ? static_cast<char>(std::tolower(static_cast<int>(key.vk)))
                                                     : static_cast<char>(key.vk);
@@ -56,7 +59,7 @@ char CharOf(const Key& key)
 void AddPresses(std::string& to, const std::vector<Key>& keys)
 {
     for (const Key& k : keys)
-        if (!k.up)
+        if (!k.up && !k.shortcut)
             to += CharOf(k);
 }
 
@@ -72,7 +75,8 @@ Outcome Play(const std::vector<Step>& steps)
     for (const Step& s : steps) {
         switch (s.op) {
         case Op::Shortcut:
-            keeper.Shortcut(s.at);
+            if (keeper.Shortcut(s.at))
+                out.bar += '!';
             break;
         case Op::Tap:
             see(s.key, false, false, s.at);
@@ -100,9 +104,13 @@ Outcome Play(const std::vector<Step>& steps)
         case Op::Marker:
             keeper.EndIfNoneWaits();
             break;
-        case Op::BarGone:
-            AddPresses(out.atFocus, keeper.End());
+        case Op::BarGone: {
+            bool shortcutFollows = false;
+            AddPresses(out.atFocus, keeper.EndUntilShortcut(shortcutFollows));
+            if (shortcutFollows)
+                out.bar += '!';
             break;
+        }
         case Op::Check: {
             const auto expiry = keeper.Check(s.at);
             if (expiry.what == typeahead::Expiry::What::Dropped) {
@@ -110,6 +118,8 @@ Outcome Play(const std::vector<Step>& steps)
                 EXPECT_EQ(expiry.Presses(), out.dropped.size());
             } else if (expiry.what == typeahead::Expiry::What::TypeAtFocus) {
                 AddPresses(out.atFocus, expiry.keys);
+                if (expiry.HadShortcut())
+                    out.bar += '!'; // shown, as it asked
             }
             break;
         }
@@ -139,7 +149,7 @@ TEST(Typeahead, KeysAfterTheShortcutGoToTheBarInOrderAndNowhereElse)
           {Op::Check, 1100},
           {Op::Check, kHung - 1},
           {Op::TakeAll, kHung - 1}},
-         {"", "read\n", "", "", true}},
+         {"", "!read\n", "", "", true}},
         {"a hung bar: its keys are dropped, and keys after them pass",
          {{Op::Shortcut, 0},
           {Op::Tap, 10, 'a'},
@@ -147,10 +157,10 @@ TEST(Typeahead, KeysAfterTheShortcutGoToTheBarInOrderAndNowhereElse)
           {Op::Check, kHung - 1},
           {Op::Check, kHung},
           {Op::Tap, kHung + 10, 'c'}},
-         {"c", "", "", "ab", false}},
+         {"c", "!", "", "ab", false}},
         {"a hung bar with nothing typed ends the keeping quietly",
          {{Op::Shortcut, 0}, {Op::Check, kHung}, {Op::Tap, kHung + 10, 'c'}},
-         {"c", "", "", "", false}},
+         {"c", "!", "", "", false}},
         {"Escape hides the bar: keys typed after it go where the focus goes",
          {{Op::Shortcut, 0},
           {Op::Tap, 10, 'r'},
@@ -159,7 +169,7 @@ TEST(Typeahead, KeysAfterTheShortcutGoToTheBarInOrderAndNowhereElse)
           {Op::Tap, 40, 'x'},
           {Op::TakeThrough, 300, '\x1b'},
           {Op::BarGone, 310}},
-         {"", "re\x1b", "x", "", false}},
+         {"", "!re\x1b", "x", "", false}},
         {"Enter opens: keys typed after it go where the focus goes",
          {{Op::Shortcut, 0},
           {Op::Tap, 10, 'r'},
@@ -167,7 +177,7 @@ TEST(Typeahead, KeysAfterTheShortcutGoToTheBarInOrderAndNowhereElse)
           {Op::Tap, 30, 'x'},
           {Op::TakeThrough, 300, '\n'},
           {Op::BarGone, 310}},
-         {"", "r\n", "x", "", false}},
+         {"", "!r\n", "x", "", false}},
         {"Backspace is kept in its place",
          {{Op::Shortcut, 0},
           {Op::Tap, 10, 'r'},
@@ -175,7 +185,7 @@ TEST(Typeahead, KeysAfterTheShortcutGoToTheBarInOrderAndNowhereElse)
           {Op::Tap, 30, '\b'},
           {Op::Tap, 40, 'e'},
           {Op::TakeAll, 200}},
-         {"", "rx\be", "", "", true}},
+         {"", "!rx\be", "", "", true}},
         {"a menu opened during the replay holds the bar: the next keys reach it a second later",
          {{Op::Shortcut, 0},
           {Op::Tap, 10, '\t'},
@@ -184,7 +194,7 @@ TEST(Typeahead, KeysAfterTheShortcutGoToTheBarInOrderAndNowhereElse)
           {Op::TakeThrough, 200, ' '},
           {Op::Check, 200 + kHeld - 1},
           {Op::Check, 200 + kHeld}},
-         {"", "\t ", "\x1b", "", false}},
+         {"", "!\t ", "\x1b", "", false}},
         {"keys typed while the menu is open wait their second from their own arrival",
          {{Op::Shortcut, 0},
           {Op::Tap, 10, ' '},
@@ -192,10 +202,27 @@ TEST(Typeahead, KeysAfterTheShortcutGoToTheBarInOrderAndNowhereElse)
           {Op::Tap, 900, '\x1b'},
           {Op::Check, 900 + kHeld - 1},
           {Op::Check, 900 + kHeld}},
-         {"", " ", "\x1b", "", false}},
+         {"", "! ", "\x1b", "", false}},
         {"a second shortcut keeps the keys kept before it",
          {{Op::Shortcut, 0}, {Op::Tap, 10, 'a'}, {Op::Shortcut, 20}, {Op::Tap, 30, 'b'}, {Op::TakeAll, 2000}},
-         {"", "ab", "", "", true}},
+         {"", "!a!b", "", "", true}},
+        {"Escape, then the shortcut at once: the Escape hides the bar, then the shortcut shows it again",
+         {{Op::Shortcut, 0},
+          {Op::Tap, 10, 'r'},
+          {Op::Tap, 20, '\x1b'},
+          {Op::Shortcut, 30},
+          {Op::Tap, 40, 'x'},
+          {Op::TakeThrough, 300, '\x1b'},
+          {Op::BarGone, 310},
+          {Op::TakeAll, 400}},
+         {"", "!r\x1b!x", "", "", true}},
+        {"a menu that holds the bar past its second still gets the shortcut's show",
+         {{Op::Shortcut, 0},
+          {Op::Tap, 10, ' '},
+          {Op::Shortcut, 20},
+          {Op::TakeThrough, 100, ' '},
+          {Op::Check, 100 + kHeld}},
+         {"", "! !", "", "", false}},
         {"auto-repeats of the shortcut keep them too, and the time they waited",
          {{Op::Shortcut, 0},
           {Op::Tap, 10, 'a'},
@@ -204,16 +231,16 @@ TEST(Typeahead, KeysAfterTheShortcutGoToTheBarInOrderAndNowhereElse)
           {Op::Tap, 540, 'b'},
           {Op::Shortcut, 4000},
           {Op::Check, kHung}},
-         {"", "", "", "ab", false}},
+         {"", "!", "", "ab", false}},
         {"a key pressed with a Windows key held is the system's",
          {{Op::Shortcut, 0}, {Op::Tap, 10, 'a'}, {Op::WinTap, 20, 'l'}, {Op::Tap, 30, 'b'}, {Op::TakeAll, 100}},
-         {"l", "ab", "", "", true}},
+         {"l", "!ab", "", "", true}},
         {"a release whose press came before the shortcut goes where the press went",
          {{Op::Press, 0, 'q'}, {Op::Shortcut, 5}, {Op::Release, 10, 'q'}, {Op::Tap, 20, 'a'}, {Op::TakeAll, 100}},
-         {"q", "a", "", "", true}},
+         {"q", "!a", "", "", true}},
         {"the end marker ends the keeping when nothing waits",
          {{Op::Shortcut, 0}, {Op::Tap, 10, 'a'}, {Op::TakeAll, 100}, {Op::Marker, 110}, {Op::Tap, 120, 'b'}},
-         {"b", "a", "", "", false}},
+         {"b", "!a", "", "", false}},
         {"keys that came before the marker are taken first",
          {{Op::Shortcut, 0},
           {Op::Tap, 10, 'a'},
@@ -223,7 +250,7 @@ TEST(Typeahead, KeysAfterTheShortcutGoToTheBarInOrderAndNowhereElse)
           {Op::TakeAll, 120},
           {Op::Marker, 130},
           {Op::Tap, 140, 'c'}},
-         {"c", "ab", "", "", false}},
+         {"c", "!ab", "", "", false}},
         {"nothing is kept before the shortcut", {{Op::Tap, 0, 'a'}, {Op::Check, kHung}}, {"a", "", "", "", false}},
     };
     for (const auto& c : cases) {

@@ -13,18 +13,32 @@ constexpr uint32_t kRightWin = 92;
 
 size_t Expiry::Presses() const noexcept
 {
-    return static_cast<size_t>(std::count_if(keys.begin(), keys.end(), [](const Key& k) { return !k.up; }));
+    return static_cast<size_t>(
+        std::count_if(keys.begin(), keys.end(), [](const Key& k) { return !k.up && !k.shortcut; }));
 }
 
-void Keeper::Shortcut(uint64_t nowMs)
+bool Expiry::HadShortcut() const noexcept
 {
-    if (keeping_)
-        return;
+    return std::any_of(keys.begin(), keys.end(), [](const Key& k) { return k.shortcut; });
+}
+
+bool Keeper::Shortcut(uint64_t nowMs)
+{
+    if (keeping_) {
+        // An auto-repeat adds nothing to a shortcut kept just before it.
+        if (kept_.empty() || !kept_.back().shortcut) {
+            if (kept_.empty() && taking_)
+                waitingSince_ = nowMs;
+            kept_.push_back({0, 0, false, false, false, true});
+        }
+        return false;
+    }
     keeping_ = true;
     taking_ = false;
     kept_.clear();
     keptDown_.reset();
     waitingSince_ = nowMs;
+    return true;
 }
 
 Verdict Keeper::See(const Key& key, bool windowsKeyHeld, uint64_t nowMs)
@@ -74,6 +88,20 @@ std::vector<Key> Keeper::TakeAll()
 std::vector<Key> Keeper::End()
 {
     return keeping_ ? TakeAll() : std::vector<Key>{};
+}
+
+std::vector<Key> Keeper::EndUntilShortcut(bool& shortcutFollows)
+{
+    shortcutFollows = false;
+    if (!keeping_)
+        return {};
+    const auto shortcut = std::find_if(kept_.begin(), kept_.end(), [](const Key& k) { return k.shortcut; });
+    if (shortcut == kept_.end())
+        return TakeAll();
+    std::vector<Key> before(kept_.begin(), shortcut);
+    kept_.erase(kept_.begin(), shortcut + 1);
+    shortcutFollows = true;
+    return before;
 }
 
 Expiry Keeper::Check(uint64_t nowMs)

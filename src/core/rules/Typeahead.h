@@ -22,6 +22,9 @@ struct Key {
     bool up;        // a release
     bool extended;  // an extended key (the arrows of the separate block, right Ctrl, ...)
     bool character; // a character typed as such (an input method, a tool that types)
+    // Not a key: the shortcut, pressed again while keys typed before it are kept. It acts in its
+    // place among them (an Escape typed just before it hides the bar, then it shows it again).
+    bool shortcut = false;
     bool operator==(const Key&) const = default;
 };
 
@@ -33,14 +36,17 @@ struct Expiry {
     std::vector<Key> keys;
     // The presses among them: what the user counts as keys.
     size_t Presses() const noexcept;
+    // Whether a kept shortcut was among them: the bar is to be shown still.
+    bool HadShortcut() const noexcept;
 };
 
 // Neither thread-safe nor time-aware by itself: the hook's side serialises the calls and gives the time.
 class Keeper {
 public:
-    // The shortcut (or an auto-repeat of it): from now on keys are kept. Keys kept already stay,
-    // and so does the time they have waited.
-    void Shortcut(uint64_t nowMs);
+    // The shortcut (or an auto-repeat of it): from now on keys are kept. True when the keeping
+    // starts here (show the bar now); while keeping, the shortcut is kept in its place after the
+    // keys typed before it, which stay, and so does the time they have waited.
+    bool Shortcut(uint64_t nowMs);
     // A key event of the desktop, typed by the user. `windowsKeyHeld`: a Windows key is down as it
     // comes: a press with it (Windows key + L) is the system's, never the bar's.
     Verdict See(const Key& key, bool windowsKeyHeld, uint64_t nowMs);
@@ -52,8 +58,13 @@ public:
     // Every key typed before the bar's request has been seen: the keeping ends, unless some of
     // them were kept meanwhile. True when it ended.
     bool EndIfNoneWaits();
-    // Ends at once: the keys still kept, to be typed where the focus is.
+    // Ends at once: the keys still kept, to be typed where the focus is (a kept shortcut among
+    // them has nothing left to show).
     std::vector<Key> End();
+    // The bar hid while keys are kept: those before the next kept shortcut, to be typed where the
+    // focus is. That shortcut is taken with them (`shortcutFollows`: show the bar again) and the
+    // keeping goes on for the keys after it; without one, the keeping ends.
+    std::vector<Key> EndUntilShortcut(bool& shortcutFollows);
     // What the time does to the kept keys at `nowMs`.
     Expiry Check(uint64_t nowMs);
 
