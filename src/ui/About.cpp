@@ -270,6 +270,11 @@ void TAboutBox::Layout()
                area.left + Scale(p.at.right, dpi_), area.top + Scale(p.at.bottom, dpi_)};
         if (p.at.right < 0)
             r = area; // fills the page
+        // A caption button grows to show its caption whole: the design's width holds it only in
+        // the design's font.
+        if ((::GetWindowLongW(p.control, GWL_STYLE) & BS_TYPEMASK) == BS_OWNERDRAW && p.page >= 0 &&
+            ::GetDlgCtrlID(p.control) != kHotkeyLabelId && ::GetDlgCtrlID(p.control) != kAutostartLabelId)
+            r.right = std::max(r.right, r.left + CaptionButtonWidth(p.control, FontOf(p.font), dpi_));
         if (p.control == memoHelp) {
             r.right = area.right; // anchored to all four sides
             r.bottom = area.bottom;

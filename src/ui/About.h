@@ -37,6 +37,7 @@ class TAboutBox : public Window {
 public:
     explicit TAboutBox(HWND owner);
     int Dpi() const noexcept { return dpi_; }
+    HFONT FontOfButtons() const noexcept { return FontOf(FontKind::Normal); }
     ~TAboutBox() override;
 
     // Shows the window modally; IDOK after OK (or Enter, Escape), IDCANCEL after the close box.

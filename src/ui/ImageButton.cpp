@@ -50,6 +50,17 @@ void DrawImageButton(const DRAWITEMSTRUCT& item, HIMAGELIST pictures, int pictur
     DrawFocus(item, dpi);
 }
 
+int CaptionButtonWidth(HWND button, HFONT font, int dpi)
+{
+    wchar_t caption[128] = {};
+    const int length = ::GetWindowTextW(button, caption, 128);
+    const WindowDC dc(button);
+    const SelectedObject selected(dc.get(), font);
+    SIZE extent{};
+    ::GetTextExtentPoint32W(dc.get(), caption, length, &extent);
+    return static_cast<int>(extent.cx) + Scale(layout::kPictureSize, dpi) + 3 * Scale(4, dpi);
+}
+
 void DrawCaptionButton(const DRAWITEMSTRUCT& item, HIMAGELIST pictures, int picture, int dpi)
 {
     FillButtonFace(item);

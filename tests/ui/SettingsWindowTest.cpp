@@ -24,6 +24,7 @@
 #include "support/SearchHost.h"
 #include "support/UpdateAnswer.h"
 #include "ui/About.h"
+#include "ui/ImageButton.h"
 #include "ui/MAIN.h"
 #include "ui/SmartCombo.h"
 #include "ui/TApplication.h"
@@ -362,6 +363,13 @@ TEST_F(SettingsWindowLook, NarrowedAsFarAsItGoesEveryControlStaysWholeAndApart)
         box.SelectPage(page);
         ExpectWholeAndApart(box.Handle(), "page " + std::to_string(page));
     }
+    // The caption buttons show their captions whole beside their pictures.
+    for (const int id : {about::kCheckUpdatesId, about::kShowGuideId, about::kShowTutorialId}) {
+        const HWND button = ::GetDlgItem(box.Handle(), id);
+        const RECT r = ChildRect(button);
+        const auto font = reinterpret_cast<HFONT>(::SendMessageW(button, WM_GETFONT, 0, 0));
+        EXPECT_GE(r.right - r.left, CaptionButtonWidth(button, font, dpi)) << WideToUtf8(probe::WindowText(button));
+    }
 }
 
 // Moved to a monitor of another scale: fonts and places follow at once.
@@ -377,8 +385,10 @@ TEST_F(SettingsWindowLook, ADpiChangeLaysItOutAtTheNewScale)
     EXPECT_EQ(font.lfHeight, -Scaled(20, to));
     const RECT ok = ChildRect(box.OKButton);
     EXPECT_EQ(ok.bottom - ok.top, Scaled(26, to));
-    const RECT check = ChildRect(::GetDlgItem(box.Handle(), about::kCheckUpdatesId));
-    EXPECT_EQ(check.right - check.left, Scaled(202, to));
+    const HWND button = ::GetDlgItem(box.Handle(), about::kCheckUpdatesId);
+    const RECT check = ChildRect(button);
+    EXPECT_EQ(check.left, Scaled(2 + 79, to));
+    EXPECT_EQ(check.right - check.left, std::max(Scaled(202, to), CaptionButtonWidth(button, box.FontOfButtons(), to)));
     RECT window{};
     ::GetWindowRect(box.Handle(), &window);
     EXPECT_EQ(window.left, suggested.left);
