@@ -230,6 +230,7 @@ void TAboutBox::CreateControls()
     Make(L"BUTTON", L"Autostart with Windows", BS_OWNERDRAW, kAutostartLabelId, font, 0);
     placed_.back().at = {3, 241, 274, 277};
     swtAutostart = std::make_unique<TToggleSwitch>(Handle(), kAutostartId, 0, 0, 50, 20);
+    ::SetWindowTextW(swtAutostart->Handle(), L"Autostart with Windows"); // its name: the label beside it
     placed_.push_back({swtAutostart->Handle(), 0, {312, 250, 362, 270}, FontKind::None});
 
     // Page "Help".

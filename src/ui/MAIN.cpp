@@ -61,7 +61,10 @@ TForm1::TForm1(HWND owner)
     btnPaths = CreateImageButton(Handle(), kPathsButtonId);
     btnMenu = CreateImageButton(Handle(), kMenuButtonId);
     tooltips_ = std::make_unique<TTooltips>(Handle());
-    tooltips_->Add(btnMenu, L"Menu"); // F1 opens the guide, not the menu
+    // The buttons show pictures only: their texts are their names to assistive technology.
+    ::SetWindowTextW(btnMenu, L"Menu"); // F1 opens the guide, not the menu
+    ::SetWindowTextW(btnPaths, L"Edit paths (F2)");
+    tooltips_->Add(btnMenu, L"Menu");
     tooltips_->Add(btnPaths, L"Edit paths (F2)");
     PopupMenu1 = std::make_unique<TPopupMenu>(MenuItems(), CurrentTheme().has_value(), dpi_);
     ApplyDpi(dpi_);

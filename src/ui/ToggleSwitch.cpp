@@ -1,6 +1,20 @@
 #include "ui/ToggleSwitch.h"
 
 #include "core/Handle.h"
+#include "ui/SwitchAccessible.h"
+
+namespace {
+
+// Private messages of the switch: its state asked, and a toggle asked by assistive technology.
+constexpr UINT kIsOnMessage = WM_APP + 1;
+constexpr UINT kToggleMessage = WM_APP + 2;
+
+bool SwitchIsOn(HWND window)
+{
+    return ::SendMessageW(window, kIsOnMessage, 0, 0) != 0;
+}
+
+} // namespace
 
 TToggleSwitch::TToggleSwitch(HWND parent, int id, int x, int y, int width, int height) : id_(id)
 {
@@ -71,6 +85,21 @@ LRESULT TToggleSwitch::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) noe
     case WM_KILLFOCUS:
         ::InvalidateRect(Handle(), nullptr, TRUE);
         return 0;
+    case kIsOnMessage:
+        return on_ ? 1 : 0;
+    case kToggleMessage:
+        SetOn(!on_);
+        return 0;
+    case WM_GETOBJECT:
+        // A check button to assistive technology, named by the window's text.
+        if (static_cast<LONG>(lParam) == OBJID_CLIENT) {
+            if (IAccessible* object = CreateSwitchAccessible(Handle(), &SwitchIsOn, kToggleMessage)) {
+                const LRESULT result = ::LresultFromObject(kIAccessibleId, wParam, object);
+                object->Release();
+                return result;
+            }
+        }
+        return DefaultMessage(message, wParam, lParam);
     default:
         return DefaultMessage(message, wParam, lParam);
     }

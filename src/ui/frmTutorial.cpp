@@ -23,6 +23,16 @@ constexpr const wchar_t* kTutorialClass = L"TformTutorial";
 // The layout at 96 DPI: the client area, the button row below the picture, the controls in it.
 constexpr int kClientWidth = 583, kClientHeight = 447, kRowHeight = 50;
 constexpr int kButtonWidth = 93, kCheckLeft = 100, kCheckWidth = 381;
+constexpr int kPictureId = 304;
+
+// What each picture shows, in words: the picture's name to assistive technology.
+constexpr const wchar_t* kStepTexts[kTutorialPages] = {
+    L"1. Windows key + Space. Hold a Windows key and press Space: the bar appears, ready for your words.",
+    L"2. Type a few words, press Enter. Words from the name or the path, in any order. Enter opens the chosen "
+    L"file or folder.",
+    L"3. Your folders, one per line. F2 opens the path list. A row with * lists its subfolders too.",
+    L"4. The menu: settings, guide, more. Right-click the tray icon or click the menu button.",
+};
 
 HFONT SegoeUi(int dpi)
 {
@@ -65,6 +75,8 @@ TformTutorial::TformTutorial(HWND owner) : owner_(owner)
         ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
         return control;
     };
+    // The picture is a control of its own, so that assistive technology reads its step's words.
+    VirtualImage1 = make(L"STATIC", kStepTexts[0], SS_OWNERDRAW, kPictureId);
     // The buttons take no keyboard focus: the check box is the window's only stop.
     btnPrevious = make(L"BUTTON", L"Previous", BS_PUSHBUTTON | BS_FLAT | WS_DISABLED, kTutorialPreviousId);
     btnNExt = make(L"BUTTON", L"Next", BS_PUSHBUTTON | BS_FLAT, kTutorialNextId);
@@ -127,6 +139,7 @@ void TformTutorial::Layout()
         0, std::min(static_cast<int>(client.right) - checkLeft - Scale(kClientWidth - kCheckLeft - kCheckWidth, dpi_),
                     static_cast<int>(client.right) - next - checkLeft));
     ::MoveWindow(chkDontShowTutorial, checkLeft, top, checkWidth, row, TRUE);
+    ::MoveWindow(VirtualImage1, 0, 0, client.right, top, TRUE);
     ::InvalidateRect(Handle(), nullptr, TRUE);
 }
 
@@ -142,16 +155,13 @@ void TformTutorial::ApplyDpi(int dpi, const RECT& suggested)
     Layout();
 }
 
-void TformTutorial::Paint()
+void TformTutorial::DrawPicture(const DRAWITEMSTRUCT& item) const
 {
-    PAINTSTRUCT ps;
-    const HDC dc = ::BeginPaint(Handle(), &ps);
-    RECT picture{};
-    ::GetClientRect(Handle(), &picture);
-    picture.bottom -= Scale(kRowHeight, dpi_);
     const auto& current = ImageCollection1[static_cast<size_t>(page_)];
-    DrawPictureFitted(dc, static_cast<HBITMAP>(current.bitmap.get()), current.size, picture);
-    ::EndPaint(Handle(), &ps);
+    RECT area = item.rcItem;
+    if (const HBRUSH back = FaceBrush())
+        ::FillRect(item.hDC, &area, back);
+    DrawPictureFitted(item.hDC, static_cast<HBITMAP>(current.bitmap.get()), current.size, area);
 }
 
 void TformTutorial::FormShow()
@@ -186,6 +196,8 @@ void TformTutorial::Store() noexcept
 void TformTutorial::ShowPage(int n)
 {
     page_ = std::clamp(n, 0, kTutorialPages - 1);
+    ::SetWindowTextW(VirtualImage1, kStepTexts[page_]);
+    ::InvalidateRect(VirtualImage1, nullptr, FALSE);
     UpdateButtons();
     ::InvalidateRect(Handle(), nullptr, TRUE);
 }
@@ -252,9 +264,12 @@ LRESULT TformTutorial::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) noe
             ::SetFocus(chkDontShowTutorial); // the buttons take no focus
         return 0;
     }
-    case WM_PAINT:
-        Paint();
-        return 0;
+    case WM_DRAWITEM:
+        if (wParam == kPictureId) {
+            DrawPicture(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+            return TRUE;
+        }
+        return DefaultMessage(message, wParam, lParam);
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
         if (const HBRUSH brush = ThemeControlColours(WM_CTLCOLORSTATIC, reinterpret_cast<HDC>(wParam)))

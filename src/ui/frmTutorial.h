@@ -36,6 +36,7 @@ public:
     HWND btnPrevious = nullptr;
     HWND btnNExt = nullptr;
     HWND chkDontShowTutorial = nullptr;
+    HWND VirtualImage1 = nullptr; // the picture; its text is the step's words
 
 protected:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept override;
@@ -49,7 +50,7 @@ private:
     void Layout();
     // A move to a monitor of another scale: fonts and layout for `dpi`, the window at `suggested`.
     void ApplyDpi(int dpi, const RECT& suggested);
-    void Paint();
+    void DrawPicture(const DRAWITEMSTRUCT& item) const;
     // SaveDontShow with a failure told, once for the same failure in a row.
     void Store() noexcept;
 

@@ -1,0 +1,137 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <objbase.h>
+#include <oleacc.h>
+
+#include <memory>
+#include <string>
+
+#include "core/Handle.h"
+#include "core/rules/TextConv.h"
+#include "support/AppFolderSandbox.h"
+#include "support/Probe.h"
+#include "support/SearchHost.h"
+#include "ui/About.h"
+#include "ui/BarIds.h"
+#include "ui/MAIN.h"
+#include "ui/SwitchAccessible.h"
+#include "ui/TApplication.h"
+#include "ui/ToggleSwitch.h"
+#include "ui/frmTutorial.h"
+
+namespace {
+
+// What assistive technology reads of a window: its client object's name, role and state.
+struct Read {
+    std::wstring name;
+    long role = 0;
+    long state = 0;
+};
+
+VARIANT Self()
+{
+    VARIANT self{};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    return self;
+}
+
+ComPtr<IAccessible> ObjectOf(HWND window)
+{
+    ComPtr<IAccessible> object;
+    ::AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), kIAccessibleId,
+                                 reinterpret_cast<void**>(object.put()));
+    return object;
+}
+
+Read ReadOf(HWND window)
+{
+    Read read;
+    const auto object = ObjectOf(window);
+    if (!object)
+        return read;
+    BSTR name = nullptr;
+    if (object->get_accName(Self(), &name) == S_OK && name) {
+        read.name = name;
+        ::SysFreeString(name);
+    }
+    VARIANT value{};
+    if (object->get_accRole(Self(), &value) == S_OK && value.vt == VT_I4)
+        read.role = value.lVal;
+    if (object->get_accState(Self(), &value) == S_OK && value.vt == VT_I4)
+        read.state = value.lVal;
+    return read;
+}
+
+class Accessibility : public AppFolderSandbox {
+protected:
+    // As the program's own thread is: an object handed out is marshalled through COM.
+    void SetUp() override
+    {
+        AppFolderSandbox::SetUp();
+        ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    }
+    void TearDown() override
+    {
+        ::CoUninitialize();
+        ::RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", L"zarvi.exe");
+        AppFolderSandbox::TearDown();
+    }
+};
+
+// The bar's two buttons show pictures only: their names are their tooltips' words.
+TEST_F(Accessibility, TheBarsButtonsAreNamedByTheirTooltips)
+{
+    SkipTutorial();
+    const auto application = std::make_unique<TApplication>();
+    const auto bar = std::make_unique<TForm1>(application->Handle());
+    EXPECT_EQ(ReadOf(::GetDlgItem(bar->Handle(), kMenuButtonId)).name, L"Menu");
+    EXPECT_EQ(ReadOf(::GetDlgItem(bar->Handle(), kPathsButtonId)).name, L"Edit paths (F2)");
+}
+
+// The autostart switch is a check button named by its label, checked while on, toggled by Space
+// and by its default action.
+TEST_F(Accessibility, TheAutostartSwitchIsACheckButtonNamedByItsLabel)
+{
+    SkipTutorial();
+    TAboutBox box(nullptr);
+    const HWND sw = box.swtAutostart->Handle();
+    Read read = ReadOf(sw);
+    EXPECT_EQ(read.name, L"Autostart with Windows");
+    EXPECT_EQ(read.role, ROLE_SYSTEM_CHECKBUTTON);
+    EXPECT_EQ(read.state & STATE_SYSTEM_CHECKED, 0);
+
+    ::ShowWindow(box.Handle(), SW_SHOW);
+    ::SetForegroundWindow(box.Handle());
+    ::SetFocus(sw);
+    probe::TapKey(VK_SPACE);
+    SearchHost::Settle();
+    read = ReadOf(sw);
+    EXPECT_TRUE(box.swtAutostart->IsOn());
+    EXPECT_NE(read.state & STATE_SYSTEM_CHECKED, 0);
+    EXPECT_NE(read.state & STATE_SYSTEM_FOCUSED, 0);
+
+    const auto object = ObjectOf(sw);
+    ASSERT_TRUE(object);
+    BSTR action = nullptr;
+    ASSERT_EQ(object->get_accDefaultAction(Self(), &action), S_OK);
+    EXPECT_EQ(std::wstring(action), L"Uncheck");
+    ::SysFreeString(action);
+    EXPECT_EQ(object->accDoDefaultAction(Self()), S_OK);
+    SearchHost::Settle();
+    EXPECT_FALSE(box.swtAutostart->IsOn());
+    EXPECT_EQ(ReadOf(sw).state & STATE_SYSTEM_CHECKED, 0);
+}
+
+// The tutorial's picture carries the words of its step.
+TEST_F(Accessibility, TheTutorialsPictureIsNamedByItsStep)
+{
+    TformTutorial t(nullptr);
+    EXPECT_EQ(ReadOf(t.VirtualImage1).name.rfind(L"1. Windows key + Space.", 0), 0u);
+    t.ShowPage(2);
+    EXPECT_EQ(ReadOf(t.VirtualImage1).name.rfind(L"3. Your folders, one per line.", 0), 0u);
+}
+
+} // namespace
