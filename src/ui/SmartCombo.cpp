@@ -7,7 +7,10 @@
 
 #include "core/FileHelper.h"
 #include "core/rules/AppError.h"
+#include "core/rules/ResultRow.h"
 #include "core/rules/Utf16.h"
+#include "ui/Accessible.h"
+#include "ui/Announce.h"
 #include "ui/ErrorReport.h"
 #include "ui/Theme.h"
 
@@ -220,6 +223,7 @@ void TSmartComboBox::FilterItems()
     // An empty text shows every entry; a text of blanks has no words, which matches every entry too.
     ShowItems(index_.Match(words));
     rows_->SetWords(std::move(words));
+    AnnounceCountSoon();
     if (ItemIndex() != CB_ERR) {
         SelectRow(-1);
     }
@@ -301,8 +305,11 @@ bool TSmartComboBox::TryDeleteRows(const std::vector<uint32_t>& indexes)
 
 void TSmartComboBox::SelectRow(int index)
 {
-    const ProgramEdit edit(programEdit_);
-    ::SendMessageW(combo_, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    {
+        const ProgramEdit edit(programEdit_);
+        ::SendMessageW(combo_, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    }
+    AnnounceSelection();
 }
 
 void TSmartComboBox::SetEditText(const std::wstring& text)
@@ -444,6 +451,8 @@ void TSmartComboBox::Exit()
 
 void TSmartComboBox::CommandNotification(WORD code, HWND from)
 {
+    if (code == CBN_SELCHANGE)
+        AnnounceSelection();
     if (code == CBN_CLOSEUP)
         CloseUp();
     if (code == CBN_EDITUPDATE && from == combo_ && programEdit_ == 0)
@@ -457,6 +466,7 @@ bool TSmartComboBox::IsOwnControl(HWND hwnd) const noexcept
 
 void TSmartComboBox::RecreateCombo(bool typing, bool carryItems)
 {
+    announcedRow_ = -1; // a new list window: its selection is news
     switching_ = true;
     const HWND old = combo_;
     const bool hadFocus = old && IsOwnControl(::GetFocus());
@@ -481,6 +491,9 @@ void TSmartComboBox::RecreateCombo(bool typing, bool carryItems)
     info.cbSize = sizeof(info);
     ::GetComboBoxInfo(combo, &info);
     edit_ = typing ? info.hwndItem : nullptr;
+    // Its text is what the user typed: the box's name is given apart.
+    AnnotateName(combo, kSearchBoxName);
+    AnnotateName(edit_, kSearchBoxName);
     if (font_)
         ::SendMessageW(combo, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     SetRowHeights();
@@ -525,6 +538,10 @@ LRESULT TSmartComboBox::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) no
         return 0;
     case kRestoreListMessage:
         RunGuarded([&] { RestoreList(); });
+        return 0;
+    case WM_TIMER:
+        if (wParam == kCountTimer)
+            RunGuarded([&] { AnnounceCount(); });
         return 0;
     case WM_MEASUREITEM: {
         // Asked while the combo is being created; SetRowHeights sets the heights again afterwards.
@@ -593,10 +610,47 @@ LRESULT TSmartComboBox::OnChildMessage(HWND hwnd, UINT message, WPARAM wParam, L
             Exit();
         break;
     }
+    case WM_KEYDOWN: {
+        // Arrows, Page keys and completion move the selection while the focus stays here.
+        const LRESULT result = ::CallWindowProcW(OriginalProc(hwnd), hwnd, message, wParam, lParam);
+        AnnounceSelection();
+        return result;
+    }
     default:
         break;
     }
     return ::CallWindowProcW(OriginalProc(hwnd), hwnd, message, wParam, lParam);
+}
+
+void TSmartComboBox::AnnounceSelection() noexcept
+{
+    if (!combo_)
+        return;
+    const auto row = static_cast<int>(::SendMessageW(combo_, CB_GETCURSEL, 0, 0));
+    if (row == announcedRow_)
+        return;
+    announcedRow_ = row;
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof(info);
+    if (row >= 0 && ::GetComboBoxInfo(combo_, &info))
+        AnnounceSelectedRow(info.hwndList, row);
+}
+
+void TSmartComboBox::AnnounceCountSoon() noexcept
+{
+    ::SetTimer(Handle(), kCountTimer, kCountPauseMs, nullptr);
+}
+
+void TSmartComboBox::AnnounceCount()
+{
+    ::KillTimer(Handle(), kCountTimer);
+    if (!combo_)
+        return;
+    auto rows = static_cast<size_t>(std::max<LRESULT>(0, ::SendMessageW(combo_, CB_GETCOUNT, 0, 0)));
+    // The full list begins with an empty row, which is no entry.
+    if (rows > 0 && ::SendMessageW(combo_, CB_GETLBTEXTLEN, 0, 0) == 0)
+        --rows;
+    AnnounceText(combo_, resultrow::CountText(rows));
 }
 
 WNDPROC TSmartComboBox::OriginalProc(HWND child) const noexcept

@@ -15,6 +15,9 @@
 #include "ui/ResultRows.h"
 #include "ui/Window.h"
 
+// The search box's name to assistive technology.
+inline constexpr const wchar_t* kSearchBoxName = L"Search";
+
 class TSmartComboBox : public Window {
 public:
     // Creates the box as a child of `owner` at the given place; its height follows the font.
@@ -77,6 +80,14 @@ private:
     bool IsOwnControl(HWND hwnd) const noexcept;
     // Selects a row as the program, not the user: no filtering follows.
     void SelectRow(int index);
+    // Tells assistive technology of a selection that moved (the focus stays in the box).
+    void AnnounceSelection() noexcept;
+    // How many entries are listed, told once the typing has paused.
+    void AnnounceCountSoon() noexcept;
+    void AnnounceCount();
+    static constexpr UINT_PTR kCountTimer = 1;
+    static constexpr UINT kCountPauseMs = 700;
+    int announcedRow_ = -1;
 
     // Text and rows the program sets are no user edit: they must not filter.
     class ProgramEdit {

@@ -1,7 +1,7 @@
 #include "ui/ToggleSwitch.h"
 
 #include "core/Handle.h"
-#include "ui/SwitchAccessible.h"
+#include "ui/Accessible.h"
 
 namespace {
 

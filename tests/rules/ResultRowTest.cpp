@@ -55,4 +55,12 @@ TEST(ResultRow, MarksEveryOccurrenceOfEveryWordAsTheMatchingRulesSeeThem)
     }
 }
 
+TEST(ResultRow, CountTextSaysHowManyEntriesAreListed)
+{
+    const std::pair<size_t, const wchar_t*> cases[] = {
+        {0, L"No entries"}, {1, L"1 entry"}, {2, L"2 entries"}, {100000, L"100000 entries"}};
+    for (const auto& [count, text] : cases)
+        EXPECT_EQ(resultrow::CountText(count), text) << count;
+}
+
 } // namespace

@@ -7,6 +7,8 @@
 
 #include <memory>
 #include <string>
+#include <tuple>
+#include <vector>
 
 #include "core/Handle.h"
 #include "core/rules/TextConv.h"
@@ -16,7 +18,7 @@
 #include "ui/About.h"
 #include "ui/BarIds.h"
 #include "ui/MAIN.h"
-#include "ui/SwitchAccessible.h"
+#include "ui/Accessible.h"
 #include "ui/TApplication.h"
 #include "ui/ToggleSwitch.h"
 #include "ui/frmTutorial.h"
@@ -132,6 +134,78 @@ TEST_F(Accessibility, TheTutorialsPictureIsNamedByItsStep)
     EXPECT_EQ(ReadOf(t.VirtualImage1).name.rfind(L"1. Windows key + Space.", 0), 0u);
     t.ShowPage(2);
     EXPECT_EQ(ReadOf(t.VirtualImage1).name.rfind(L"3. Your folders, one per line.", 0), 0u);
+}
+
+// Selection events as another program's screen reader receives them (out of context, every
+// process: Wine delivers nothing to a hook limited to one process).
+class SelectionEvents {
+public:
+    SelectionEvents()
+    {
+        events_.clear();
+        hook_ = ::SetWinEventHook(EVENT_OBJECT_SELECTION, EVENT_OBJECT_SELECTION, nullptr, &Record, 0, 0,
+                                  WINEVENT_OUTOFCONTEXT);
+    }
+    ~SelectionEvents() { ::UnhookWinEvent(hook_); }
+    SelectionEvents(const SelectionEvents&) = delete;
+    SelectionEvents& operator=(const SelectionEvents&) = delete;
+    bool Hooked() const { return hook_ != nullptr; }
+    // The rows (from 0) selected in `list`, in the order told.
+    std::vector<long> RowsOf(HWND list) const
+    {
+        std::vector<long> rows;
+        for (const auto& [window, object, child] : events_)
+            if (window == list && object == OBJID_CLIENT)
+                rows.push_back(child - 1);
+        return rows;
+    }
+
+private:
+    static void CALLBACK Record(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG child, DWORD, DWORD)
+    {
+        events_.emplace_back(window, object, child);
+    }
+    static inline std::vector<std::tuple<HWND, LONG, LONG>> events_;
+    HWINEVENTHOOK hook_ = nullptr;
+};
+
+HWND ListOf(HWND combo)
+{
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof(info);
+    ::GetComboBoxInfo(combo, &info);
+    return info.hwndList;
+}
+
+// The focus stays in the search box; each move of the selection is told for that row of the
+// list: Down, Page Down, a completion, and the first row of a list made anew by typing.
+TEST(SearchBoxAccessibility, EveryMoveOfTheSelectionIsToldForItsRow)
+{
+    SearchHost host;
+    host.box->SetStoredItems(std::vector<std::wstring>{L"", L"C:\\a\\alpha.txt", L"C:\\a\\beta.txt",
+                                                       L"C:\\a\\gamma.txt", L"C:\\b\\delta.txt"});
+    host.Settle();
+    SelectionEvents events;
+    ASSERT_TRUE(events.Hooked());
+    host.Type(L"a");
+    host.Settle();
+    const HWND list = ListOf(host.box->Combo());
+    host.Press(VK_DOWN);
+    host.Press(VK_DOWN);
+    host.Settle();
+    const auto selected = host.box->ItemIndex();
+    ASSERT_GE(selected, 1);
+    auto rows = events.RowsOf(list);
+    ASSERT_FALSE(rows.empty()) << "no selection was told";
+    EXPECT_EQ(rows.back(), selected) << "the last row told is not the one selected";
+    EXPECT_EQ(::GetFocus(), host.box->EditField()) << "the focus left the search box";
+
+    const size_t before = rows.size();
+    host.Press(VK_UP);
+    host.Settle();
+    rows = events.RowsOf(list);
+    ASSERT_GT(rows.size(), before);
+    EXPECT_EQ(rows.back(), host.box->ItemIndex());
 }
 
 } // namespace

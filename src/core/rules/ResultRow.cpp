@@ -38,4 +38,11 @@ std::vector<std::pair<size_t, size_t>> MarkedRanges(std::wstring_view path, cons
     return merged;
 }
 
+std::wstring CountText(size_t entries)
+{
+    if (entries == 0)
+        return L"No entries";
+    return entries == 1 ? L"1 entry" : std::to_wstring(entries) + L" entries";
+}
+
 } // namespace resultrow

@@ -21,4 +21,7 @@ Parts SplitPath(std::wstring_view path) noexcept;
 // matching rules give them, folded already); sorted, overlapping and touching ranges merged.
 std::vector<std::pair<size_t, size_t>> MarkedRanges(std::wstring_view path, const std::vector<std::wstring>& words);
 
+// What a screen reader says of the list once typing pauses: how many entries it holds.
+std::wstring CountText(size_t entries);
+
 } // namespace resultrow

@@ -1,4 +1,6 @@
-#include "ui/SwitchAccessible.h"
+#include "ui/Accessible.h"
+
+#include <objbase.h>
 
 #include <new>
 #include <string>
@@ -196,4 +198,25 @@ IAccessible* CreateSwitchAccessible(HWND window, bool (*isOn)(HWND), UINT toggle
     if (!made)
         standard->Release();
     return made;
+}
+
+namespace {
+
+constexpr CLSID kAccPropServicesClass = {0xb5f8350b, 0x0548, 0x48b1, {0xa6, 0xee, 0x88, 0xbd, 0x00, 0xb4, 0xa5, 0xe7}};
+constexpr IID kIAccPropServices = {0x6e26e776, 0x04f0, 0x495d, {0x80, 0xe4, 0x33, 0x30, 0x35, 0x2e, 0x31, 0x69}};
+constexpr GUID kAccName = {0x608d3df8, 0x8128, 0x4aa7, {0xa4, 0x28, 0xf5, 0x5e, 0x49, 0x26, 0x72, 0x91}};
+
+} // namespace
+
+void AnnotateName(HWND window, const wchar_t* name) noexcept
+{
+    if (!window)
+        return;
+    ComPtr<IAccPropServices> services;
+    if (FAILED(::CoCreateInstance(kAccPropServicesClass, nullptr, CLSCTX_INPROC_SERVER, kIAccPropServices,
+                                  reinterpret_cast<void**>(services.put()))) ||
+        !services)
+        return;
+    // The annotation lives as long as the window: the platform drops it when the window goes.
+    services->SetHwndPropStr(window, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, kAccName, name);
 }
