@@ -30,7 +30,9 @@ void FillButtonFace(const DRAWITEMSTRUCT& item)
 
 void DrawFocus(const DRAWITEMSTRUCT& item, int dpi)
 {
-    if (!(item.itemState & ODS_FOCUS))
+    // As the platform's own buttons: the mark shows once the keyboard is in use (Tab, Alt), not
+    // after a mouse click, which the window's UI state tells.
+    if (!(item.itemState & ODS_FOCUS) || (item.itemState & ODS_NOFOCUSRECT))
         return;
     RECT focus = item.rcItem;
     const int inset = Scale(layout::kFocusInset, dpi);

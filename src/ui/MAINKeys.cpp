@@ -37,6 +37,8 @@ bool TForm1::PreviewKey(const MSG& msg) noexcept
         return true;
     }
     if (msg.message == WM_KEYDOWN && msg.wParam == VK_TAB && ::GetKeyState(VK_CONTROL) >= 0) {
+        // The keyboard moves the focus: its mark shows from here on, as in a dialog.
+        ::SendMessageW(bar, WM_UPDATEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
         RunGuarded([this] { MoveFocus(::GetKeyState(VK_SHIFT) < 0); });
         return true;
     }

@@ -57,7 +57,8 @@ void TToggleSwitch::Paint()
     RECT thumb{on_ ? track.right - knob : track.left, track.top, on_ ? track.right : track.left + knob, track.bottom};
     ::FillRect(dc, &thumb, ::GetSysColorBrush(COLOR_BTNFACE));
     ::DrawEdge(dc, &thumb, EDGE_RAISED, BF_RECT);
-    if (::GetFocus() == Handle()) {
+    const bool cuesHidden = (::SendMessageW(Handle(), WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) != 0;
+    if (::GetFocus() == Handle() && !cuesHidden) {
         RECT focus = r;
         ::InflateRect(&focus, -1, -1);
         ::DrawFocusRect(dc, &focus);
@@ -85,6 +86,11 @@ LRESULT TToggleSwitch::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) noe
     case WM_KILLFOCUS:
         ::InvalidateRect(Handle(), nullptr, TRUE);
         return 0;
+    case WM_UPDATEUISTATE: {
+        const LRESULT result = DefaultMessage(message, wParam, lParam);
+        ::InvalidateRect(Handle(), nullptr, TRUE);
+        return result;
+    }
     case kIsOnMessage:
         return on_ ? 1 : 0;
     case kToggleMessage:

@@ -6,7 +6,9 @@
 #include <oleacc.h>
 
 #include <memory>
+#include <cstdint>
 #include <string>
+#include <utility>
 #include <tuple>
 #include <vector>
 
@@ -134,6 +136,55 @@ TEST_F(Accessibility, TheTutorialsPictureIsNamedByItsStep)
     EXPECT_EQ(ReadOf(t.VirtualImage1).name.rfind(L"1. Windows key + Space.", 0), 0u);
     t.ShowPage(2);
     EXPECT_EQ(ReadOf(t.VirtualImage1).name.rfind(L"3. Your folders, one per line.", 0), 0u);
+}
+
+// The pixels of a control as it stands on screen, drawn anew.
+std::vector<uint32_t> PixelsOf(HWND control)
+{
+    ::RedrawWindow(control, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    SearchHost::Settle();
+    RECT r{};
+    ::GetClientRect(control, &r);
+    const HDC screen = ::GetDC(control);
+    const HDC memory = ::CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = r.right;
+    info.bmiHeader.biHeight = -r.bottom;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    const HBITMAP bitmap = ::CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    const HGDIOBJ old = ::SelectObject(memory, bitmap);
+    ::BitBlt(memory, 0, 0, r.right, r.bottom, screen, 0, 0, SRCCOPY);
+    ::GdiFlush();
+    std::vector<uint32_t> pixels(static_cast<const uint32_t*>(bits),
+                                 static_cast<const uint32_t*>(bits) + static_cast<size_t>(r.right) * r.bottom);
+    ::SelectObject(memory, old);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(memory);
+    ::ReleaseDC(control, screen);
+    return pixels;
+}
+
+// A focused control drawn by the program shows a focus mark. (Whether it hides the mark after a
+// mouse click follows the window's UI state, which Wine does not keep: WM_QUERYUISTATE answers 0.)
+TEST_F(Accessibility, AControlDrawnByTheProgramShowsAFocusMark)
+{
+    SkipTutorial();
+    TAboutBox box(nullptr);
+    ::ShowWindow(box.Handle(), SW_SHOW);
+    ::SetForegroundWindow(box.Handle());
+    const std::pair<const char*, HWND> controls[] = {
+        {"the autostart switch", box.swtAutostart->Handle()},
+        {"Check for updates", ::GetDlgItem(box.Handle(), about::kCheckUpdatesId)},
+    };
+    for (const auto& [name, control] : controls) {
+        ::SetFocus(box.OKButton);
+        const auto unfocused = PixelsOf(control);
+        ::SetFocus(control);
+        EXPECT_NE(PixelsOf(control), unfocused) << name << ": no focus mark";
+    }
 }
 
 // Selection events as another program's screen reader receives them (out of context, every
