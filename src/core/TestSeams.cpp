@@ -12,3 +12,13 @@ void DelayShowForTests() noexcept
         ::Sleep(static_cast<DWORD>(std::wcstoul(value, nullptr, 10)));
 #endif
 }
+
+bool HighContrastForTests() noexcept
+{
+#ifdef ZARVI_TEST_SEAMS
+    wchar_t value[4] = {};
+    return ::GetEnvironmentVariableW(L"ZARVI_TEST_HIGH_CONTRAST", value, 4) == 1 && value[0] == L'1';
+#else
+    return false;
+#endif
+}

@@ -78,6 +78,8 @@ TAboutBox::TAboutBox(HWND owner) : owner_(owner)
     CreateBound(kAboutClass, WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_CONTROLPARENT, L"ZARVI",
                 WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_CLIPCHILDREN, 0, 0, kClientWidth, kClientHeight,
                 owner);
+    // The class keeps the brush of the look it was first made in.
+    ::SetClassLongPtrW(Handle(), GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(FaceBrush()));
     dpi_ = static_cast<int>(::GetDpiForWindow(Handle()));
     RECT frame{0, 0, Scale(kClientWidth, dpi_), Scale(kClientHeight, dpi_)};
     ::AdjustWindowRectExForDpi(&frame, WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME, FALSE,
@@ -121,11 +123,12 @@ void TAboutBox::ApplyDpi(int dpi)
     GdiHandle font(Arial(20, dpi)), titleFont(Arial(24, dpi)), labelFont(Arial(18, dpi));
     const int picture = Scale(layout::kPictureSize, dpi);
     ImageListHandle images(CreateGlyphList(
-        picture, {Glyph::Menu, Glyph::Tutorial, Glyph::Guide, Glyph::Hotkey, Glyph::Autostart, Glyph::Update}));
+        picture, {Glyph::Menu, Glyph::Tutorial, Glyph::Guide, Glyph::Hotkey, Glyph::Autostart, Glyph::Update},
+        GlyphInk()));
     // The platform draws the tabs light: their pictures are drawn in dark ink.
     ImageListHandle tabImages(CreateGlyphList(
         picture, {Glyph::Menu, Glyph::Tutorial, Glyph::Guide, Glyph::Hotkey, Glyph::Autostart, Glyph::Update},
-        RGB(0x2A, 0x35, 0x41)));
+        HighContrastOn() ? ::GetSysColor(COLOR_BTNTEXT) : RGB(0x2A, 0x35, 0x41)));
     IconHandle icon(static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_MAINICON),
                                                     IMAGE_ICON, Scale(57, dpi), Scale(57, dpi), 0)));
     std::swap(font_, font);
@@ -507,6 +510,15 @@ LRESULT TAboutBox::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcep
     case WM_CLOSE:
         ModalRun::EndModal(Handle(), IDCANCEL);
         return 0;
+    case WM_SETTINGCHANGE: // the high-contrast mode switched
+    case WM_SYSCOLORCHANGE:
+        if (RefreshTheme())
+            RunGuarded([this] {
+                ::SetClassLongPtrW(Handle(), GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(FaceBrush()));
+                ApplyDpi(dpi_); // the pictures in the look's ink
+                ::RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+            });
+        return DefaultMessage(message, wParam, lParam);
     default:
         return DefaultMessage(message, wParam, lParam);
     }

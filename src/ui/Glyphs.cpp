@@ -4,6 +4,7 @@
 
 #include "core/Handle.h"
 #include "ui/Picture.h"
+#include "ui/Theme.h"
 
 namespace {
 
@@ -90,8 +91,10 @@ void Draw(HDC dc, Glyph glyph, int s, COLORREF kInk = kLightInk)
 
 HIMAGELIST CreateImageList1(int size)
 {
-    return CreateGlyphList(size, {Glyph::EditPaths, Glyph::Menu, Glyph::Tutorial, Glyph::Quit, Glyph::Guide,
-                                  Glyph::AddFolder, Glyph::ShowBar});
+    return CreateGlyphList(
+        size,
+        {Glyph::EditPaths, Glyph::Menu, Glyph::Tutorial, Glyph::Quit, Glyph::Guide, Glyph::AddFolder, Glyph::ShowBar},
+        GlyphInk());
 }
 
 HIMAGELIST CreateGlyphList(int size, std::initializer_list<Glyph> glyphs, COLORREF ink)

@@ -141,6 +141,17 @@ void TForm1::ApplyDpi(int dpi)
     PopupMenu1->SetLook(static_cast<HFONT>(barFont_.get()), ImageList1.get(), dpi);
 }
 
+void TForm1::LookChanged()
+{
+    if (!RefreshTheme())
+        return;
+    ::SetClassLongPtrW(Handle(), GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(FaceBrush()));
+    ApplyDpi(dpi_); // the pictures in the look's ink
+    if (SearchBox)
+        SearchBox->LookChanged();
+    ::RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+}
+
 void TForm1::PlaceBar()
 {
     POINT cursor{};
@@ -371,6 +382,10 @@ LRESULT TForm1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept
         }
         // The application window carries the program's taskbar button while the bar is shown.
         ::ShowWindow(ApplicationHandle(), wParam ? SW_SHOWNOACTIVATE : SW_HIDE);
+        return DefaultMessage(message, wParam, lParam);
+    case WM_SETTINGCHANGE: // the high-contrast mode switched
+    case WM_SYSCOLORCHANGE:
+        RunGuarded([this] { LookChanged(); });
         return DefaultMessage(message, wParam, lParam);
     case WM_CLOSE:
         TerminateApplication(0);

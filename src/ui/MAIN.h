@@ -61,6 +61,8 @@ private:
     void MoveFocus(bool backwards);
     void ReplayTypedAhead();
     void ApplyDpi(int dpi);
+    // The high-contrast mode or the system's colours changed: everything drawn again in the look.
+    void LookChanged();
     void DrawItem(const DRAWITEMSTRUCT& item) const;
     void OpenPopupMenu1(int x, int y, HWND owner);
     void MenuCommand(UINT id);

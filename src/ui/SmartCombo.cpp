@@ -86,6 +86,12 @@ void TSmartComboBox::DrawRow(const DRAWITEMSTRUCT& item)
 }
 
 // The box is as tall as its combo, whose height follows the font; it stays where it is.
+void TSmartComboBox::LookChanged()
+{
+    if (combo_)
+        RecreateCombo(typing_, true);
+}
+
 void TSmartComboBox::FitToCombo() noexcept
 {
     ::SetWindowPos(Handle(), nullptr, 0, 0, width_, Height(), SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
@@ -497,7 +503,7 @@ void TSmartComboBox::RecreateCombo(bool typing, bool carryItems)
     if (font_)
         ::SendMessageW(combo, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     SetRowHeights();
-    if (CurrentTheme()) {
+    if (CurrentTheme() && !CurrentTheme()->highContrast) {
         // Where the platform has dark parts (its scroll bars, its combo box), the box uses them;
         // the border and the button are drawn over in the theme's colours (PaintFrame).
         ::SetWindowTheme(combo, L"DarkMode_CFD", nullptr);

@@ -50,6 +50,8 @@ public:
     void SetBounds(int x, int y, int width);
     void SetFont(HFONT font);
     void FocusBox();
+    // The look changed: the platform's parts (dark or not) are made again, the rows drawn again.
+    void LookChanged();
     int Height() const noexcept;
 
 protected:

@@ -1,15 +1,33 @@
 #include "ui/Theme.h"
 
+#include <commctrl.h>
+
 #include <string>
 
 #include "core/AppInfo.h"
 #include "core/Handle.h"
+#include "core/TestSeams.h"
 
 namespace {
 
-std::optional<theme::Theme> Loaded;
+std::optional<theme::Theme> Loaded; // the program's own
+std::optional<theme::Theme> Active; // the one in use
+// Brushes of the look in use. Those of an earlier look stay alive: a window class or a control
+// may still hold one until it is drawn again.
 HBRUSH Face = nullptr;
 HBRUSH Edit = nullptr;
+
+theme::Colour FromColorRef(COLORREF colour) noexcept
+{
+    return {GetRValue(colour), GetGValue(colour), GetBValue(colour)};
+}
+
+theme::SystemColours ReadSystemColours() noexcept
+{
+    const auto sys = [](int index) { return FromColorRef(::GetSysColor(index)); };
+    return {sys(COLOR_WINDOW),  sys(COLOR_WINDOWTEXT), sys(COLOR_HIGHLIGHT), sys(COLOR_HIGHLIGHTTEXT),
+            sys(COLOR_BTNFACE), sys(COLOR_BTNTEXT),    sys(COLOR_GRAYTEXT),  sys(COLOR_HOTLIGHT)};
+}
 
 HookHandle CloseButtonHook;
 
@@ -37,7 +55,34 @@ void ShowStyleNotFound()
 
 const std::optional<theme::Theme>& CurrentTheme() noexcept
 {
-    return Loaded;
+    return Active;
+}
+
+bool HighContrastOn() noexcept
+{
+    HIGHCONTRASTW mode{};
+    mode.cbSize = sizeof(mode);
+    const bool on = ::SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(mode), &mode, 0) &&
+                    (mode.dwFlags & HCF_HIGHCONTRASTON) != 0;
+    return on || HighContrastForTests();
+}
+
+bool RefreshTheme() noexcept
+{
+    // In high contrast every change of the system's colours is news; otherwise only a change of mode.
+    const bool wasHighContrast = Active && Active->highContrast;
+    Active = theme::Choose(HighContrastOn(), Loaded, ReadSystemColours());
+    const bool isHighContrast = Active && Active->highContrast;
+    if (Active && (!Face || wasHighContrast || isHighContrast)) {
+        Face = ::CreateSolidBrush(ToColorRef(Active->face));
+        Edit = ::CreateSolidBrush(ToColorRef(Active->edit));
+    }
+    return wasHighContrast || isHighContrast;
+}
+
+COLORREF GlyphInk() noexcept
+{
+    return Active && Active->highContrast ? ToColorRef(Active->faceText) : CLR_DEFAULT;
 }
 
 COLORREF ToColorRef(theme::Colour colour) noexcept
@@ -52,32 +97,31 @@ bool ApplyTheme(HMODULE module)
     const void* bytes = data ? ::LockResource(data) : nullptr;
     if (bytes)
         Loaded = theme::Parse(std::string_view(static_cast<const char*>(bytes), ::SizeofResource(module, found)));
+    RefreshTheme();
     if (!Loaded) {
         ShowStyleNotFound();
         return false;
     }
-    Face = ::CreateSolidBrush(ToColorRef(Loaded->face));
-    Edit = ::CreateSolidBrush(ToColorRef(Loaded->edit));
     return true;
 }
 
 HBRUSH FaceBrush() noexcept
 {
-    return Face ? Face : ::GetSysColorBrush(COLOR_BTNFACE);
+    return Active && Face ? Face : ::GetSysColorBrush(COLOR_BTNFACE);
 }
 
 HBRUSH EditBrush() noexcept
 {
-    return Edit ? Edit : ::GetSysColorBrush(COLOR_WINDOW);
+    return Active && Edit ? Edit : ::GetSysColorBrush(COLOR_WINDOW);
 }
 
 HBRUSH ThemeControlColours(UINT message, HDC dc) noexcept
 {
-    if (!Loaded)
+    if (!Active)
         return nullptr;
     const bool field = message == WM_CTLCOLOREDIT || message == WM_CTLCOLORLISTBOX;
-    ::SetTextColor(dc, ToColorRef(field ? Loaded->editText : Loaded->faceText));
-    ::SetBkColor(dc, ToColorRef(field ? Loaded->edit : Loaded->face));
+    ::SetTextColor(dc, ToColorRef(field ? Active->editText : Active->faceText));
+    ::SetBkColor(dc, ToColorRef(field ? Active->edit : Active->face));
     return field ? EditBrush() : FaceBrush();
 }
 

@@ -10,12 +10,22 @@ inline constexpr const wchar_t* kThemeName = L"Windows10 SlateGray";
 // The theme in use; empty when the program runs in the platform's plain look.
 const std::optional<theme::Theme>& CurrentTheme() noexcept;
 
+// The platform's high-contrast mode is on: the look is then the system's colours.
+bool HighContrastOn() noexcept;
+// Chooses the look again (the high-contrast mode or the system's colours changed): true when
+// what is drawn must be drawn again.
+bool RefreshTheme() noexcept;
+
+// The ink of the program's pictures: the button text's colour in high contrast, the default
+// (light, for the slate faces) otherwise.
+COLORREF GlyphInk() noexcept;
+
 // Loads the theme resource of `module`. When there is none (or it is unreadable) it tells the
 // user "Style '...' not found" with a Close button and the program goes on in the plain look.
 bool ApplyTheme(HMODULE module);
 
 COLORREF ToColorRef(theme::Colour colour) noexcept;
-// Brushes of the theme's colours, made once and kept for the run.
+// Brushes of the look's colours, made again when it changes.
 HBRUSH FaceBrush() noexcept;
 HBRUSH EditBrush() noexcept;
 

@@ -66,6 +66,8 @@ TformTutorial::TformTutorial(HWND owner) : owner_(owner)
     // A tool window of fixed size: a narrow caption with the close box only.
     CreateBound(kTutorialClass, WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT, L"Tutorial",
                 WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, 0, 0, kClientWidth, kClientHeight, owner);
+    // The class keeps the brush of the look it was first made in.
+    ::SetClassLongPtrW(Handle(), GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(FaceBrush()));
     dpi_ = static_cast<int>(::GetDpiForWindow(Handle()));
     font_.reset(SegoeUi(dpi_));
     const HINSTANCE instance = ::GetModuleHandleW(nullptr);
@@ -278,6 +280,13 @@ LRESULT TformTutorial::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) noe
     case WM_CLOSE:
         FormClose();
         return 0;
+    case WM_SETTINGCHANGE: // the high-contrast mode switched
+    case WM_SYSCOLORCHANGE:
+        if (RefreshTheme()) {
+            ::SetClassLongPtrW(Handle(), GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(FaceBrush()));
+            ::RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+        }
+        return DefaultMessage(message, wParam, lParam);
     case WM_DPICHANGED:
         RunGuarded([&] { ApplyDpi(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam)); });
         return 0;

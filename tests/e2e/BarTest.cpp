@@ -300,4 +300,29 @@ TEST_F(Bar, FirstStartWritesTheGuideAndF1OpensIt)
     EXPECT_EQ(opened::WaitForPaths(1), Items{guide});
 }
 
+// The platform's high-contrast mode (the test seam: Wine keeps no such setting): the bar and its
+// box in the system's colours, not the slate theme.
+TEST_F(Bar, InHighContrastTheBarTakesTheSystemsColours)
+{
+    ::SetEnvironmentVariableW(L"ZARVI_TEST_HIGH_CONTRAST", L"1");
+    Start();
+    ::SetEnvironmentVariableW(L"ZARVI_TEST_HIGH_CONTRAST", nullptr);
+    ASSERT_TRUE(ShowInFront());
+    probe::WaitUntil([] { return false; }, 300); // drawn
+    RECT r{};
+    ::GetWindowRect(FindCombo(bar), &r);
+    const HDC screen = ::GetDC(nullptr);
+    bool window = false, slate = false;
+    for (int y = r.top + 2; y < r.bottom - 2; y += 3)
+        for (int x = r.left + 2; x < r.right - 2; x += 7) {
+            const COLORREF pixel = ::GetPixel(screen, x, y);
+            window = window || pixel == ::GetSysColor(COLOR_WINDOW);
+            slate = slate || pixel == RGB(0x26, 0x31, 0x3B);
+        }
+    ::ReleaseDC(nullptr, screen);
+    KeepScreenshot("high-contrast-bar");
+    EXPECT_TRUE(window) << "the box is not in the system's window colour";
+    EXPECT_FALSE(slate) << "the slate theme is still drawn";
+}
+
 } // namespace

@@ -58,3 +58,34 @@ TEST(Theme, ShippedThemeKeepsTextReadable)
 }
 
 } // namespace
+
+// High contrast: every role from the system's colours, whatever the program's own theme says.
+TEST(Theme, HighContrastTakesEveryRoleFromTheSystem)
+{
+    const theme::SystemColours black{{0, 0, 0}, {255, 255, 255}, {0, 255, 255}, {0, 0, 0},
+                                     {0, 0, 0}, {255, 255, 255}, {63, 242, 63}, {255, 255, 0}};
+    const theme::SystemColours white{{255, 255, 255}, {0, 0, 0}, {55, 0, 110}, {255, 255, 255},
+                                     {255, 255, 255}, {0, 0, 0}, {96, 0, 0},   {0, 0, 159}};
+    const theme::Theme own = *theme::Parse("Face=#3B4A5A\nFaceText=#F2F5F8\nPressed=#2A3541\nEdit=#27313C\n"
+                                           "EditText=#F2F5F8\nHighlight=#7FD1B9\nHighlightText=#1B2630\n"
+                                           "Border=#56677A\n");
+    const auto same = [](theme::Colour a, theme::Colour b) { return a.r == b.r && a.g == b.g && a.b == b.b; };
+    for (const auto& system : {black, white}) {
+        const auto look = theme::Choose(true, own, system);
+        ASSERT_TRUE(look.has_value());
+        EXPECT_TRUE(look->highContrast);
+        EXPECT_TRUE(same(look->edit, system.window) && same(look->editText, system.windowText));
+        EXPECT_TRUE(same(look->face, system.buttonFace) && same(look->faceText, system.buttonText));
+        EXPECT_TRUE(same(look->highlight, system.highlight) && same(look->highlightText, system.highlightText));
+        EXPECT_TRUE(same(look->pressed, system.highlight) && same(look->border, system.windowText));
+        EXPECT_TRUE(same(look->accent, system.hotlight));
+        EXPECT_TRUE(same(look->dimText, system.windowText)) << "the folder must read like any text";
+    }
+    // Without the mode: the program's own look, or none.
+    const auto ownLook = theme::Choose(false, own, black);
+    ASSERT_TRUE(ownLook.has_value());
+    EXPECT_FALSE(ownLook->highContrast);
+    EXPECT_TRUE(same(ownLook->edit, own.edit));
+    EXPECT_FALSE(theme::Choose(false, std::nullopt, black).has_value());
+    EXPECT_TRUE(theme::Choose(true, std::nullopt, white).has_value());
+}

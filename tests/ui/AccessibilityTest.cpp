@@ -6,6 +6,7 @@
 #include <oleacc.h>
 
 #include <memory>
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -15,6 +16,7 @@
 #include "core/Handle.h"
 #include "core/rules/TextConv.h"
 #include "support/AppFolderSandbox.h"
+#include "support/TestFiles.h"
 #include "support/Probe.h"
 #include "support/SearchHost.h"
 #include "ui/About.h"
@@ -22,6 +24,7 @@
 #include "ui/MAIN.h"
 #include "ui/Accessible.h"
 #include "ui/TApplication.h"
+#include "ui/Theme.h"
 #include "ui/ToggleSwitch.h"
 #include "ui/frmTutorial.h"
 
@@ -185,6 +188,45 @@ TEST_F(Accessibility, AControlDrawnByTheProgramShowsAFocusMark)
         ::SetFocus(control);
         EXPECT_NE(PixelsOf(control), unfocused) << name << ": no focus mark";
     }
+}
+
+bool Shows(const std::vector<uint32_t>& pixels, COLORREF colour)
+{
+    const uint32_t wanted = (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
+    return std::any_of(pixels.begin(), pixels.end(), [&](uint32_t p) { return (p & 0xFFFFFF) == wanted; });
+}
+
+// The platform's high-contrast mode (here through the test seam: Wine keeps no such setting)
+// switches the look while the bar runs, and switches it back. (This test program carries no
+// theme of its own, so its look is otherwise the plain one; the end-to-end test pictures the
+// program's own slate turning to the system's colours.)
+TEST_F(Accessibility, TheHighContrastModeSwitchesTheLookWhileTheBarRuns)
+{
+    SkipTutorial();
+    testfiles::TempDir dir;
+    testfiles::Touch(dir / L"entry.txt");
+    testfiles::WriteBytes(appFolder + L"\\zarvi.txt", "\xEF\xBB\xBF" + WideToUtf8(dir.Str()) + "\r\n");
+    const auto application = std::make_unique<TApplication>();
+    const auto bar = std::make_unique<TForm1>(application->Handle());
+    bar->ShowBar();
+    SearchHost::Settle();
+    ASSERT_FALSE(CurrentTheme().has_value());
+    const HWND combo = SearchBox->Combo();
+
+    ::SetEnvironmentVariableW(L"ZARVI_TEST_HIGH_CONTRAST", L"1");
+    ::SendMessageW(bar->Handle(), WM_SYSCOLORCHANGE, 0, 0);
+    SearchHost::Settle();
+    ASSERT_TRUE(CurrentTheme().has_value());
+    EXPECT_TRUE(CurrentTheme()->highContrast);
+    EXPECT_EQ(ToColorRef(CurrentTheme()->edit), ::GetSysColor(COLOR_WINDOW));
+    EXPECT_EQ(ToColorRef(CurrentTheme()->highlight), ::GetSysColor(COLOR_HIGHLIGHT));
+    EXPECT_NE(SearchBox->Combo(), combo) << "the box kept the platform's parts of the old look";
+    EXPECT_TRUE(Shows(PixelsOf(SearchBox->Combo()), ::GetSysColor(COLOR_WINDOW)));
+
+    ::SetEnvironmentVariableW(L"ZARVI_TEST_HIGH_CONTRAST", nullptr);
+    ::SendMessageW(bar->Handle(), WM_SYSCOLORCHANGE, 0, 0);
+    SearchHost::Settle();
+    EXPECT_FALSE(CurrentTheme().has_value());
 }
 
 // Selection events as another program's screen reader receives them (out of context, every

@@ -87,4 +87,28 @@ double ContrastRatio(Colour a, Colour b)
     return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
+Theme HighContrast(const SystemColours& system)
+{
+    Theme look{};
+    look.face = system.buttonFace;
+    look.faceText = system.buttonText;
+    look.pressed = system.highlight;
+    look.edit = system.window;
+    look.editText = system.windowText;
+    look.highlight = system.highlight;
+    look.highlightText = system.highlightText;
+    look.border = system.windowText;
+    look.accent = system.hotlight;
+    look.dimText = system.windowText;
+    look.highContrast = true;
+    return look;
+}
+
+std::optional<Theme> Choose(bool highContrastOn, const std::optional<Theme>& own, const SystemColours& system)
+{
+    if (highContrastOn)
+        return HighContrast(system);
+    return own;
+}
+
 } // namespace theme
