@@ -80,10 +80,11 @@ TAboutBox::TAboutBox(HWND owner) : owner_(owner)
                 owner);
     // The class keeps the brush of the look it was first made in.
     ::SetClassLongPtrW(Handle(), GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(FaceBrush()));
-    dpi_ = static_cast<int>(::GetDpiForWindow(Handle()));
+    windowDpi_ = static_cast<int>(::GetDpiForWindow(Handle()));
+    dpi_ = TextLayoutDpi(Handle(), windowDpi_, kClientWidth, kClientHeight);
     RECT frame{0, 0, Scale(kClientWidth, dpi_), Scale(kClientHeight, dpi_)};
     ::AdjustWindowRectExForDpi(&frame, WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME, FALSE,
-                               WS_EX_TOOLWINDOW | WS_EX_TOPMOST, static_cast<UINT>(dpi_));
+                               WS_EX_TOOLWINDOW | WS_EX_TOPMOST, static_cast<UINT>(windowDpi_));
     ::SetWindowPos(Handle(), nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     CreateControls();
@@ -486,14 +487,15 @@ LRESULT TAboutBox::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcep
             RECT frame{0, 0, least.cx, least.cy};
             ::AdjustWindowRectExForDpi(&frame, static_cast<DWORD>(::GetWindowLongW(Handle(), GWL_STYLE)), FALSE,
                                        static_cast<DWORD>(::GetWindowLongW(Handle(), GWL_EXSTYLE)),
-                                       static_cast<UINT>(dpi_));
+                                       static_cast<UINT>(windowDpi_));
             auto& info = *reinterpret_cast<MINMAXINFO*>(lParam);
             info.ptMinTrackSize = {frame.right - frame.left, frame.bottom - frame.top};
         }
         return 0;
     case WM_DPICHANGED:
         RunGuarded([&] {
-            ApplyDpi(HIWORD(wParam));
+            windowDpi_ = HIWORD(wParam);
+            ApplyDpi(TextLayoutDpi(Handle(), windowDpi_, kClientWidth, kClientHeight));
             const auto& r = *reinterpret_cast<const RECT*>(lParam);
             ::SetWindowPos(Handle(), nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                            SWP_NOZORDER | SWP_NOACTIVATE);

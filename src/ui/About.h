@@ -84,7 +84,8 @@ private:
     static inline TAboutBox* open_ = nullptr;
     bool FLoading = false;
     HWND owner_;
-    int dpi_ = 96;
+    int windowDpi_ = 96; // the monitor's
+    int dpi_ = 96;       // the layout's: the monitor's enlarged by the platform's text size
     int page_ = 0;
     GdiHandle font_, titleFont_, labelFont_;
     ImageListHandle ImageList1;

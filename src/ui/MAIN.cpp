@@ -129,10 +129,13 @@ void CreateSearchBox()
 void TForm1::ApplyDpi(int dpi)
 {
     dpi_ = dpi;
+    textPercent_ = TextSizePercent();
     ImageList1.reset(CreateImageList1(layout::Scale(layout::kPictureSize, dpi)));
+    // The text follows the platform's text size on top of the DPI; the bar's height follows the box.
+    const int textDpi = layout::TextDpi(dpi, textPercent_);
     // The new fonts are in use before the old ones are deleted.
-    GdiHandle barFont(SegoeUi(-layout::Scale(layout::kBarFontHeight, dpi)));
-    GdiHandle boxFont(SegoeUi(-::MulDiv(layout::kBoxFontPoints, dpi, 72)));
+    GdiHandle barFont(SegoeUi(-layout::Scale(layout::kBarFontHeight, textDpi)));
+    GdiHandle boxFont(SegoeUi(-::MulDiv(layout::kBoxFontPoints, textDpi, 72)));
     ::SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(barFont.get()), FALSE);
     if (SearchBox)
         SearchBox->SetFont(static_cast<HFONT>(boxFont.get()));
@@ -143,6 +146,10 @@ void TForm1::ApplyDpi(int dpi)
 
 void TForm1::LookChanged()
 {
+    if (TextSizePercent() != textPercent_) {
+        ApplyDpi(dpi_);
+        PlaceBar();
+    }
     if (!RefreshTheme())
         return;
     ::SetClassLongPtrW(Handle(), GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(FaceBrush()));

@@ -61,7 +61,8 @@ private:
     void MoveFocus(bool backwards);
     void ReplayTypedAhead();
     void ApplyDpi(int dpi);
-    // The high-contrast mode or the system's colours changed: everything drawn again in the look.
+    // The high-contrast mode, the system's colours or the text size changed: everything made and
+    // drawn again.
     void LookChanged();
     void DrawItem(const DRAWITEMSTRUCT& item) const;
     void OpenPopupMenu1(int x, int y, HWND owner);
@@ -93,8 +94,9 @@ private:
     bool starting_ = true;
     bool pickerOpen_ = false;
     bool showPending_ = false;
-    bool showing_ = false; // a show or a hand-over is running (the empty-list stop may be in its box)
-    bool placing_ = false; // PlaceBar is moving the bar
+    bool showing_ = false;  // a show or a hand-over is running (the empty-list stop may be in its box)
+    bool placing_ = false;  // PlaceBar is moving the bar
+    int textPercent_ = 100; // the platform's text size the fonts were made for
     // Raises a flag for as long as it lives: a show or hand-over running, the bar being placed.
     struct Showing {
         bool& flag;

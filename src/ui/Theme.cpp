@@ -7,6 +7,7 @@
 #include "core/AppInfo.h"
 #include "core/Handle.h"
 #include "core/TestSeams.h"
+#include "core/rules/BarLayout.h"
 
 namespace {
 
@@ -78,6 +79,28 @@ bool RefreshTheme() noexcept
         Edit = ::CreateSolidBrush(ToColorRef(Active->edit));
     }
     return wasHighContrast || isHighContrast;
+}
+
+int TextSizePercent() noexcept
+{
+    DWORD value = 0;
+    DWORD size = sizeof(value);
+    if (::RegGetValueW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Accessibility", L"TextScaleFactor", RRF_RT_REG_DWORD,
+                       nullptr, &value, &size) != ERROR_SUCCESS)
+        return 100;
+    return layout::TextPercent(value);
+}
+
+int TextLayoutDpi(HWND window, int windowDpi, int designWidth, int designHeight) noexcept
+{
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    if (!::GetMonitorInfoW(::MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor))
+        return windowDpi;
+    const RECT& work = monitor.rcWork;
+    const int percent = layout::FittingTextPercent(TextSizePercent(), designWidth, designHeight, work.right - work.left,
+                                                   work.bottom - work.top, windowDpi);
+    return layout::TextDpi(windowDpi, percent);
 }
 
 COLORREF GlyphInk() noexcept

@@ -16,6 +16,13 @@ bool HighContrastOn() noexcept;
 // what is drawn must be drawn again.
 bool RefreshTheme() noexcept;
 
+// The platform's text-size setting, 100 to 225 (per cent).
+int TextSizePercent() noexcept;
+
+// The DPI a window of fixed design (`designWidth` by `designHeight` at 96 DPI) is laid out at on
+// `window`'s monitor: its DPI enlarged by the text size, as far as the work area holds it.
+int TextLayoutDpi(HWND window, int windowDpi, int designWidth, int designHeight) noexcept;
+
 // The ink of the program's pictures: the button text's colour in high contrast, the default
 // (light, for the slate faces) otherwise.
 COLORREF GlyphInk() noexcept;

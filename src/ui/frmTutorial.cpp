@@ -68,7 +68,8 @@ TformTutorial::TformTutorial(HWND owner) : owner_(owner)
                 WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, 0, 0, kClientWidth, kClientHeight, owner);
     // The class keeps the brush of the look it was first made in.
     ::SetClassLongPtrW(Handle(), GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(FaceBrush()));
-    dpi_ = static_cast<int>(::GetDpiForWindow(Handle()));
+    windowDpi_ = static_cast<int>(::GetDpiForWindow(Handle()));
+    dpi_ = TextLayoutDpi(Handle(), windowDpi_, kClientWidth, kClientHeight);
     font_.reset(SegoeUi(dpi_));
     const HINSTANCE instance = ::GetModuleHandleW(nullptr);
     auto make = [&](const wchar_t* cls, const wchar_t* text, DWORD style, int id) {
@@ -97,7 +98,7 @@ TformTutorial::TformTutorial(HWND owner) : owner_(owner)
     // The client area of the layout, at this DPI.
     RECT frame{0, 0, Scale(kClientWidth, dpi_), Scale(kClientHeight, dpi_)};
     ::AdjustWindowRectExForDpi(&frame, WS_POPUP | WS_CAPTION | WS_SYSMENU, FALSE, WS_EX_TOOLWINDOW,
-                               static_cast<UINT>(dpi_));
+                               static_cast<UINT>(windowDpi_));
     ::SetWindowPos(Handle(), nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     Layout();
@@ -288,7 +289,11 @@ LRESULT TformTutorial::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) noe
         }
         return DefaultMessage(message, wParam, lParam);
     case WM_DPICHANGED:
-        RunGuarded([&] { ApplyDpi(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam)); });
+        RunGuarded([&] {
+            windowDpi_ = HIWORD(wParam);
+            ApplyDpi(TextLayoutDpi(Handle(), windowDpi_, kClientWidth, kClientHeight),
+                     *reinterpret_cast<const RECT*>(lParam));
+        });
         return 0;
     default:
         return DefaultMessage(message, wParam, lParam);

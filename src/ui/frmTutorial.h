@@ -56,7 +56,8 @@ private:
 
     HWND owner_;
     std::wstring toldFailure_;
-    int dpi_ = 96;
+    int windowDpi_ = 96; // the monitor's
+    int dpi_ = 96;       // the layout's: the monitor's enlarged by the platform's text size
     int page_ = 0;
     GdiHandle font_;
     struct Picture {

@@ -54,3 +54,21 @@ TEST(BarLayout, FirstShowCentresOnThePrimaryScreenButNotLeftOfTheVirtualDesktop)
 }
 
 } // namespace
+
+TEST(TextSize, TheSettingEnlargesTextAndAFixedWindowTakesWhatFits)
+{
+    struct Case {
+        unsigned long setting;
+        int percent;
+    } const settings[] = {{0, 100}, {99, 100}, {100, 100}, {150, 150}, {225, 225}, {226, 100}, {0xFFFFFFFF, 100}};
+    for (const auto& c : settings)
+        EXPECT_EQ(layout::TextPercent(c.setting), c.percent) << c.setting;
+    EXPECT_EQ(layout::TextDpi(96, 100), 96);
+    EXPECT_EQ(layout::TextDpi(96, 150), 144);
+    EXPECT_EQ(layout::TextDpi(144, 225), 324);
+    // The settings window (675 x 436 at 96 DPI) on a 1280 x 760 work area.
+    EXPECT_EQ(layout::FittingTextPercent(150, 675, 436, 1280, 760, 96), 150);
+    EXPECT_EQ(layout::FittingTextPercent(225, 675, 436, 1280, 760, 96), 174); // the height decides
+    EXPECT_EQ(layout::FittingTextPercent(225, 675, 436, 1280, 760, 144), 116);
+    EXPECT_EQ(layout::FittingTextPercent(150, 675, 436, 600, 400, 96), 100); // never below the plain size
+}

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/Handle.h"
+#include "core/rules/BarLayout.h"
 #include "core/rules/TextConv.h"
 #include "support/AppFolderSandbox.h"
 #include "support/TestFiles.h"
@@ -227,6 +228,51 @@ TEST_F(Accessibility, TheHighContrastModeSwitchesTheLookWhileTheBarRuns)
     ::SendMessageW(bar->Handle(), WM_SYSCOLORCHANGE, 0, 0);
     SearchHost::Settle();
     EXPECT_FALSE(CurrentTheme().has_value());
+}
+
+// The platform's text size (Settings, Accessibility, Text size) enlarges the text of the bar,
+// its box, the settings window and the tutorial on top of the DPI; the layouts follow.
+TEST_F(Accessibility, TheTextSizeSettingEnlargesTheText)
+{
+    SkipTutorial();
+    const auto fontHeight = [](HWND window) {
+        LOGFONTW font{};
+        ::GetObjectW(reinterpret_cast<HGDIOBJ>(::SendMessageW(window, WM_GETFONT, 0, 0)), sizeof(font), &font);
+        return font.lfHeight;
+    };
+    const auto boxAndBar = [&](LONG& box, int& barHeight) {
+        const auto application = std::make_unique<TApplication>();
+        const auto bar = std::make_unique<TForm1>(application->Handle());
+        box = fontHeight(SearchBox->Combo());
+        RECT r{};
+        ::GetWindowRect(bar->Handle(), &r);
+        barHeight = r.bottom - r.top;
+    };
+    LONG plainBox = 0;
+    int plainBar = 0;
+    boxAndBar(plainBox, plainBar);
+
+    const DWORD percent = 150;
+    ASSERT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Accessibility", L"TextScaleFactor", REG_DWORD,
+                                &percent, sizeof(percent)),
+              ERROR_SUCCESS);
+    struct Back {
+        ~Back() { ::RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Accessibility", L"TextScaleFactor"); }
+    } back;
+    LONG largeBox = 0;
+    int largeBar = 0;
+    boxAndBar(largeBox, largeBar);
+    EXPECT_EQ(largeBox, -::MulDiv(14, 144, 72)) << "the box's 14 points, half as large again";
+    EXPECT_EQ(plainBox, -::MulDiv(14, 96, 72));
+    EXPECT_GT(largeBar, plainBar) << "the bar did not grow with its box";
+
+    TAboutBox settings(nullptr);
+    EXPECT_EQ(fontHeight(settings.OKButton), -30);
+    RECT client{};
+    ::GetClientRect(settings.Handle(), &client);
+    EXPECT_EQ(client.right, layout::Scale(675, 144));
+    TformTutorial tutorial(nullptr);
+    EXPECT_EQ(fontHeight(tutorial.chkDontShowTutorial), -24);
 }
 
 // Selection events as another program's screen reader receives them (out of context, every

@@ -9,6 +9,30 @@ int Scale(int pixelsAt96, int dpi) noexcept
     return static_cast<int>((static_cast<long long>(pixelsAt96) * dpi + 48) / 96);
 }
 
+int TextPercent(unsigned long setting) noexcept
+{
+    return setting >= 100 && setting <= 225 ? static_cast<int>(setting) : 100;
+}
+
+int TextDpi(int dpi, int textPercent) noexcept
+{
+    return static_cast<int>((static_cast<long long>(dpi) * textPercent + 50) / 100);
+}
+
+int FittingTextPercent(int textPercent, int designWidth, int designHeight, int areaWidth, int areaHeight,
+                       int dpi) noexcept
+{
+    const long long width = static_cast<long long>(designWidth) * dpi,
+                    height = static_cast<long long>(designHeight) * dpi;
+    if (width <= 0 || height <= 0)
+        return 100;
+    // percent * width / 96 / 100 <= area, for both sides
+    const long long byWidth = static_cast<long long>(areaWidth) * 9600 / width;
+    const long long byHeight = static_cast<long long>(areaHeight) * 9600 / height;
+    const long long fits = std::min<long long>({textPercent, byWidth, byHeight});
+    return static_cast<int>(std::max<long long>(100, fits));
+}
+
 Bar PlaceBar(const Rect& r, int dpi, int boxHeight, bool hasBox) noexcept
 {
     const int button = Scale(kButtonSize, dpi);

@@ -30,6 +30,17 @@ inline constexpr int kDesignHeight = 94;
 inline constexpr int kDesignBoxLeft = 33;
 inline constexpr int kDesignBoxWidth = 566;
 
+// The platform's text-size setting (Settings, Accessibility, Text size: 100 to 225 %); anything
+// else counts as 100.
+int TextPercent(unsigned long setting) noexcept;
+// The DPI at which text (and a window laid out around its text) is drawn: the window's DPI
+// enlarged by the text size.
+int TextDpi(int dpi, int textPercent) noexcept;
+// The text size a window of `designWidth` by `designHeight` (at 96 DPI) can take and still fit
+// `areaWidth` by `areaHeight` at `dpi`: the setting, or less, never below 100.
+int FittingTextPercent(int textPercent, int designWidth, int designHeight, int areaWidth, int areaHeight,
+                       int dpi) noexcept;
+
 struct Rect {
     int left, top, right, bottom;
     int Width() const noexcept { return right - left; }
