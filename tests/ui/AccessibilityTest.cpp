@@ -347,4 +347,20 @@ TEST(SearchBoxAccessibility, EveryMoveOfTheSelectionIsToldForItsRow)
     EXPECT_EQ(rows.back(), host.box->ItemIndex());
 }
 
+// A completion selects the entry it completes to: told like any other move.
+TEST(SearchBoxAccessibility, ACompletionIsToldForTheRowItSelects)
+{
+    SearchHost host;
+    host.box->SetStoredItems(std::vector<std::wstring>{L"", L"C:\\a\\alpha.txt", L"D:\\b\\beta.txt"});
+    host.Settle();
+    SelectionEvents events;
+    ASSERT_TRUE(events.Hooked());
+    host.Type(L"D");
+    host.Settle();
+    ASSERT_EQ(host.box->Text(), L"D:\\b\\beta.txt") << "no completion";
+    const auto rows = events.RowsOf(ListOf(host.box->Combo()));
+    ASSERT_FALSE(rows.empty()) << "the completion was not told";
+    EXPECT_EQ(rows.back(), host.box->ItemIndex());
+}
+
 } // namespace
