@@ -3,6 +3,7 @@
 #include <objbase.h>
 
 #include <new>
+#include <utility>
 #include <string>
 
 #include "core/Handle.h"
@@ -212,10 +213,14 @@ void AnnotateName(HWND window, const wchar_t* name) noexcept
 {
     if (!window)
         return;
-    ComPtr<IAccPropServices> services;
-    if (FAILED(::CoCreateInstance(kAccPropServicesClass, nullptr, CLSCTX_INPROC_SERVER, kIAccPropServices,
-                                  reinterpret_cast<void**>(services.put()))) ||
-        !services)
+    // Made once: the search box names each combo it makes, at the first key of every search, and
+    // making the service costs milliseconds. (The user-interface thread only.)
+    static ComPtr<IAccPropServices> services;
+    static bool tried = false;
+    if (!std::exchange(tried, true))
+        ::CoCreateInstance(kAccPropServicesClass, nullptr, CLSCTX_INPROC_SERVER, kIAccPropServices,
+                           reinterpret_cast<void**>(services.put()));
+    if (!services)
         return;
     // The annotation lives as long as the window: the platform drops it when the window goes.
     services->SetHwndPropStr(window, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, kAccName, name);
