@@ -177,13 +177,20 @@ bool IsDown(int vk) noexcept
     return (::GetAsyncKeyState(vk) & 0x8000) != 0;
 }
 
+// The keys whose state tells whether the hook still sees the keyboard: the shortcut's.
+std::array<DWORD, 3> WatchedKeys() noexcept
+{
+    return {VK_LWIN, VK_RWIN, HotkeyKey.load() & 0xFF};
+}
+
 void InstallHook() noexcept
 {
     KeyHookHandle.reset();
     KeyHookHandle.reset(::SetWindowsHookExW(WH_KEYBOARD_LL, &KeyHookProc, ::GetModuleHandleW(nullptr), 0));
     // Keys held from before count as seen: only a press after this one can tell the hook is gone.
+    // (Every other key's entry is the hook's own record, kept as it comes.)
     const ULONGLONG now = Now();
-    for (size_t vk = 0; vk < Seen.size(); ++vk)
+    for (const DWORD vk : WatchedKeys())
         Seen[vk] = {IsDown(static_cast<int>(vk)), now};
 }
 
@@ -194,9 +201,8 @@ void InstallHook() noexcept
 void CALLBACK CheckHook(HWND, UINT, UINT_PTR, DWORD) noexcept
 {
     const ULONGLONG now = Now();
-    const DWORD keys[] = {VK_LWIN, VK_RWIN, HotkeyKey};
-    for (const DWORD vk : keys) {
-        SeenKey& seen = Seen[vk & 0xFF];
+    for (const DWORD vk : WatchedKeys()) {
+        SeenKey& seen = Seen[vk];
         if (now - seen.at < kHookLagMs || seen.down == IsDown(static_cast<int>(vk)))
             continue;
         if (seen.down) {
@@ -361,7 +367,6 @@ LRESULT CALLBACK KeyHookProc(int code, WPARAM wParam, LPARAM lParam) noexcept
             if (isWin && down)
                 MaskSent = false;
             const hotkey::KeyState reported{IsDown(VK_LWIN) || IsDown(VK_RWIN), IsDown(static_cast<int>(hotkeyKey))};
-            const bool windowsKeyHeld = Recent.Complete(reported, hotkeyKey, now).winDown;
             const auto decision = Recent.Judge(key, reported, hotkeyKey, now);
             if (decision.swallow) {
                 if (const HWND target = ShowBarWindow; decision.show && target) {
@@ -373,7 +378,7 @@ LRESULT CALLBACK KeyHookProc(int code, WPARAM wParam, LPARAM lParam) noexcept
                 }
                 return 1;
             }
-            if (KeepTypedAhead(wParam, *event, windowsKeyHeld))
+            if (KeepTypedAhead(wParam, *event, decision.windowsKeyHeld))
                 return 1;
         }
     }
@@ -424,9 +429,7 @@ bool EndTypeaheadInOrder() noexcept
         ::WaitForSingleObject(Ahead.endSeen.get(), kEndMarkerWaitMs) == WAIT_OBJECT_0) {
         // While the bar replays, only the marker ends the keeping.
         const ExclusiveLock lock(Ahead.lock);
-        if (Ahead.keeper.Keeping())
-            return false;
-        return true;
+        return !Ahead.keeper.Keeping();
     }
     // A marker that never comes back went past a hook the platform removed, or another hook
     // kept it: installed again, ours is the first to see the keys. Meanwhile the keyboard must

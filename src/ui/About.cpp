@@ -129,7 +129,7 @@ void TAboutBox::ApplyDpi(int dpi)
     // The platform draws the tabs light: their pictures are drawn in dark ink.
     ImageListHandle tabImages(CreateGlyphList(
         picture, {Glyph::Menu, Glyph::Tutorial, Glyph::Guide, Glyph::Hotkey, Glyph::Autostart, Glyph::Update},
-        HighContrastOn() ? ::GetSysColor(COLOR_BTNTEXT) : RGB(0x2A, 0x35, 0x41)));
+        GlyphInk() != CLR_DEFAULT ? GlyphInk() : RGB(0x2A, 0x35, 0x41)));
     IconHandle icon(static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_MAINICON),
                                                     IMAGE_ICON, Scale(57, dpi), Scale(57, dpi), 0)));
     std::swap(font_, font);
@@ -153,7 +153,6 @@ SIZE TAboutBox::MinimumClient() const
 {
     // Every control of every page whole and apart: the controls keep their places, so the window
     // may narrow to the farthest right edge (a label's: the end of its text) and the lowest edge.
-    const WindowDC dc(Handle());
     int right = Scale(kTabsWidth, dpi_), bottom = Scale(kHelpTextMinBottom, dpi_);
     for (const Placed& p : placed_) {
         if (p.page < 0 || p.at.right < 0 || p.control == memoHelp)
@@ -161,15 +160,8 @@ SIZE TAboutBox::MinimumClient() const
         int end = Scale(p.at.right, dpi_);
         wchar_t cls[16] = {};
         ::GetClassNameW(p.control, cls, 16);
-        if (_wcsicmp(cls, L"Static") == 0 && p.font != FontKind::None) {
-            const int length = ::GetWindowTextLengthW(p.control);
-            std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-            ::GetWindowTextW(p.control, text.data(), length + 1);
-            const SelectedObject font(dc.get(), FontOf(p.font));
-            SIZE extent{};
-            ::GetTextExtentPoint32W(dc.get(), text.c_str(), length, &extent);
-            end = std::min(end, Scale(p.at.left, dpi_) + static_cast<int>(extent.cx) + Scale(4, dpi_));
-        }
+        if (_wcsicmp(cls, L"Static") == 0 && p.font != FontKind::None)
+            end = std::min(end, Scale(p.at.left, dpi_) + TextWidth(p.control, FontOf(p.font)) + Scale(4, dpi_));
         right = std::max(right, end);
         // A list box drops down over what lies below it: only its closed height counts.
         RECT r{};
@@ -514,12 +506,7 @@ LRESULT TAboutBox::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcep
         return 0;
     case WM_SETTINGCHANGE: // the high-contrast mode switched
     case WM_SYSCOLORCHANGE:
-        if (RefreshTheme())
-            RunGuarded([this] {
-                ::SetClassLongPtrW(Handle(), GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(FaceBrush()));
-                ApplyDpi(dpi_); // the pictures in the look's ink
-                ::RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
-            });
+        RunGuarded([this] { FollowLook(Handle(), lookDrawn_, [this] { ApplyDpi(dpi_); }); });
         return DefaultMessage(message, wParam, lParam);
     default:
         return DefaultMessage(message, wParam, lParam);

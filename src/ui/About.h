@@ -10,6 +10,7 @@
 
 #include "core/Handle.h"
 #include "ui/Glyphs.h"
+#include "ui/Theme.h"
 #include "ui/Window.h"
 
 class TToggleSwitch;
@@ -84,6 +85,7 @@ private:
     static inline TAboutBox* open_ = nullptr;
     bool FLoading = false;
     HWND owner_;
+    unsigned lookDrawn_ = LookGeneration();
     int windowDpi_ = 96; // the monitor's
     int dpi_ = 96;       // the layout's: the monitor's enlarged by the platform's text size
     int page_ = 0;

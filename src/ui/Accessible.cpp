@@ -19,6 +19,18 @@ bool IsSelf(const VARIANT& child) noexcept
     return child.vt == VT_I4 && child.lVal == CHILDID_SELF;
 }
 
+// A string property of the object itself, as IAccessible hands strings out.
+HRESULT GiveString(const VARIANT& child, BSTR* out, const wchar_t* text) noexcept
+{
+    if (!out)
+        return E_POINTER;
+    *out = nullptr;
+    if (!IsSelf(child))
+        return E_INVALIDARG;
+    *out = ::SysAllocString(text);
+    return *out ? S_OK : E_OUTOFMEMORY;
+}
+
 class SwitchAccessible final : public IAccessible {
 public:
     SwitchAccessible(HWND window, bool (*isOn)(HWND), UINT toggle, IAccessible* standard) noexcept
@@ -68,15 +80,9 @@ public:
     // IAccessible: what a check button says of itself.
     HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) override
     {
-        if (!name)
-            return E_POINTER;
-        *name = nullptr;
-        if (!IsSelf(child))
-            return E_INVALIDARG;
         wchar_t text[256] = {};
         ::GetWindowTextW(window_, text, 256);
-        *name = ::SysAllocString(text);
-        return *name ? S_OK : E_OUTOFMEMORY;
+        return GiveString(child, name, text);
     }
     HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) override
     {
@@ -102,13 +108,7 @@ public:
     }
     HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT child, BSTR* action) override
     {
-        if (!action)
-            return E_POINTER;
-        *action = nullptr;
-        if (!IsSelf(child))
-            return E_INVALIDARG;
-        *action = ::SysAllocString(isOn_(window_) ? L"Uncheck" : L"Check");
-        return *action ? S_OK : E_OUTOFMEMORY;
+        return GiveString(child, action, isOn_(window_) ? L"Uncheck" : L"Check");
     }
     HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override
     {

@@ -1,5 +1,7 @@
 #include "ui/ImageButton.h"
 
+#include <string>
+
 #include "core/Handle.h"
 #include "core/rules/BarLayout.h"
 #include "ui/Theme.h"
@@ -52,15 +54,21 @@ void DrawImageButton(const DRAWITEMSTRUCT& item, HIMAGELIST pictures, int pictur
     DrawFocus(item, dpi);
 }
 
-int CaptionButtonWidth(HWND button, HFONT font, int dpi)
+int TextWidth(HWND control, HFONT font)
 {
-    wchar_t caption[128] = {};
-    const int length = ::GetWindowTextW(button, caption, 128);
-    const WindowDC dc(button);
+    const int length = ::GetWindowTextLengthW(control);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    ::GetWindowTextW(control, text.data(), length + 1);
+    const WindowDC dc(control);
     const SelectedObject selected(dc.get(), font);
     SIZE extent{};
-    ::GetTextExtentPoint32W(dc.get(), caption, length, &extent);
-    return static_cast<int>(extent.cx) + Scale(layout::kPictureSize, dpi) + 3 * Scale(4, dpi);
+    ::GetTextExtentPoint32W(dc.get(), text.c_str(), length, &extent);
+    return static_cast<int>(extent.cx);
+}
+
+int CaptionButtonWidth(HWND button, HFONT font, int dpi)
+{
+    return TextWidth(button, font) + Scale(layout::kPictureSize, dpi) + 3 * Scale(4, dpi);
 }
 
 void DrawCaptionButton(const DRAWITEMSTRUCT& item, HIMAGELIST pictures, int picture, int dpi)

@@ -13,6 +13,8 @@ HWND CreateImageButton(HWND parent, int id);
 void DrawImageButton(const DRAWITEMSTRUCT& item, HIMAGELIST pictures, int picture, int dpi);
 
 // A button with its caption at the left and picture `picture` at the right, in the theme.
+// The width of a control's window text in `font`.
+int TextWidth(HWND control, HFONT font);
 // The width a caption button needs to show its caption whole beside its picture, at `dpi`.
 int CaptionButtonWidth(HWND button, HFONT font, int dpi);
 void DrawCaptionButton(const DRAWITEMSTRUCT& item, HIMAGELIST pictures, int picture, int dpi);

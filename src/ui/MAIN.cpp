@@ -146,17 +146,15 @@ void TForm1::ApplyDpi(int dpi)
 
 void TForm1::LookChanged()
 {
-    if (TextSizePercent() != textPercent_) {
+    const bool lookFollowed = FollowLook(Handle(), lookDrawn_, [this] {
+        ApplyDpi(dpi_); // the pictures in the look's ink, the fonts at the text size
+        if (SearchBox)
+            SearchBox->LookChanged();
+    });
+    if (!lookFollowed && TextSizePercent() != textPercent_) {
         ApplyDpi(dpi_);
         PlaceBar();
     }
-    if (!RefreshTheme())
-        return;
-    ::SetClassLongPtrW(Handle(), GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(FaceBrush()));
-    ApplyDpi(dpi_); // the pictures in the look's ink
-    if (SearchBox)
-        SearchBox->LookChanged();
-    ::RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 
 void TForm1::PlaceBar()

@@ -9,6 +9,7 @@
 #include "ui/BarIds.h"
 #include "ui/Glyphs.h"
 #include "ui/LoadPathList.h"
+#include "ui/Theme.h"
 #include "ui/PopupMenu.h"
 #include "ui/Window.h"
 
@@ -97,6 +98,7 @@ private:
     bool showing_ = false;  // a show or a hand-over is running (the empty-list stop may be in its box)
     bool placing_ = false;  // PlaceBar is moving the bar
     int textPercent_ = 100; // the platform's text size the fonts were made for
+    unsigned lookDrawn_ = LookGeneration();
     // Raises a flag for as long as it lives: a show or hand-over running, the bar being placed.
     struct Showing {
         bool& flag;

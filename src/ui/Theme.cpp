@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <string>
+#include <utility>
 
 #include "core/AppInfo.h"
 #include "core/Handle.h"
@@ -17,6 +18,7 @@ std::optional<theme::Theme> Active; // the one in use
 // may still hold one until it is drawn again.
 HBRUSH Face = nullptr;
 HBRUSH Edit = nullptr;
+unsigned Generation = 0; // counts the changes of the look
 
 theme::Colour FromColorRef(COLORREF colour) noexcept
 {
@@ -70,15 +72,23 @@ bool HighContrastOn() noexcept
 
 bool RefreshTheme() noexcept
 {
-    // In high contrast every change of the system's colours is news; otherwise only a change of mode.
-    const bool wasHighContrast = Active && Active->highContrast;
-    Active = theme::Choose(HighContrastOn(), Loaded, ReadSystemColours());
-    const bool isHighContrast = Active && Active->highContrast;
-    if (Active && (!Face || wasHighContrast || isHighContrast)) {
+    // Settings change often (WM_SETTINGCHANGE is broadcast for many of them): only a look that
+    // differs makes brushes and asks for drawing.
+    auto chosen = theme::Choose(HighContrastOn(), Loaded, ReadSystemColours());
+    if (chosen == Active && (Face || !Active))
+        return false;
+    Active = std::move(chosen);
+    if (Active) {
         Face = ::CreateSolidBrush(ToColorRef(Active->face));
         Edit = ::CreateSolidBrush(ToColorRef(Active->edit));
     }
-    return wasHighContrast || isHighContrast;
+    ++Generation;
+    return true;
+}
+
+unsigned LookGeneration() noexcept
+{
+    return Generation;
 }
 
 int TextSizePercent() noexcept

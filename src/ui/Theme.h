@@ -12,9 +12,10 @@ const std::optional<theme::Theme>& CurrentTheme() noexcept;
 
 // The platform's high-contrast mode is on: the look is then the system's colours.
 bool HighContrastOn() noexcept;
-// Chooses the look again (the high-contrast mode or the system's colours changed): true when
-// what is drawn must be drawn again.
+// Chooses the look again (the high-contrast mode or the system's colours changed): true when it
+// changed. Each change counts one more in LookGeneration.
 bool RefreshTheme() noexcept;
+unsigned LookGeneration() noexcept;
 
 // The platform's text-size setting, 100 to 225 (per cent).
 int TextSizePercent() noexcept;
@@ -42,3 +43,19 @@ HBRUSH ThemeControlColours(UINT message, HDC dc) noexcept;
 
 // A window's WM_CTLCOLOR* in the theme: true with `result` set when the theme answered.
 bool ThemeControlColourMessage(UINT message, WPARAM wParam, LRESULT& result) noexcept;
+
+// A top-level window's answer to WM_SETTINGCHANGE and WM_SYSCOLORCHANGE: the look chosen again and,
+// when it is not the one the window was drawn in (`drawn`; any window may be told first), the
+// window class's background taken from it, `remake` run (fonts, pictures) and everything drawn
+// again. True when it was.
+template <typename Remake> bool FollowLook(HWND window, unsigned& drawn, Remake&& remake)
+{
+    RefreshTheme();
+    if (drawn == LookGeneration())
+        return false;
+    drawn = LookGeneration();
+    ::SetClassLongPtrW(window, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(FaceBrush()));
+    remake();
+    ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    return true;
+}

@@ -161,10 +161,8 @@ void TformTutorial::ApplyDpi(int dpi, const RECT& suggested)
 void TformTutorial::DrawPicture(const DRAWITEMSTRUCT& item) const
 {
     const auto& current = ImageCollection1[static_cast<size_t>(page_)];
-    RECT area = item.rcItem;
-    if (const HBRUSH back = FaceBrush())
-        ::FillRect(item.hDC, &area, back);
-    DrawPictureFitted(item.hDC, static_cast<HBITMAP>(current.bitmap.get()), current.size, area);
+    ::FillRect(item.hDC, &item.rcItem, FaceBrush());
+    DrawPictureFitted(item.hDC, static_cast<HBITMAP>(current.bitmap.get()), current.size, item.rcItem);
 }
 
 void TformTutorial::FormShow()
@@ -283,10 +281,7 @@ LRESULT TformTutorial::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) noe
         return 0;
     case WM_SETTINGCHANGE: // the high-contrast mode switched
     case WM_SYSCOLORCHANGE:
-        if (RefreshTheme()) {
-            ::SetClassLongPtrW(Handle(), GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(FaceBrush()));
-            ::RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
-        }
+        FollowLook(Handle(), lookDrawn_, [] {});
         return DefaultMessage(message, wParam, lParam);
     case WM_DPICHANGED:
         RunGuarded([&] {

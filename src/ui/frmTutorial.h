@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/Handle.h"
+#include "ui/Theme.h"
 #include "ui/Window.h"
 
 bool IsTutorialDisabled();
@@ -56,6 +57,7 @@ private:
 
     HWND owner_;
     std::wstring toldFailure_;
+    unsigned lookDrawn_ = LookGeneration();
     int windowDpi_ = 96; // the monitor's
     int dpi_ = 96;       // the layout's: the monitor's enlarged by the platform's text size
     int page_ = 0;

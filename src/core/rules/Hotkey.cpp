@@ -91,7 +91,9 @@ Decision RecentPresses::Judge(const KeyEvent& event, KeyState reported, uint32_t
 {
     const KeyState before = Complete(reported, hotkeyKey, nowMs);
     See(event, hotkeyKey, nowMs, before);
-    return Decide(event, before, hotkeyKey);
+    Decision decision = Decide(event, before, hotkeyKey);
+    decision.windowsKeyHeld = before.winDown;
+    return decision;
 }
 
 } // namespace hotkey

@@ -35,8 +35,9 @@ struct KeyState {
 };
 
 struct Decision {
-    bool swallow; // keep the event from every other program
-    bool show;    // and show the bar
+    bool swallow;                // keep the event from every other program
+    bool show;                   // and show the bar
+    bool windowsKeyHeld = false; // as the event comes (Judge): a press with it is the system's
 };
 
 // The shortcut is a Windows key first, then the hotkey: only the hotkey's presses (auto-repeats

@@ -8,6 +8,7 @@ namespace theme {
 
 struct Colour {
     uint8_t r, g, b;
+    bool operator==(const Colour&) const = default;
 };
 
 struct Theme {
@@ -18,6 +19,7 @@ struct Theme {
     // The platform's high-contrast colours, not the program's own: parts the platform draws
     // keep their own look (no dark mode).
     bool highContrast = false;
+    bool operator==(const Theme&) const = default;
 };
 
 // The colours the platform's settings give (GetSysColor), for high-contrast mode.

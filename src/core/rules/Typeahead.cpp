@@ -2,14 +2,9 @@
 
 #include <algorithm>
 
+#include "core/rules/Hotkey.h"
+
 namespace typeahead {
-
-namespace {
-
-constexpr uint32_t kLeftWin = 91;
-constexpr uint32_t kRightWin = 92;
-
-} // namespace
 
 size_t Expiry::Presses() const noexcept
 {
@@ -26,11 +21,8 @@ bool Keeper::Shortcut(uint64_t nowMs)
 {
     if (keeping_) {
         // An auto-repeat adds nothing to a shortcut kept just before it.
-        if (kept_.empty() || !kept_.back().shortcut) {
-            if (kept_.empty() && taking_)
-                waitingSince_ = nowMs;
-            kept_.push_back({0, 0, false, false, false, true});
-        }
+        if (kept_.empty() || !kept_.back().shortcut)
+            Keep({0, 0, false, false, false, true}, nowMs);
         return false;
     }
     keeping_ = true;
@@ -43,7 +35,7 @@ bool Keeper::Shortcut(uint64_t nowMs)
 
 Verdict Keeper::See(const Key& key, bool windowsKeyHeld, uint64_t nowMs)
 {
-    if (!keeping_ || key.vk >= 256 || key.vk == kLeftWin || key.vk == kRightWin)
+    if (!keeping_ || key.vk >= 256 || key.vk == hotkey::kLeftWin || key.vk == hotkey::kRightWin)
         return Verdict::Pass;
     // A release goes where its press went: before the shortcut, or to the system with a Windows key.
     if (key.up && !keptDown_[key.vk])
@@ -51,10 +43,16 @@ Verdict Keeper::See(const Key& key, bool windowsKeyHeld, uint64_t nowMs)
     if (!key.up && windowsKeyHeld)
         return Verdict::Pass;
     keptDown_[key.vk] = !key.up;
+    Keep(key, nowMs);
+    return Verdict::Keep;
+}
+
+void Keeper::Keep(const Key& key, uint64_t nowMs)
+{
+    // The first to wait while the bar is taking waits from now.
     if (kept_.empty() && taking_)
         waitingSince_ = nowMs;
     kept_.push_back(key);
-    return Verdict::Keep;
 }
 
 Keeper::Take Keeper::Next(Key& key, uint64_t nowMs)

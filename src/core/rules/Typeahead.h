@@ -73,6 +73,7 @@ public:
 
 private:
     std::vector<Key> TakeAll();
+    void Keep(const Key& key, uint64_t nowMs);
 
     bool keeping_ = false;
     bool taking_ = false; // the bar has begun taking
