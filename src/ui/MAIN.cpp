@@ -19,6 +19,7 @@
 #include "ui/ImageButton.h"
 #include "ui/LoadPathList.h"
 #include "ui/frmTutorial.h"
+#include "ui/ShellMenu.h"
 #include "ui/SmartCombo.h"
 #include "ui/TApplication.h"
 #include "ui/Theme.h"
@@ -319,6 +320,8 @@ void TForm1::DrawItem(const DRAWITEMSTRUCT& item) const
 
 LRESULT TForm1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept
 {
+    if (LRESULT result = 0; ForwardToShellMenu(message, wParam, lParam, result))
+        return result;
     switch (message) {
     case kShowBarMessage:
         RunGuarded([this] { ShowFromHotkey(); });

@@ -21,6 +21,7 @@ constexpr UINT kRestoreListMessage = WM_APP + 1;
 constexpr UINT kIconsArrivedMessage = WM_APP + 2;
 constexpr int kComboId = 1;
 constexpr int kVisibleRows = 8;
+constexpr wchar_t kCtrlC = 3;
 
 } // namespace
 
@@ -348,6 +349,10 @@ void TSmartComboBox::OpenListKeepingText()
 
 bool TSmartComboBox::KeyPress(wchar_t ch)
 {
+    if (ch == L'\n')
+        return true; // Ctrl+Enter's character: the key itself was acted on
+    if (ch == kCtrlC)
+        return CopyEntryPath();
     // Any character a user types (not DEL) starts a search, whatever its script.
     if (!typing_ && ch >= 32 && ch != 127) {
         ::SendMessageW(combo_, CB_SHOWDROPDOWN, FALSE, 0);
@@ -497,6 +502,7 @@ void TSmartComboBox::RecreateCombo(bool typing, bool carryItems)
     info.cbSize = sizeof(info);
     ::GetComboBoxInfo(combo, &info);
     edit_ = typing ? info.hwndItem : nullptr;
+    list_ = info.hwndList;
     // Its text is what the user typed: the box's name is given apart.
     AnnotateName(combo, kSearchBoxName);
     AnnotateName(edit_, kSearchBoxName);
@@ -515,6 +521,8 @@ void TSmartComboBox::RecreateCombo(bool typing, bool carryItems)
     Subclass(combo);
     if (edit_)
         Subclass(edit_);
+    if (list_)
+        Subclass(list_);
 
     if (carryItems) {
         const std::vector<uint32_t> rows = std::move(displayed_);
@@ -616,7 +624,28 @@ LRESULT TSmartComboBox::OnChildMessage(HWND hwnd, UINT message, WPARAM wParam, L
             Exit();
         break;
     }
+    case WM_CONTEXTMENU: {
+        bool shown = false;
+        RunGuarded([&] { shown = ContextMenu(hwnd, lParam); });
+        if (shown)
+            return 0;
+        break;
+    }
+    case WM_RBUTTONUP:
+        // The drop-down list has the mouse captured: its right click is taken here rather than
+        // left to the platform's context-menu message.
+        if (hwnd == list_) {
+            POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+            ::ClientToScreen(hwnd, &at);
+            RunGuarded([&] { ContextMenu(hwnd, MAKELPARAM(static_cast<WORD>(at.x), static_cast<WORD>(at.y))); });
+            return 0;
+        }
+        break;
     case WM_KEYDOWN: {
+        bool taken = false;
+        RunGuarded([&] { taken = EntryKeyDown(wParam); });
+        if (taken)
+            return 0;
         // Arrows, Page keys and completion move the selection while the focus stays here.
         const LRESULT result = ::CallWindowProcW(OriginalProc(hwnd), hwnd, message, wParam, lParam);
         AnnounceSelection();
@@ -693,6 +722,8 @@ LRESULT CALLBACK TSmartComboBox::ChildProc(HWND hwnd, UINT message, WPARAM wPara
             self->combo_ = nullptr;
         if (hwnd == self->edit_)
             self->edit_ = nullptr;
+        if (hwnd == self->list_)
+            self->list_ = nullptr;
         const WNDPROC original = self->OriginalProc(hwnd);
         ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
         ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);

@@ -67,6 +67,17 @@ private:
     void SelectEntry(const std::wstring& entry);
     // Key-press handler: true when the character was consumed.
     bool KeyPress(wchar_t ch);
+    // The entry the action keys and the menu act on: the selected row's, else the box's text when
+    // it names an existing file or folder; empty when there is none.
+    std::wstring ActionTarget() const;
+    void HideBar() const;
+    // Ctrl+Enter (its folder) and Ctrl+Shift+Enter (as administrator): true when taken.
+    bool EntryKeyDown(WPARAM key);
+    // Ctrl+C: the entry's path, unless text is selected in the edit field (false: the edit copies it).
+    bool CopyEntryPath();
+    // The shell's menu of the entry under the pointer (`where` in screen coordinates) or, from the
+    // keyboard (-1), of the action target; false when the control's own menu should show.
+    bool ContextMenu(HWND from, LPARAM where);
     bool PrefixComplete(wchar_t ch);
     int FirstRowThatMayBegin(const std::wstring& text) const;
     void CloseUp();
@@ -113,6 +124,7 @@ private:
     std::vector<uint32_t> displayed_; // stored index of each displayed row
     HWND combo_ = nullptr;
     HWND edit_ = nullptr;
+    HWND list_ = nullptr; // the drop-down list
     HFONT font_ = nullptr;
     bool typing_ = true;
     bool switching_ = false;
