@@ -13,9 +13,14 @@
 
 namespace {
 
+// The box's shown combo (it keeps hidden ones beside it).
 HWND FindCombo(HWND bar)
 {
-    return ::FindWindowExW(::FindWindowExW(bar, nullptr, L"TSmartComboBox", nullptr), nullptr, L"ComboBox", nullptr);
+    const HWND box = ::FindWindowExW(bar, nullptr, L"TSmartComboBox", nullptr);
+    for (HWND combo = nullptr; (combo = ::FindWindowExW(box, combo, L"ComboBox", nullptr)) != nullptr;)
+        if (::GetWindowLongW(combo, GWL_STYLE) & WS_VISIBLE)
+            return combo;
+    return nullptr;
 }
 
 // Keys of "readme" missing from what arrived: the longest common prefix counts as arrived.

@@ -22,6 +22,10 @@ constexpr UINT kIconsArrivedMessage = WM_APP + 2;
 constexpr int kComboId = 1;
 constexpr int kVisibleRows = 8;
 constexpr wchar_t kCtrlC = 3;
+// Beyond this many rows a list is not emptied while the user waits.
+constexpr LRESULT kRowsWorthAFreshCombo = 20'000;
+// Rows a retired combo loses per tick of the idle timer (about 3 ms under Wine).
+constexpr int kRetiredRowsPerTick = 8'000;
 
 } // namespace
 
@@ -61,8 +65,9 @@ void TSmartComboBox::SetFont(HFONT font)
     font_ = font;
     rows_->SetFont(font);
     ::SendMessageW(combo_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
-    SetRowHeights();
+    SetRowHeights(combo_);
     FitToCombo();
+    DiscardSpare(); // made for the old font
 }
 
 int TSmartComboBox::Dpi() const noexcept
@@ -72,10 +77,10 @@ int TSmartComboBox::Dpi() const noexcept
 }
 
 // Owner-drawn rows keep the heights they were measured with: the font sets them anew.
-void TSmartComboBox::SetRowHeights() noexcept
+void TSmartComboBox::SetRowHeights(HWND combo) noexcept
 {
-    ::SendMessageW(combo_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), rows_->FieldHeight(Dpi()));
-    ::SendMessageW(combo_, CB_SETITEMHEIGHT, 0, rows_->RowHeight(Dpi()));
+    ::SendMessageW(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), rows_->FieldHeight(Dpi()));
+    ::SendMessageW(combo, CB_SETITEMHEIGHT, 0, rows_->RowHeight(Dpi()));
 }
 
 void TSmartComboBox::DrawRow(const DRAWITEMSTRUCT& item)
@@ -89,6 +94,7 @@ void TSmartComboBox::DrawRow(const DRAWITEMSTRUCT& item)
 // The box is as tall as its combo, whose height follows the font; it stays where it is.
 void TSmartComboBox::LookChanged()
 {
+    DiscardSpare(); // made in the old look
     if (combo_)
         RecreateCombo(typing_, true);
 }
@@ -248,6 +254,13 @@ void TSmartComboBox::ShowItems(const std::vector<uint32_t>& indexes)
         return; // the rows already shown are the rows wanted
     if (TryDeleteRows(indexes))
         return;
+    // Emptying a long list costs a message per row: a fresh combo takes the rows instead, and the
+    // old one is emptied later.
+    bool dropAgain = false;
+    if (::SendMessageW(combo_, CB_GETCOUNT, 0, 0) > kRowsWorthAFreshCombo) {
+        dropAgain = ::SendMessageW(combo_, CB_GETDROPPEDSTATE, 0, 0) != 0;
+        RecreateCombo(typing_, false);
+    }
     // The opened list is a window of its own: without this it updates its scroll bar per item.
     COMBOBOXINFO info{};
     info.cbSize = sizeof(info);
@@ -280,6 +293,8 @@ void TSmartComboBox::ShowItems(const std::vector<uint32_t>& indexes)
         ::SendMessageW(combo_, WM_SETREDRAW, TRUE, 0);
         ::InvalidateRect(combo_, nullptr, TRUE);
     }
+    if (dropAgain)
+        OpenListKeepingText();
 }
 
 bool TSmartComboBox::TryDeleteRows(const std::vector<uint32_t>& indexes)
@@ -330,6 +345,8 @@ void TSmartComboBox::SetEditText(const std::wstring& text)
 
 void TSmartComboBox::OpenListKeepingText()
 {
+    if (holdList_)
+        return;
     if (!typing_) {
         ::SendMessageW(combo_, CB_SHOWDROPDOWN, TRUE, 0);
         return;
@@ -356,13 +373,24 @@ bool TSmartComboBox::KeyPress(wchar_t ch)
     // Any character a user types (not DEL) starts a search, whatever its script.
     if (!typing_ && ch >= 32 && ch != 127) {
         ::SendMessageW(combo_, CB_SHOWDROPDOWN, FALSE, 0);
-        RecreateCombo(true, true);
-        // The character belongs to the new edit field now.
-        if (!KeyPress(ch) && edit_) {
-            forwarding_ = true;
-            ::SendMessageW(edit_, WM_CHAR, ch, 0);
-            forwarding_ = false;
+        // The rows go over only where the character may complete one or an entry is chosen: else
+        // the filter fills the new list with the matching rows alone, and it opens once they are in.
+        const bool carry = !Text().empty() || FirstRowThatMayBegin(std::wstring(1, ch)) != CB_ERR;
+        RecreateCombo(true, carry);
+        holdList_ = !carry;
+        try {
+            // The character belongs to the new edit field now.
+            if (!KeyPress(ch) && edit_) {
+                forwarding_ = true;
+                ::SendMessageW(edit_, WM_CHAR, ch, 0);
+                forwarding_ = false;
+            }
+        } catch (...) {
+            holdList_ = false;
+            throw;
         }
+        if (std::exchange(holdList_, false))
+            OpenListKeepingText();
         return true;
     }
 
@@ -462,6 +490,8 @@ void TSmartComboBox::Exit()
 
 void TSmartComboBox::CommandNotification(WORD code, HWND from)
 {
+    if (from != combo_ && from != edit_)
+        return; // a retired combo's
     if (code == CBN_SELCHANGE)
         AnnounceSelection();
     if (code == CBN_CLOSEUP)
@@ -470,9 +500,104 @@ void TSmartComboBox::CommandNotification(WORD code, HWND from)
         FilterItems();
 }
 
+void TSmartComboBox::Retire(HWND combo)
+{
+    {
+        const ProgramEdit edit(programEdit_);
+        ::SendMessageW(combo, CB_SHOWDROPDOWN, FALSE, 0);
+    }
+    retired_.push_back(combo);
+    // A timer's tick comes only when no input waits: the user's keys go first.
+    ::SetTimer(Handle(), kIdleTimer, USER_TIMER_MINIMUM, nullptr);
+}
+
+void TSmartComboBox::IdleWork()
+{
+    if (!EmptyRetired())
+        return; // more at the next tick
+    if (!spare_ && combo_) {
+        spare_ = MakeCombo(true);
+    }
+    ::KillTimer(Handle(), kIdleTimer);
+}
+
+bool TSmartComboBox::EmptyRetired()
+{
+    int budget = kRetiredRowsPerTick;
+    while (!retired_.empty() && budget > 0) {
+        const HWND combo = retired_.back();
+        COMBOBOXINFO info{};
+        info.cbSize = sizeof(info);
+        if (::IsWindow(combo) && ::GetComboBoxInfo(combo, &info) && info.hwndList) {
+            if (::IsWindowVisible(combo))
+                ::ShowWindow(combo, SW_HIDE);
+            ::SendMessageW(info.hwndList, WM_SETREDRAW, FALSE, 0);
+            // From the end: no row moves.
+            for (auto rows = ::SendMessageW(info.hwndList, LB_GETCOUNT, 0, 0); rows > 0 && budget > 0; --budget)
+                ::SendMessageW(info.hwndList, LB_DELETESTRING, static_cast<WPARAM>(--rows), 0);
+            if (::SendMessageW(info.hwndList, LB_GETCOUNT, 0, 0) > 0)
+                return false;
+        }
+        retired_.pop_back();
+        if (::IsWindow(combo))
+            ::DestroyWindow(combo);
+    }
+    return retired_.empty();
+}
+
 bool TSmartComboBox::IsOwnControl(HWND hwnd) const noexcept
 {
     return hwnd && (hwnd == Handle() || hwnd == combo_ || hwnd == edit_ || ::IsChild(Handle(), hwnd));
+}
+
+HWND TSmartComboBox::MakeCombo(bool typing)
+{
+    const DWORD style = WS_CHILD | WS_VSCROLL | WS_TABSTOP | CBS_AUTOHSCROLL | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS |
+                        (typing ? CBS_DROPDOWN : CBS_DROPDOWNLIST);
+    const HWND combo = ::CreateWindowExW(0, WC_COMBOBOXW, L"", style, 0, 0, width_, 400, Handle(),
+                                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(kComboId)),
+                                         ::GetModuleHandleW(nullptr), nullptr);
+    if (!combo)
+        return nullptr;
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof(info);
+    ::GetComboBoxInfo(combo, &info);
+    const HWND edit = typing ? info.hwndItem : nullptr;
+    // Its text is what the user typed: the box's name is given apart.
+    AnnotateName(combo, kSearchBoxName);
+    AnnotateName(edit, kSearchBoxName);
+    if (font_)
+        ::SendMessageW(combo, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    SetRowHeights(combo);
+    if (CurrentTheme() && !CurrentTheme()->highContrast) {
+        // Where the platform has dark parts (its scroll bars, its combo box), the box uses them;
+        // the border and the button are drawn over in the theme's colours (PaintFrame).
+        ::SetWindowTheme(combo, L"DarkMode_CFD", nullptr);
+        if (info.hwndList)
+            ::SetWindowTheme(info.hwndList, L"DarkMode_Explorer", nullptr);
+    }
+    ::SendMessageW(combo, CB_SETMINVISIBLE, kVisibleRows, 0);
+    ::SendMessageW(combo, CB_LIMITTEXT, 0, 0);
+    Subclass(combo);
+    if (edit)
+        Subclass(edit);
+    if (info.hwndList)
+        Subclass(info.hwndList);
+    return combo;
+}
+
+// Making a combo costs several milliseconds under Wine (its list is a window of its own): one in
+// typing style is made ahead, while the user is idle, for the next switch.
+void TSmartComboBox::PrepareSpareSoon() noexcept
+{
+    ::SetTimer(Handle(), kIdleTimer, USER_TIMER_MINIMUM, nullptr);
+}
+
+void TSmartComboBox::DiscardSpare() noexcept
+{
+    if (spare_)
+        ::DestroyWindow(std::exchange(spare_, nullptr));
+    PrepareSpareSoon();
 }
 
 void TSmartComboBox::RecreateCombo(bool typing, bool carryItems)
@@ -487,11 +612,9 @@ void TSmartComboBox::RecreateCombo(bool typing, bool carryItems)
     // List style marks nothing: its rows are the whole list.
     if (!typing)
         rows_->SetWords({});
-    const DWORD style = WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | CBS_AUTOHSCROLL | CBS_OWNERDRAWFIXED |
-                        CBS_HASSTRINGS | (typing ? CBS_DROPDOWN : CBS_DROPDOWNLIST);
-    const HWND combo = ::CreateWindowExW(0, WC_COMBOBOXW, L"", style, 0, 0, width_, 400, Handle(),
-                                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(kComboId)),
-                                         ::GetModuleHandleW(nullptr), nullptr);
+    HWND combo = typing ? std::exchange(spare_, nullptr) : nullptr;
+    if (!combo)
+        combo = MakeCombo(typing);
     if (!combo) {
         switching_ = false;
         throw AppError(L"Cannot create the search box");
@@ -503,26 +626,10 @@ void TSmartComboBox::RecreateCombo(bool typing, bool carryItems)
     ::GetComboBoxInfo(combo, &info);
     edit_ = typing ? info.hwndItem : nullptr;
     list_ = info.hwndList;
-    // Its text is what the user typed: the box's name is given apart.
-    AnnotateName(combo, kSearchBoxName);
-    AnnotateName(edit_, kSearchBoxName);
-    if (font_)
-        ::SendMessageW(combo, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-    SetRowHeights();
-    if (CurrentTheme() && !CurrentTheme()->highContrast) {
-        // Where the platform has dark parts (its scroll bars, its combo box), the box uses them;
-        // the border and the button are drawn over in the theme's colours (PaintFrame).
-        ::SetWindowTheme(combo, L"DarkMode_CFD", nullptr);
-        if (info.hwndList)
-            ::SetWindowTheme(info.hwndList, L"DarkMode_Explorer", nullptr);
-    }
-    ::SendMessageW(combo, CB_SETMINVISIBLE, kVisibleRows, 0);
-    ::SendMessageW(combo, CB_LIMITTEXT, 0, 0);
-    Subclass(combo);
-    if (edit_)
-        Subclass(edit_);
-    if (list_)
-        Subclass(list_);
+    RECT face{};
+    ::GetWindowRect(combo, &face);
+    // On top of the old one, which is hidden later: hiding it now would uncover and repaint the new.
+    ::SetWindowPos(combo, HWND_TOP, 0, 0, width_, face.bottom - face.top, SWP_NOMOVE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
 
     if (carryItems) {
         const std::vector<uint32_t> rows = std::move(displayed_);
@@ -535,13 +642,13 @@ void TSmartComboBox::RecreateCombo(bool typing, bool carryItems)
         displayed_.clear();
     }
     if (old) {
-        ::SetWindowPos(combo, old, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         if (hadFocus)
             FocusBox();
-        ::DestroyWindow(old);
+        Retire(old);
     }
     FitToCombo();
     switching_ = false;
+    PrepareSpareSoon();
 }
 
 LRESULT TSmartComboBox::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept
@@ -556,6 +663,8 @@ LRESULT TSmartComboBox::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) no
     case WM_TIMER:
         if (wParam == kCountTimer)
             RunGuarded([&] { AnnounceCount(); });
+        if (wParam == kIdleTimer)
+            RunGuarded([&] { IdleWork(); });
         return 0;
     case WM_MEASUREITEM: {
         // Asked while the combo is being created; SetRowHeights sets the heights again afterwards.
@@ -606,7 +715,7 @@ LRESULT TSmartComboBox::OnChildMessage(HWND hwnd, UINT message, WPARAM wParam, L
         // as a prefix, to select it in the opened list: rows the filter has just replaced, and
         // with 100,000 of them most of a keystroke. The filter has run already (on the update
         // before the change) and chooses the selection itself.
-        if (hwnd == combo_ && edit_ && HIWORD(wParam) == EN_CHANGE && reinterpret_cast<HWND>(lParam) == edit_)
+        if (HIWORD(wParam) == EN_CHANGE && lParam && ::GetParent(reinterpret_cast<HWND>(lParam)) == hwnd)
             return 0;
         break;
     case WM_PAINT:
@@ -724,6 +833,8 @@ LRESULT CALLBACK TSmartComboBox::ChildProc(HWND hwnd, UINT message, WPARAM wPara
             self->edit_ = nullptr;
         if (hwnd == self->list_)
             self->list_ = nullptr;
+        if (hwnd == self->spare_)
+            self->spare_ = nullptr;
         const WNDPROC original = self->OriginalProc(hwnd);
         ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
         ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);

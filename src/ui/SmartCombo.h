@@ -47,6 +47,9 @@ public:
     std::wstring Text() const;
     int ItemIndex() const noexcept;
 
+    // Work left for the idle moments: replaced combos to empty, the next one to make ahead.
+    bool IsIdleWorkPending() const noexcept { return !retired_.empty() || !spare_; }
+
     void SetBounds(int x, int y, int width);
     void SetFont(HFONT font);
     void FocusBox();
@@ -85,6 +88,20 @@ private:
     void CommandNotification(WORD code, HWND from);
 
     void RecreateCombo(bool typing, bool carryItems);
+    // A hidden combo in that style, set up as the box's combos are; null when none could be made.
+    HWND MakeCombo(bool typing);
+    void PrepareSpareSoon() noexcept;
+    void DiscardSpare() noexcept;
+    HWND spare_ = nullptr; // a hidden combo in typing style, made while idle
+    // A replaced combo is hidden at once and emptied while the user is idle: every row an
+    // owner-drawn list loses is announced to its owner, tens of milliseconds per 100,000.
+    void Retire(HWND combo);
+    // True when no retired combo is left.
+    bool EmptyRetired();
+    // Retired combos emptied, then a spare made, between the user's keys.
+    void IdleWork();
+    static constexpr UINT_PTR kIdleTimer = 2;
+    std::vector<HWND> retired_;
     void FitToCombo() noexcept;
     void ShowItems(const std::vector<uint32_t>& indexes);
     bool TryDeleteRows(const std::vector<uint32_t>& indexes);
@@ -129,11 +146,12 @@ private:
     bool typing_ = true;
     bool switching_ = false;
     bool forwarding_ = false;
-    int programEdit_ = 0; // depth of ProgramEdit scopes
+    bool holdList_ = false; // the list opens once the first filter has filled it
+    int programEdit_ = 0;   // depth of ProgramEdit scopes
     int width_ = 0;
     std::vector<std::pair<HWND, WNDPROC>> originalProcs_;
     std::unique_ptr<TResultRows> rows_;
     int Dpi() const noexcept;
-    void SetRowHeights() noexcept;
+    void SetRowHeights(HWND combo) noexcept;
     void DrawRow(const DRAWITEMSTRUCT& item);
 };

@@ -32,7 +32,9 @@ inline HWND FindCombo(HWND bar)
     ::EnumChildWindows(
         bar,
         [](HWND child, LPARAM lp) -> BOOL {
-            if (_wcsicmp(probe::ClassName(child).c_str(), L"ComboBox") == 0) {
+            // The box keeps hidden combos beside the one shown (one made ahead, old ones emptied).
+            if (_wcsicmp(probe::ClassName(child).c_str(), L"ComboBox") == 0 &&
+                (::GetWindowLongW(child, GWL_STYLE) & WS_VISIBLE)) {
                 *reinterpret_cast<HWND*>(lp) = child;
                 return FALSE;
             }

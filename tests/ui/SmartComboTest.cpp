@@ -279,6 +279,61 @@ TEST_F(SearchBox, EachNarrowingKeystrokeShowsExactlyTheMatchingEntries)
     }
 }
 
+// The box's combos: the one shown, and any kept hidden (one made ahead, replaced ones emptied).
+std::pair<int, int> ShownAndAllCombos(HWND box)
+{
+    int shown = 0, all = 0;
+    for (HWND child = ::GetWindow(box, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        if (probe::ClassName(child) != L"ComboBox")
+            continue;
+        ++all;
+        shown += (::GetWindowLongW(child, GWL_STYLE) & WS_VISIBLE) != 0;
+    }
+    return {shown, all};
+}
+
+void SettleIdleWork(SearchHost& host)
+{
+    probe::WaitUntil([&] {
+        host.Settle();
+        return !host.box->IsIdleWorkPending();
+    });
+}
+
+// A list too long to empty row by row goes to a fresh combo: the user sees the same search, the
+// same text and caret, the list open and the focus in the box, and the replaced combo is gone
+// once the user pauses.
+TEST_F(SearchBox, LongListsNarrowInAFreshComboThatKeepsTheSearchAsTheUserLeftIt)
+{
+    Items entries{L""};
+    for (int i = 0; i < 30'000; ++i)
+        entries.push_back(L"C:\\data\\entry-" + std::to_wstring(100'000 + i));
+    host.box->SetStoredItems(entries);
+    host.Settle();
+    // The first character, then back to an empty text: every row in typing style.
+    host.Type(L"e");
+    ::SendMessageW(host.box->EditField(), EM_SETSEL, 0, -1);
+    host.Press(VK_BACK);
+    ASSERT_GE(host.Shown().size(), entries.size() - 1); // every entry (the empty row aside)
+    SettleIdleWork(host);
+
+    for (const std::wstring typed : {L"7", L"77", L"777"}) {
+        host.Type(typed.substr(typed.size() - 1));
+        Items expected;
+        for (const auto& entry : entries)
+            if (entry.find(typed) != std::wstring::npos)
+                expected.push_back(entry);
+        EXPECT_EQ(host.Shown(), expected) << testing::PrintToString(typed);
+        EXPECT_EQ(probe::WindowText(host.box->EditField()), typed);
+        EXPECT_EQ(host.EditSelection(),
+                  std::make_pair(static_cast<DWORD>(typed.size()), static_cast<DWORD>(typed.size())));
+        EXPECT_TRUE(host.ListOpen());
+        EXPECT_EQ(::GetFocus(), host.box->EditField());
+    }
+    SettleIdleWork(host);
+    EXPECT_EQ(ShownAndAllCombos(host.box->Handle()), std::make_pair(1, 2)) << "the box's combo and one made ahead";
+}
+
 class SearchBoxEnter : public SearchBox {
 protected:
     void SetUp() override
