@@ -17,8 +17,11 @@ namespace {
 
 using folderstamp::Stamp;
 
-// While folders are still being looked at, what is known is published at most this often.
+// While folders are still being looked at, what is known is published at most this often,
 constexpr DWORD kPartialIntervalMs = 50;
+// and only once it has grown by half since the last partial list (each hand-over copies and
+// indexes the whole list: growing by half, each costs what it adds), or after this long.
+constexpr DWORD kStalePartialMs = 1000;
 // Looks run on a few lanes at once; a lane busy this long with one folder (a share that does not
 // answer) no longer counts, and another lane takes the folders behind it.
 constexpr size_t kLanes = 4;
@@ -500,9 +503,8 @@ void FolderScanner::Work()
             }
             const DWORD sincePublished = ::GetTickCount() - lastPublished;
             if (unpublished && sincePublished >= kPartialIntervalMs) {
-                Publish(false);
+                unpublished = !Publish(false);
                 lastPublished = ::GetTickCount();
-                unpublished = false;
             }
             lanes_->Ensure(lanes_);
         } catch (...) {
@@ -570,6 +572,7 @@ void FolderScanner::StartRequest(const std::wstring& pathListFile)
 {
     const std::vector<pathlist::Row> rows = ReadRows(pathListFile);
     const std::wstring cut = listProblem_;
+    nextPartialCount_ = 0;
 
     // The folders of this list, row by row; a folder listed twice is kept and looked at once.
     // Looked up by "*" or " " then the folder: a list of many thousand rows stays linear.
@@ -664,7 +667,7 @@ bool FolderScanner::AllLooked() const
     return std::ranges::none_of(watched_, [&](const auto& w) { return w->looking || w->lookedFor < serving_; });
 }
 
-void FolderScanner::Publish(bool complete)
+bool FolderScanner::Publish(bool complete)
 {
     std::vector<std::pair<const Watched*, uint64_t>> madeOf;
     std::wstring problem = listProblem_;
@@ -685,6 +688,13 @@ void FolderScanner::Publish(bool complete)
         }
     }
 
+    if (!complete) {
+        if (count < nextPartialCount_ && ::GetTickCount() - lastPartialTick_ < kStalePartialMs)
+            return false;
+        nextPartialCount_ = count + count / 2;
+        lastPartialTick_ = ::GetTickCount();
+    }
+
     HWND window = nullptr;
     UINT message = 0;
     bool same = false;
@@ -695,7 +705,7 @@ void FolderScanner::Publish(bool complete)
         message = shared_->message;
         // Nothing new to tell until the list is complete.
         if (same && !complete && shared_->snapshot.unreadList == unreadList_)
-            return;
+            return true;
     }
     std::shared_ptr<const std::vector<std::wstring>> entries;
     if (!same) {
@@ -746,6 +756,7 @@ void FolderScanner::Publish(bool complete)
     }
     if (window && message)
         ::PostMessageW(window, message, 0, 0);
+    return true;
 }
 
 FolderScanner& Scanner()

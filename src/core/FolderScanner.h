@@ -65,7 +65,10 @@ private:
     void Queue(Watched& w);
     bool MergeLooks();
     bool AllLooked() const;
-    void Publish(bool complete);
+    // False when a partial list was held back (too little new in it yet).
+    bool Publish(bool complete);
+    size_t nextPartialCount_ = 0; // a partial list smaller than this waits
+    DWORD lastPartialTick_ = 0;
     void PublishComplete();
 
     std::atomic<ScanFunction> scan_;

@@ -161,6 +161,12 @@ void TSmartComboBox::ReplaceItems(std::shared_ptr<const std::vector<std::wstring
     FStoredItems = std::move(list);
     index_ = search::CompactEntryIndex<wchar_t>(*FStoredItems);
     displayed_.clear();
+    firsts_.resize(FStoredItems->size());
+    for (size_t i = 0; i < firsts_.size(); ++i) {
+        const std::wstring& entry = (*FStoredItems)[i];
+        const wchar_t first = entry.empty() ? L'\0' : search::Folded(std::wstring_view(entry).substr(0, 1))[0];
+        firsts_[i] = first == L'[' || first >= 128 ? kOpenFirst : static_cast<uint8_t>(first);
+    }
 }
 
 std::vector<uint32_t> TSmartComboBox::AllRows() const
@@ -468,6 +474,16 @@ bool TSmartComboBox::PrefixComplete(wchar_t ch)
 int TSmartComboBox::FirstRowThatMayBegin(const std::wstring& text) const
 {
     const std::wstring folded = search::Folded(std::wstring_view(text));
+    if (!folded.empty() && folded[0] < 128 && displayed_.size() == firsts_.size()) {
+        // The whole list, row for entry: only rows of that first character (or one the rule
+        // leaves open) are asked, a byte each.
+        const auto first = static_cast<uint8_t>(folded[0]);
+        for (size_t row = 0; row < firsts_.size(); ++row)
+            if ((firsts_[row] == first || firsts_[row] == kOpenFirst) &&
+                (index_.MayBeginWith(static_cast<uint32_t>(row), folded) || (*FStoredItems)[row].starts_with(L'[')))
+                return static_cast<int>(row);
+        return CB_ERR;
+    }
     for (size_t row = 0; row < displayed_.size(); ++row) {
         const uint32_t entry = displayed_[row];
         if (index_.MayBeginWith(entry, folded) || (*FStoredItems)[entry].starts_with(L'['))

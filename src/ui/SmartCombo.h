@@ -139,6 +139,9 @@ private:
     std::shared_ptr<const std::vector<std::wstring>> FStoredItems = std::make_shared<std::vector<std::wstring>>();
     search::CompactEntryIndex<wchar_t> index_;
     std::vector<uint32_t> displayed_; // stored index of each displayed row
+    // Each stored entry's first character, folded, where ASCII; kOpenFirst for "[" or beyond ASCII.
+    std::vector<uint8_t> firsts_;
+    static constexpr uint8_t kOpenFirst = 0x80;
     HWND combo_ = nullptr;
     HWND edit_ = nullptr;
     HWND list_ = nullptr; // the drop-down list

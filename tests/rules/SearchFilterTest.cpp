@@ -195,6 +195,27 @@ TEST(CompactEntryIndex, AgreesWithTheSlowRuleForNarrowAndWideLists)
     }
 }
 
+// Long lists look for a rare word only in the entries holding its kinds of character; kinds are
+// shared by some punctuation, and by every character beyond ASCII: the answers stay the rule's.
+TEST(CompactEntryIndex, LongListsAgreeWithTheSlowRuleWhenRareWordsAreLookedForByKinds)
+{
+    struct Case {
+        const char* name;
+        std::wstring entryAlphabet, typedAlphabet;
+    } const cases[] = {
+        {"NarrowList", L"abcdefghijABCDEFGHIJ0123456789!/(.\\ \u00e9", L"abcdefghijZ09!/(.\u00c9\u00e9"},
+        {"WideList", L"abcdefghijABCDEFGHIJ0123456789!/(.\\ \u00e9\u0141", L"acegiZ09!/(\u00e9\u0141\u01e9"},
+    };
+    std::mt19937 random(20261212);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ExpectAgreesWithTheSlowRule<search::CompactEntryIndex<wchar_t>>(random, c.entryAlphabet, c.typedAlphabet, 4,
+                                                                        20000, 8, 3);
+        ExpectAgreesWithTheSlowRule<search::EntryIndex<wchar_t>>(random, c.entryAlphabet, c.typedAlphabet, 2, 20000, 8,
+                                                                 3);
+    }
+}
+
 TEST(CompactEntryIndex, MayBeginWithLeavesAllButAsciiDifferencesOpen)
 {
     struct Case {

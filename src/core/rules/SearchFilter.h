@@ -73,9 +73,12 @@ public:
         folded_.resize(total);
         starts_.reserve(std::size(entries) + 1);
         CharT* out = folded_.data();
+        masks_.reserve(std::size(entries));
         for (const auto& e : entries) {
             starts_.push_back(static_cast<size_t>(out - folded_.data()));
+            CharT* const begin = out;
             out = FoldInto(std::data(e), std::size(e), out);
+            masks_.push_back(MaskOf(View(begin, static_cast<size_t>(out - begin))));
             *out++ = CharT(0);
         }
         starts_.push_back(folded_.size());
@@ -94,6 +97,7 @@ public:
     // The same, reusing this index's memory: for reading a long list piece by piece.
     void AssignText(View text, CharT separator)
     {
+        masks_.clear(); // kinds are kept for lists given entry by entry only
         const bool closed = !text.empty() && text.back() == separator;
         folded_.resize(text.size() + (closed ? 0 : 1));
         CharT* out = FoldInto(text.data(), text.size(), folded_.data());
@@ -284,9 +288,56 @@ private:
         return Find(entry, needle, 0) != View::npos;
     }
 
+    // Which kinds of character a text holds, one bit per kind (letters and digits each a kind of
+    // their own): an entry lacking a kind the word holds cannot contain the word.
+    static uint64_t MaskOf(View text) noexcept
+    {
+        uint64_t mask = 0;
+        for (CharT c : text)
+            mask |= uint64_t{1} << KindOf(c);
+        return mask;
+    }
+    static unsigned KindOf(CharT c) noexcept
+    {
+        const auto u = static_cast<std::make_unsigned_t<CharT>>(c);
+        if (u >= 'A' && u <= 'Z')
+            return static_cast<unsigned>(u - 'A');
+        if (u >= '0' && u <= '9')
+            return 26u + static_cast<unsigned>(u - '0');
+        return u < 128 ? 36u + static_cast<unsigned>(u % 26u) : 62u + (u >= 256 ? 1u : 0u);
+    }
+
+    // A rare word is looked for only in the entries that hold its kinds of character: a few
+    // megabytes read instead of the whole list. False (and `result` empty) when too many entries
+    // qualify for that to pay.
+    bool FirstWordByKinds(const Needle& needle, std::vector<uint32_t>& result) const
+    {
+        if (masks_.size() != Size() || Size() < kKindsWorthIt)
+            return false;
+        const uint64_t need = MaskOf(needle.text);
+        const size_t most = Size() / 8;
+        for (uint32_t i = 0; i < masks_.size(); ++i) {
+            if ((masks_[i] & need) != need)
+                continue;
+            if (result.size() == most) {
+                result.clear();
+                return false;
+            }
+            result.push_back(i);
+        }
+        size_t kept = 0;
+        for (uint32_t i : result)
+            if (Contains(EntryView(i), needle))
+                result[kept++] = i;
+        result.resize(kept);
+        return true;
+    }
+
     void FirstWord(const String& word, std::vector<uint32_t>& result) const
     {
         const Needle needle = MakeNeedle(word);
+        if (FirstWordByKinds(needle, result))
+            return;
         if (word.find(CharT(0)) != String::npos) {
             // The separator itself: a hit could span two entries, so look entry by entry.
             for (uint32_t i = 0; i < Size(); ++i)
@@ -306,8 +357,12 @@ private:
         }
     }
 
+    // Below this many entries the whole text is read at once faster than kinds are checked.
+    static constexpr size_t kKindsWorthIt = 4096;
+
     String folded_;
     std::vector<size_t> starts_;
+    std::vector<uint64_t> masks_; // kinds of character per entry (lists given entry by entry)
     std::array<size_t, 256> frequency_{};
 };
 
