@@ -123,12 +123,12 @@ public:
     const Started& Process() const noexcept { return process_; }
 
     // The shortcut, until the bar is in front with the focus in its box; milliseconds, or < 0.
-    double Show()
+    double Show(double timeoutMs = 10000)
     {
         const double start = NowMs();
         Key(VK_LWIN, false);
         Key(VK_SPACE, false);
-        const bool shown = Poll([&] { return FocusedInBar(bar_); }, 10000);
+        const bool shown = Poll([&] { return FocusedInBar(bar_); }, timeoutMs);
         const double took = NowMs() - start;
         Key(VK_SPACE, true);
         Key(VK_LWIN, true);

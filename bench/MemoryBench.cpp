@@ -49,7 +49,7 @@ int wmain(int argc, wchar_t** argv)
         ::PostMessageW(::FindWindowW(L"IdleWindow", nullptr), WM_CLOSE, 0, 0);
     }
     bench::Zarvi zarvi(argv[1]);
-    if (!zarvi.Bar() || zarvi.Show() < 0)
+    if (!zarvi.Bar() || zarvi.Show(180000) < 0)
         return 1;
     zarvi.Hide();
     ::Sleep(1500); // idle: what the hidden bar keeps between shows
