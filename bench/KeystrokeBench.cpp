@@ -20,7 +20,7 @@
 #include "core/Handle.h"
 #include "core/WindowsSpecialFolderHelper.h"
 #include "core/rules/TextConv.h"
-#include "ui/MAIN.h"
+#include "ui/LoadPathList.h"
 #include "support/SearchHost.h"
 #include "ui/SmartCombo.h"
 

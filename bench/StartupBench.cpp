@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "BenchDrive.h"
+#include "core/AppInfo.h"
 #include "core/Handle.h"
 #include "support/LocalSite.h"
 #include "support/Probe.h"
@@ -47,7 +48,7 @@ double TimeOneStart(const std::wstring& exe)
     const KernelHandle process(pi.hProcess), thread(pi.hThread);
     double elapsed = -1;
     while (NowMs() - start < 30000) {
-        const HWND bar = ::FindWindowW(nullptr, L"Harbolt");
+        const HWND bar = ::FindWindowW(nullptr, kBarTitle);
         if (bar && probe::TrayIconExists(bar) && ::GetFileAttributesW(guide.c_str()) != INVALID_FILE_ATTRIBUTES) {
             elapsed = NowMs() - start;
             ::PostMessageW(bar, WM_CLOSE, 0, 0);

@@ -10,13 +10,14 @@
 #include "BenchDrive.h"
 #include "BenchTree.h"
 #include "support/Probe.h"
+#include "ui/BarIds.h"
 
 namespace {
 
 // The box's shown combo (it keeps hidden ones beside it).
 HWND FindCombo(HWND bar)
 {
-    const HWND box = ::FindWindowExW(bar, nullptr, L"TSmartComboBox", nullptr);
+    const HWND box = ::FindWindowExW(bar, nullptr, kSearchBoxClass, nullptr);
     for (HWND combo = nullptr; (combo = ::FindWindowExW(box, combo, L"ComboBox", nullptr)) != nullptr;)
         if (::GetWindowLongW(combo, GWL_STYLE) & WS_VISIBLE)
             return combo;

@@ -44,6 +44,13 @@ private:
 };
 
 namespace handle_traits {
+// The traits of a kind whose header only some units include (sockets, image lists): its alias
+// stands beside its use, its traits are made here all the same.
+template <typename T, auto Closer, auto EmptyValue> struct ClosedBy {
+    using Type = T;
+    static Type Empty() noexcept { return EmptyValue; }
+    static void Close(Type h) noexcept { Closer(h); }
+};
 struct Kernel {
     using Type = HANDLE;
     static Type Empty() noexcept { return nullptr; }

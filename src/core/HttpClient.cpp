@@ -12,14 +12,7 @@
 
 namespace {
 
-namespace traits {
-struct Socket {
-    using Type = SOCKET;
-    static Type Empty() noexcept { return INVALID_SOCKET; }
-    static void Close(Type s) noexcept { ::closesocket(s); }
-};
-} // namespace traits
-using SocketHandle = UniqueHandle<traits::Socket>;
+using SocketHandle = UniqueHandle<handle_traits::ClosedBy<SOCKET, &::closesocket, INVALID_SOCKET>>;
 
 struct AddressList {
     addrinfo* first = nullptr;

@@ -6,6 +6,7 @@
 #include <random>
 
 #include "SiteUrl.h"
+#include "core/AppInfo.h"
 #include "core/AppPathHelper.h"
 #include "core/Handle.h"
 #include "core/HttpClient.h"
@@ -16,7 +17,6 @@
 #include "core/rules/VersionText.h"
 
 std::wstring SiteUrl = ZARVI_SITE_URL;
-const std::wstring AppName = L"zarvi";
 unsigned long UpdateTimeoutMs = 5000;
 
 std::wstring GetAppVersion()
@@ -90,7 +90,7 @@ bool UpdateCheck()
     if (!window || CheckRunning)
         return false;
     auto job =
-        std::make_unique<CheckJob>(CheckJob{SiteUrl + AppName + L".latest", GetAppVersion(), window, AnswerMessage});
+        std::make_unique<CheckJob>(CheckJob{SiteUrl + kAppName + L".latest", GetAppVersion(), window, AnswerMessage});
     CheckRunning = true;
     const KernelHandle thread(::CreateThread(nullptr, 0, &RunCheck, job.get(), 0, nullptr));
     if (!thread) {

@@ -13,6 +13,7 @@
 #include "core/GuideFile.h"
 #include "core/KeyHookHelper.h"
 #include "core/MiniLogHelper.h"
+#include "core/ScopeGuard.h"
 #include "core/UpdateHelper.h"
 #include "core/VersionHelper.h"
 #include "core/rules/Ascii.h"
@@ -20,7 +21,6 @@
 #include "resource.h"
 #include "ui/ErrorReport.h"
 #include "ui/ImageButton.h"
-#include "ui/MAIN.h"
 #include "ui/Modal.h"
 #include "ui/Theme.h"
 #include "ui/ToggleSwitch.h"
@@ -75,7 +75,7 @@ std::wstring AboutHelpText(const std::wstring& hotkeyName)
 TAboutBox::TAboutBox(HWND owner) : owner_(owner)
 {
     RegisterWindowClass(kAboutClass, 0, FaceBrush());
-    CreateBound(kAboutClass, WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_CONTROLPARENT, L"ZARVI",
+    CreateBound(kAboutClass, WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_CONTROLPARENT, kAppCaption,
                 WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_CLIPCHILDREN, 0, 0, kClientWidth, kClientHeight,
                 owner);
     // The class keeps the brush of the look it was first made in.
@@ -297,11 +297,7 @@ void TAboutBox::SetLog(const std::wstring& text)
 
 void TAboutBox::FormCreate()
 {
-    FLoading = true;
-    struct Done {
-        bool& flag;
-        ~Done() { flag = false; }
-    } done{FLoading};
+    const auto loading = Raised(FLoading);
     ::SetDlgItemTextW(Handle(), 1001, GetProductVersion().c_str());
     ::SetDlgItemTextW(Handle(), 1002, GetCopyright().c_str());
     const std::wstring name = GetHotkeyName();
@@ -341,17 +337,17 @@ bool TAboutBox::PreviewKey(const MSG& msg)
     return false;
 }
 
+// The window that opened this one (the bar) stays out of sight meanwhile; what follows the
+// answer is its business (ShowModal's result).
 void TAboutBox::FormShow()
 {
-    if (Form1 && Form1->Handle())
-        ::ShowWindow(Form1->Handle(), SW_HIDE);
+    if (owner_)
+        ::ShowWindow(owner_, SW_HIDE);
 }
 
 void TAboutBox::OKButtonClick()
 {
     ModalRun::EndModal(Handle(), IDOK);
-    if (Form1)
-        Form1->ShowBar();
 }
 
 void TAboutBox::cmbHotkeyChange()
@@ -362,10 +358,7 @@ void TAboutBox::cmbHotkeyChange()
     if (index < 0 || static_cast<size_t>(index) >= kHotkeyNames.size())
         return;
     // The help text names the key in effect, which changes before the store may fail.
-    struct HelpFollows {
-        HWND memo;
-        ~HelpFollows() { ::SetWindowTextW(memo, AboutHelpText(GetHotkeyName()).c_str()); }
-    } help{memoHelp};
+    const ScopeExit help([this] { ::SetWindowTextW(memoHelp, AboutHelpText(GetHotkeyName()).c_str()); });
     SaveHotkey(kHotkeyNames[static_cast<size_t>(index)]);
 }
 
@@ -401,14 +394,10 @@ void TAboutBox::btnShowGuideClick()
 void TAboutBox::btnShowTutorialClick()
 {
     ::ShowWindow(Handle(), SW_HIDE);
-    struct Back {
-        HWND window;
-        ~Back()
-        {
-            ::ShowWindow(window, SW_SHOW);
-            ::SetForegroundWindow(window);
-        }
-    } back{Handle()};
+    const ScopeExit back([this] {
+        ::ShowWindow(Handle(), SW_SHOW);
+        ::SetForegroundWindow(Handle());
+    });
     TformTutorial tutorial(Handle());
     tutorial.ShowModal();
 }

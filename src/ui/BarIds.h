@@ -23,3 +23,5 @@ inline constexpr UINT kUpdateAnswerMessage = WM_APP + 25;
 
 // The window class of the bar; its title is kBarTitle, its activation message kActivationMessage.
 inline constexpr const wchar_t* kBarClass = L"TForm1";
+// The window class of the search box, the bar's child that holds the combo.
+inline constexpr const wchar_t* kSearchBoxClass = L"TSmartComboBox";

@@ -16,14 +16,7 @@ HIMAGELIST CreateImageList1(int size);
 // An image list of the given pictures, in that order; light ink for dark faces unless `ink` says.
 HIMAGELIST CreateGlyphList(int size, std::initializer_list<Glyph> glyphs, COLORREF ink = CLR_DEFAULT);
 
-namespace handle_traits {
-struct ImageList {
-    using Type = HIMAGELIST;
-    static Type Empty() noexcept { return nullptr; }
-    static void Close(Type h) noexcept { ::ImageList_Destroy(h); }
-};
-} // namespace handle_traits
-using ImageListHandle = UniqueHandle<handle_traits::ImageList>;
+using ImageListHandle = UniqueHandle<handle_traits::ClosedBy<HIMAGELIST, &::ImageList_Destroy, nullptr>>;
 
 // One picture as a 32-bit bitmap with transparency, in `ink`, for menus.
 HBITMAP CreateGlyphBitmap(Glyph glyph, int size, COLORREF ink);

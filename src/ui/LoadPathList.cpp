@@ -7,8 +7,6 @@
 #include "core/FileHelper.h"
 #include "core/FolderScanner.h"
 #include "core/MiniLogHelper.h"
-#include "ui/BarIds.h"
-#include "ui/MAIN.h"
 #include "ui/SmartCombo.h"
 #include "ui/TApplication.h"
 
@@ -63,11 +61,6 @@ HandOver HandOverEntries(TSmartComboBox& searchBox, bool late)
     }
     handOver();
     return HandOver::Done;
-}
-
-bool LoadPathList()
-{
-    return SearchBox ? LoadPathList(*SearchBox, Form1->Handle(), kEntriesMessage, kLoadPathListWaitMs) : true;
 }
 
 bool LoadPathList(TSmartComboBox& searchBox, HWND window, UINT message, DWORD waitMs)

@@ -29,8 +29,6 @@ HandOver HandOverEntries(TSmartComboBox& searchBox, bool late);
 // after the empty-list stop (the box then keeps what it had). `window` is posted `message` when
 // more is known later (none: the caller asks again).
 bool LoadPathList(TSmartComboBox& searchBox, HWND window = nullptr, UINT message = 0, DWORD waitMs = 10000);
-// The same for the bar's own search box; nothing to do before it exists.
-bool LoadPathList();
 
 // How long "Add a folder" waits for the new list before the bar goes on without it.
 inline constexpr DWORD kLoadPathListWaitMs = 250;

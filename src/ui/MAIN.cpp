@@ -11,6 +11,7 @@
 #include "core/GuideFile.h"
 #include "core/KeyHookHelper.h"
 #include "core/MiniLogHelper.h"
+#include "core/ScopeGuard.h"
 #include "core/TestSeams.h"
 #include "core/UpdateHelper.h"
 #include "core/rules/BarLayout.h"
@@ -111,6 +112,8 @@ void TForm1::FormCreate()
     AddLog(L"Starting app...");
     const bool boxMade = RunGuarded([] { CreateSearchBox(); });
     going = going && boxMade;
+    // Beside the start, never holding it: the answer comes as kUpdateAnswerMessage.
+    step([] { UpdateCheck(); });
     ::ShowWindow(Handle(), SW_HIDE);
     step([] { ExtractGuide(); });
     step([this] { ShowTutorialAtStart(Handle()); });
@@ -124,7 +127,6 @@ void CreateSearchBox()
     SearchBox = Form1->searchBox_.get();
     SearchBox->SetFont(Form1->SearchBoxFont());
     Form1->PlaceBar();
-    UpdateCheck();
 }
 
 void TForm1::ApplyDpi(int dpi)
@@ -172,7 +174,7 @@ void TForm1::PlaceBar()
     if (::GetDpiForMonitor(target, MDT_EFFECTIVE_DPI, &dpiX, &dpiY) == S_OK && static_cast<int>(dpiX) != dpi_) {
         ApplyDpi(static_cast<int>(dpiX));
     }
-    const Placing placing(placing_);
+    const auto placing = Raised(placing_);
     const auto bar =
         layout::PlaceBar(ToRect(monitor.rcWork), dpi_, SearchBox ? SearchBox->Height() : 0, SearchBox != nullptr);
     const auto place = [](HWND window, const layout::Rect& r) {
@@ -195,7 +197,7 @@ void TForm1::ShowBar()
         ::SetWindowPos(Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
         return;
     }
-    const Showing showing(showing_);
+    const auto showing = Raised(showing_);
     FormShow();
     if (!Handle() || !::IsWindow(Handle()))
         return; // the empty-list stop is ending the program
@@ -236,7 +238,7 @@ void TForm1::EntriesArrived()
     // During a show, the show itself hands the list over.
     if (!SearchBox || showing_)
         return;
-    const Showing showing(showing_);
+    const auto showing = Raised(showing_);
     HandOverEntries(*SearchBox, true);
 }
 

@@ -8,7 +8,6 @@
 #include "core/Handle.h"
 #include "ui/BarIds.h"
 #include "ui/Glyphs.h"
-#include "ui/LoadPathList.h"
 #include "ui/Theme.h"
 #include "ui/PopupMenu.h"
 #include "ui/Window.h"
@@ -99,15 +98,6 @@ private:
     bool placing_ = false;  // PlaceBar is moving the bar
     int textPercent_ = 100; // the platform's text size the fonts were made for
     unsigned lookDrawn_ = LookGeneration();
-    // Raises a flag for as long as it lives: a show or hand-over running, the bar being placed.
-    struct Showing {
-        bool& flag;
-        explicit Showing(bool& f) noexcept : flag(f) { flag = true; }
-        ~Showing() { flag = false; }
-        Showing(const Showing&) = delete;
-        Showing& operator=(const Showing&) = delete;
-    };
-    using Placing = Showing;
     // The fixed pause between the shortcut and the activation of the bar.
     static constexpr DWORD kShowPauseMs = 100;
     // Keys whose press the bar saw: only their release acts.

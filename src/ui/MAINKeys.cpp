@@ -104,3 +104,18 @@ void TForm1::ReplayTypedAhead()
         }
     }
 }
+
+void TForm1::ProcessPendingMessages(UINT only)
+{
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE | only)) {
+        if (msg.message == WM_QUIT) {
+            ::PostQuitMessage(static_cast<int>(msg.wParam));
+            return;
+        }
+        if (PreviewKey(msg))
+            continue;
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+}

@@ -1,7 +1,10 @@
 #include "ui/MAIN.h"
 
+#include "ui/LoadPathList.h"
+
 #include <windows.h>
 
+#include "core/AppInfo.h"
 #include "core/AppPathHelper.h"
 #include "core/FileHelper.h"
 #include "core/GuideFile.h"
@@ -13,6 +16,7 @@
 #include "ui/About.h"
 #include "ui/ErrorReport.h"
 #include "ui/FolderPicker.h"
+#include "ui/LoadPathList.h"
 #include "ui/TApplication.h"
 #include "ui/TrayIcon.h"
 #include "ui/frmTutorial.h"
@@ -42,13 +46,13 @@ std::span<const TPopupMenu::Item> TForm1::MenuItems() noexcept
 void TForm1::ShowTrayHint()
 {
     TrayIcon1->Show();
-    TrayIcon1->ShowBalloon(L"Zarvi", L"", 3000);
+    TrayIcon1->ShowBalloon(kAppTitle, L"", kBalloonMs);
     if (!OneInNine())
         return;
     const std::wstring hint = hotkey::StartupHint(GetHotkeyName());
     // Where the platform has no toast notifications, the same words go into the balloon.
-    if (!PresentToast(L"ZARVI", hint))
-        TrayIcon1->ShowBalloon(L"ZARVI", hint, 3000);
+    if (!PresentToast(kAppCaption, hint))
+        TrayIcon1->ShowBalloon(kAppCaption, hint, kBalloonMs);
 }
 
 void TForm1::OpenPopupMenu1(int x, int y, HWND owner)
@@ -105,21 +109,6 @@ void TForm1::TrayIconMessage(LPARAM event)
     }
 }
 
-void TForm1::ProcessPendingMessages(UINT only)
-{
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE | only)) {
-        if (msg.message == WM_QUIT) {
-            ::PostQuitMessage(static_cast<int>(msg.wParam));
-            return;
-        }
-        if (PreviewKey(msg))
-            continue;
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
-}
-
 void TForm1::TrayIcon1DblClick()
 {
     ShowBar();
@@ -143,7 +132,8 @@ void TForm1::mnuAddClick()
         pickerOpen_ = false;
         if (chosen && DirectoryExists(*chosen)) {
             AppendFolderToPathList(GetPathListFile(), *chosen);
-            LoadPathList();
+            if (searchBox_)
+                LoadPathList(*searchBox_, Handle(), kEntriesMessage, kLoadPathListWaitMs);
         }
     } catch (...) {
         pickerOpen_ = false;
@@ -163,12 +153,16 @@ void TForm1::mnuAboutClick()
 
 void TForm1::ShowSettings(int page)
 {
+    int answer = 0;
     {
         TAboutBox settings(Handle());
         settings.SelectPage(page);
         settings.SetLog(LogText);
-        settings.ShowModal();
+        answer = settings.ShowModal();
     }
+    // OK brings the bar back; the close box leaves it hidden.
+    if (answer == IDOK)
+        ShowBar();
     ActivateBar();
 }
 

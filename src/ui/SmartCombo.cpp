@@ -6,22 +6,24 @@
 #include <algorithm>
 
 #include "core/FileHelper.h"
+#include "core/ScopeGuard.h"
 #include "core/rules/AppError.h"
 #include "core/rules/ResultRow.h"
 #include "core/rules/Utf16.h"
 #include "ui/Accessible.h"
 #include "ui/Announce.h"
+#include "ui/BarIds.h"
 #include "ui/ErrorReport.h"
 #include "ui/Theme.h"
 
 namespace {
 
-constexpr const wchar_t* kBoxClass = L"TSmartComboBox";
 constexpr UINT kRestoreListMessage = WM_APP + 1;
 constexpr UINT kIconsArrivedMessage = WM_APP + 2;
 constexpr int kComboId = 1;
 constexpr int kVisibleRows = 8;
 constexpr wchar_t kCtrlC = 3;
+constexpr wchar_t kEscape = 27;
 // Beyond this many rows a list is not emptied while the user waits.
 constexpr LRESULT kRowsWorthAFreshCombo = 20'000;
 // Rows a retired combo loses per tick of the idle timer (about 3 ms under Wine).
@@ -31,9 +33,10 @@ constexpr int kRetiredRowsPerTick = 8'000;
 
 TSmartComboBox::TSmartComboBox(HWND owner, int x, int y, int width) : width_(width)
 {
-    RegisterWindowClass(kBoxClass);
+    RegisterWindowClass(kSearchBoxClass);
     // The box is a thin container so that the combo's notifications come back to the box itself.
-    CreateBound(kBoxClass, WS_EX_CONTROLPARENT, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, x, y, width, 24, owner);
+    CreateBound(kSearchBoxClass, WS_EX_CONTROLPARENT, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, x, y, width, 24,
+                owner);
     rows_ = std::make_unique<TResultRows>(Handle(), kIconsArrivedMessage);
     RecreateCombo(true, false);
 }
@@ -277,7 +280,7 @@ void TSmartComboBox::ShowItems(const std::vector<uint32_t>& indexes)
     if (info.hwndList)
         ::SendMessageW(info.hwndList, WM_SETREDRAW, FALSE, 0);
     {
-        const ProgramEdit edit(programEdit_);
+        const auto edit = Deeper(programEdit_);
         ::SendMessageW(combo_, CB_RESETCONTENT, 0, 0);
         size_t characters = 0;
         for (uint32_t i : indexes)
@@ -319,7 +322,7 @@ bool TSmartComboBox::TryDeleteRows(const std::vector<uint32_t>& indexes)
     if (k != indexes.size())
         return false; // not a subsequence of the rows shown
 
-    const ProgramEdit edit(programEdit_);
+    const auto edit = Deeper(programEdit_);
     size_t keep = indexes.size();
     for (size_t j = shown; j-- > 0;) {
         if (keep > 0 && displayed_[j] == indexes[keep - 1])
@@ -334,7 +337,7 @@ bool TSmartComboBox::TryDeleteRows(const std::vector<uint32_t>& indexes)
 void TSmartComboBox::SelectRow(int index)
 {
     {
-        const ProgramEdit edit(programEdit_);
+        const auto edit = Deeper(programEdit_);
         ::SendMessageW(combo_, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
     }
     AnnounceSelection();
@@ -342,7 +345,7 @@ void TSmartComboBox::SelectRow(int index)
 
 void TSmartComboBox::SetEditText(const std::wstring& text)
 {
-    const ProgramEdit edit(programEdit_);
+    const auto edit = Deeper(programEdit_);
     if (typing_)
         ::SetWindowTextW(edit_, text.c_str());
     else if (text.empty())
@@ -362,7 +365,7 @@ void TSmartComboBox::OpenListKeepingText()
     DWORD start = 0, end = 0;
     ::SendMessageW(combo_, CB_GETEDITSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
     {
-        const ProgramEdit edit(programEdit_);
+        const auto edit = Deeper(programEdit_);
         ::SendMessageW(combo_, CB_SHOWDROPDOWN, TRUE, 0);
     }
     if (Text() != text)
@@ -401,9 +404,9 @@ bool TSmartComboBox::KeyPress(wchar_t ch)
     }
 
     const bool consumed = typing_ && PrefixComplete(ch);
-    if (ch != L'\r' && ch != 27)
+    if (ch != L'\r' && ch != kEscape)
         OpenListKeepingText();
-    if (ch == 27 && ItemIndex() >= 1) {
+    if (ch == kEscape && ItemIndex() >= 1) {
         SetEditText(L"");
         if (typing_) {
             DWORD start = 0;
@@ -446,7 +449,7 @@ bool TSmartComboBox::PrefixComplete(wchar_t ch)
         ::SendMessageW(combo_, CB_SETEDITSEL, 0, MAKELPARAM(caret, caret));
         return true;
     }
-    if (ch == L'\t' || ch == 27)
+    if (ch == L'\t' || ch == kEscape)
         return false;
 
     const std::wstring candidate = text.substr(0, start) + ch + text.substr(end);
@@ -519,7 +522,7 @@ void TSmartComboBox::CommandNotification(WORD code, HWND from)
 void TSmartComboBox::Retire(HWND combo)
 {
     {
-        const ProgramEdit edit(programEdit_);
+        const auto edit = Deeper(programEdit_);
         ::SendMessageW(combo, CB_SHOWDROPDOWN, FALSE, 0);
     }
     retired_.push_back(combo);

@@ -119,18 +119,6 @@ private:
     static constexpr UINT kCountPauseMs = 700;
     int announcedRow_ = -1;
 
-    // Text and rows the program sets are no user edit: they must not filter.
-    class ProgramEdit {
-    public:
-        explicit ProgramEdit(int& depth) noexcept : depth_(depth) { ++depth_; }
-        ~ProgramEdit() { --depth_; }
-        ProgramEdit(const ProgramEdit&) = delete;
-        ProgramEdit& operator=(const ProgramEdit&) = delete;
-
-    private:
-        int& depth_;
-    };
-
     LRESULT OnChildMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     void Subclass(HWND child) noexcept;
     WNDPROC OriginalProc(HWND child) const noexcept;
@@ -150,7 +138,7 @@ private:
     bool switching_ = false;
     bool forwarding_ = false;
     bool holdList_ = false; // the list opens once the first filter has filled it
-    int programEdit_ = 0;   // depth of ProgramEdit scopes
+    int programEdit_ = 0;   // the program is setting text or rows: no user edit, no filter (Deeper)
     int width_ = 0;
     std::vector<std::pair<HWND, WNDPROC>> originalProcs_;
     std::unique_ptr<TResultRows> rows_;

@@ -5,6 +5,9 @@
 
 #include <string>
 
+// How long a balloon of the tray icon stays.
+inline constexpr UINT kBalloonMs = 3000;
+
 // TrayIcon1: the program's icon in the notification area, reporting mouse use to `owner` as
 // `callbackMessage`. It appears with Show (at the end of the start-up, after the tutorial), is
 // added again when the shell's taskbar is created anew, and is removed with the object.

@@ -16,6 +16,7 @@
 #include "support/OpenedLog.h"
 #include "support/SearchHost.h"
 #include "support/TestFiles.h"
+#include "ui/LoadPathList.h"
 #include "ui/MAIN.h"
 
 namespace {
