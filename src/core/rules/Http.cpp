@@ -122,16 +122,70 @@ ResponseReader::State ResponseReader::Step()
     return state_;
 }
 
+namespace {
+
+// Where the head ends ("\r\n\r\n", or a bare "\n\n" some servers send) and how long its end
+// mark is; npos while it has not come.
+std::pair<size_t, size_t> HeadEnd(const std::string& pending)
+{
+    const size_t crlf = pending.find("\r\n\r\n");
+    const size_t bare = pending.find("\n\n");
+    if (bare != std::string::npos && (crlf == std::string::npos || bare < crlf))
+        return {bare, 2};
+    return {crlf, 4};
+}
+
+// "HTTP/1.x NNN reason": the status, or false for anything else.
+bool ReadStatusLine(std::string_view line, int& status)
+{
+    line = Trim(line);
+    return StartsWithNoCase(line, "HTTP/1.") && line.size() >= 12 && line[8] == ' ' &&
+           (line.size() == 12 || line[12] == ' ') && ParseNumber(line.substr(9, 3), status);
+}
+
+// What the headers say of the body; false when they contradict each other.
+struct BodyHeaders {
+    bool chunked = false;
+    bool hasLength = false;
+    uint64_t length = 0;
+    std::string contentType;
+};
+bool ReadHeaders(std::string_view headers, BodyHeaders& out)
+{
+    for (size_t pos = 0; pos < headers.size();) {
+        const size_t next = std::min(headers.find('\n', pos), headers.size());
+        const std::string_view line = headers.substr(pos, next - pos);
+        pos = next + 1;
+        const size_t colon = line.find(':');
+        if (colon == line.npos)
+            continue;
+        const std::string name = ascii::Lower(Trim(line.substr(0, colon)));
+        const std::string_view value = Trim(line.substr(colon + 1));
+        if (name == "content-length") {
+            uint64_t parsed = 0;
+            if (!ParseNumber(value, parsed) || (out.hasLength && parsed != out.length))
+                return false;
+            out.hasLength = true;
+            out.length = parsed;
+        } else if (name == "transfer-encoding") {
+            // Chunked framing counts only as the last coding.
+            const std::string codings = ascii::Lower(value);
+            const size_t last = codings.rfind(',');
+            out.chunked = Trim(last == std::string::npos ? std::string_view(codings)
+                                                         : std::string_view(codings).substr(last + 1)) == "chunked";
+        } else if (name == "content-type") {
+            out.contentType = std::string(value);
+        }
+    }
+    return true;
+}
+
+} // namespace
+
 // False while the head is incomplete or when the response failed.
 bool ResponseReader::ReadHead()
 {
-    size_t end = pending_.find("\r\n\r\n");
-    size_t skip = 4;
-    const size_t bare = pending_.find("\n\n");
-    if (bare != std::string::npos && (end == std::string::npos || bare < end)) {
-        end = bare;
-        skip = 2;
-    }
+    const auto [end, skip] = HeadEnd(pending_);
     if (end == std::string::npos) {
         if (pending_.size() > kMaxHead)
             Fail();
@@ -144,11 +198,8 @@ bool ResponseReader::ReadHead()
     const std::string head = pending_.substr(0, end);
     pending_.erase(0, end + skip);
 
-    // The status line: "HTTP/1.x NNN reason".
     const size_t lineEnd = head.find('\n');
-    const std::string_view statusLine = Trim(std::string_view(head).substr(0, lineEnd));
-    if (!StartsWithNoCase(statusLine, "HTTP/1.") || statusLine.size() < 12 || statusLine[8] != ' ' ||
-        (statusLine.size() > 12 && statusLine[12] != ' ') || !ParseNumber(statusLine.substr(9, 3), status_)) {
+    if (!ReadStatusLine(std::string_view(head).substr(0, lineEnd), status_)) {
         Fail();
         return false;
     }
@@ -160,36 +211,20 @@ bool ResponseReader::ReadHead()
         return true; // an interim answer: the real one follows
     }
 
-    bool chunked = false, hasLength = false;
-    uint64_t length = 0;
-    size_t pos = lineEnd == std::string::npos ? head.size() : lineEnd + 1;
-    while (pos < head.size()) {
-        const size_t next = std::min(head.find('\n', pos), head.size());
-        const std::string_view line = std::string_view(head).substr(pos, next - pos);
-        pos = next + 1;
-        const size_t colon = line.find(':');
-        if (colon == line.npos)
-            continue;
-        const std::string name = ascii::Lower(Trim(line.substr(0, colon)));
-        const std::string_view value = Trim(line.substr(colon + 1));
-        if (name == "content-length") {
-            uint64_t parsed = 0;
-            if (!ParseNumber(value, parsed) || (hasLength && parsed != length)) {
-                Fail();
-                return false;
-            }
-            hasLength = true;
-            length = parsed;
-        } else if (name == "transfer-encoding") {
-            const std::string codings = ascii::Lower(value);
-            const size_t last = codings.rfind(',');
-            chunked = Trim(last == std::string::npos ? std::string_view(codings)
-                                                     : std::string_view(codings).substr(last + 1)) == "chunked";
-        } else if (name == "content-type") {
-            contentType_ = std::string(value);
-        }
+    BodyHeaders headers;
+    if (!ReadHeaders(lineEnd == std::string::npos ? std::string_view() : std::string_view(head).substr(lineEnd + 1),
+                     headers)) {
+        Fail();
+        return false;
     }
+    contentType_ = std::move(headers.contentType);
     headRead_ = true;
+    return ChooseFraming(headers.chunked, headers.hasLength, headers.length);
+}
+
+// How the body is framed; false when no body is wanted or the response failed.
+bool ResponseReader::ChooseFraming(bool chunked, bool hasLength, uint64_t length)
+{
     if (status_ < 200 || status_ > 299 || status_ == 204) {
         state_ = State::Done; // no body wanted: only the status counts
         return false;

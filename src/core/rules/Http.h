@@ -41,6 +41,7 @@ public:
 private:
     State Step();
     bool ReadHead();
+    bool ChooseFraming(bool chunked, bool hasLength, uint64_t length);
     bool ReadChunks();
     State Fail() noexcept { return state_ = State::Failed; }
 

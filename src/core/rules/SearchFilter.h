@@ -105,12 +105,31 @@ public:
             *out = separator;
         starts_.clear();
         starts_.push_back(0);
-        const CharT* base = folded_.data();
+        CharT* const base = folded_.data();
         const size_t size = folded_.size();
-        for (size_t pos = 0; pos < size;) {
+        size_t pos = 0;
+#ifdef ZARVI_SEARCH_SSE2
+        // Lines are short: sixteen places tested at once beat a search call per line.
+        if constexpr (sizeof(CharT) == 1) {
+            const __m128i wanted = Splat(separator);
+            for (; pos + 16 <= size; pos += 16) {
+                auto mask = static_cast<unsigned>(
+                    _mm_movemask_epi8(Equal(_mm_loadu_si128(reinterpret_cast<const __m128i*>(base + pos)), wanted)));
+                while (mask) {
+                    const size_t end = pos + static_cast<size_t>(std::countr_zero(mask));
+                    base[end] = CharT(0);
+                    starts_.push_back(end + 1);
+                    mask &= mask - 1;
+                }
+            }
+        }
+#endif
+        while (pos < size) {
             const CharT* hit = std::char_traits<CharT>::find(base + pos, size - pos, separator);
+            if (!hit)
+                break;
             const size_t end = static_cast<size_t>(hit - base);
-            folded_[end] = CharT(0);
+            base[end] = CharT(0);
             pos = end + 1;
             starts_.push_back(pos);
         }
@@ -118,10 +137,16 @@ public:
         CountFrequencies();
     }
 
-    size_t Size() const noexcept { return starts_.empty() ? 0 : starts_.size() - 1; }
+    size_t Size() const noexcept
+    {
+        return starts_.empty() ? 0 : starts_.size() - 1;
+    }
 
     // Entry `i` as folded.
-    View FoldedEntry(uint32_t i) const noexcept { return EntryView(i); }
+    View FoldedEntry(uint32_t i) const noexcept
+    {
+        return EntryView(i);
+    }
 
     // Entry `i` of the text an index was made from with FromText, as it stands there.
     View Original(View text, uint32_t i) const noexcept
