@@ -525,6 +525,14 @@ void TSmartComboBox::Retire(HWND combo)
         const auto edit = Deeper(programEdit_);
         ::SendMessageW(combo, CB_SHOWDROPDOWN, FALSE, 0);
     }
+    if (::SendMessageW(combo, CB_GETCOUNT, 0, 0) <= kRowsWorthAFreshCombo) {
+        ::DestroyWindow(combo); // a short list goes at once
+        return;
+    }
+    // Out of sight and out of the keyboard's reach (the platform gives an activated window's
+    // focus back to the control that last had it) until it is gone.
+    ::ShowWindow(combo, SW_HIDE);
+    ::EnableWindow(combo, FALSE);
     retired_.push_back(combo);
     // A timer's tick comes only when no input waits: the user's keys go first.
     ::SetTimer(Handle(), kIdleTimer, USER_TIMER_MINIMUM, nullptr);
@@ -548,8 +556,6 @@ bool TSmartComboBox::EmptyRetired()
         COMBOBOXINFO info{};
         info.cbSize = sizeof(info);
         if (::IsWindow(combo) && ::GetComboBoxInfo(combo, &info) && info.hwndList) {
-            if (::IsWindowVisible(combo))
-                ::ShowWindow(combo, SW_HIDE);
             ::SendMessageW(info.hwndList, WM_SETREDRAW, FALSE, 0);
             // From the end: no row moves.
             for (auto rows = ::SendMessageW(info.hwndList, LB_GETCOUNT, 0, 0); rows > 0 && budget > 0; --budget)
@@ -647,7 +653,7 @@ void TSmartComboBox::RecreateCombo(bool typing, bool carryItems)
     list_ = info.hwndList;
     RECT face{};
     ::GetWindowRect(combo, &face);
-    // On top of the old one, which is hidden later: hiding it now would uncover and repaint the new.
+    // On top of the old one: hiding that uncovers nothing.
     ::SetWindowPos(combo, HWND_TOP, 0, 0, width_, face.bottom - face.top, SWP_NOMOVE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
 
     if (carryItems) {
