@@ -244,7 +244,7 @@ void TAboutBox::CreateControls()
                    kLogId, font, 2);
     placed_.back().at = {0, 0, -1, -1}; // fills the page
     Layout();
-    SelectPage(0);
+    SelectPage(SettingsPage::Settings);
 }
 
 void TAboutBox::Layout()
@@ -280,14 +280,15 @@ void TAboutBox::Layout()
     }
 }
 
-void TAboutBox::SelectPage(int page)
+void TAboutBox::SelectPage(SettingsPage page)
 {
-    page_ = std::clamp(page, 0, 2);
-    ::SendMessageW(PageControl1, TCM_SETCURSEL, static_cast<WPARAM>(page_), 0);
+    page_ = page;
+    const int index = static_cast<int>(page_);
+    ::SendMessageW(PageControl1, TCM_SETCURSEL, static_cast<WPARAM>(index), 0);
     ::InvalidateRect(PageControl1, nullptr, TRUE);
     for (const Placed& p : placed_)
         if (p.page >= 0)
-            ::ShowWindow(p.control, p.page == page_ ? SW_SHOW : SW_HIDE);
+            ::ShowWindow(p.control, p.page == index ? SW_SHOW : SW_HIDE);
 }
 
 void TAboutBox::SetLog(const std::wstring& text)
@@ -325,7 +326,8 @@ bool TAboutBox::PreviewKey(const MSG& msg)
         return false;
     // Ctrl+Tab and Ctrl+Shift+Tab turn the pages, as in any window of pages.
     if (msg.wParam == VK_TAB && ::GetKeyState(VK_CONTROL) < 0) {
-        SelectPage((page_ + (::GetKeyState(VK_SHIFT) < 0 ? 2 : 1)) % 3);
+        const int step = ::GetKeyState(VK_SHIFT) < 0 ? kSettingsPageCount - 1 : 1;
+        SelectPage(static_cast<SettingsPage>((static_cast<int>(page_) + step) % kSettingsPageCount));
         return true;
     }
     // A multi-line edit turns Escape into a close request, which would end the window as the
@@ -370,7 +372,7 @@ void TAboutBox::swtAutostartClick()
 
 void TAboutBox::btnCheckUpdatesClick()
 {
-    SelectPage(2);
+    SelectPage(SettingsPage::Log);
     if (::GetFocus() == btnCheckUpdates)
         ::SetFocus(memoLOG);
     // The request runs on a thread of its own: the window stays responsive, and the answer
@@ -435,7 +437,8 @@ LRESULT TAboutBox::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcep
         return MAKELRESULT(IDOK, DC_HASDEFID);
     case WM_NOTIFY:
         if (reinterpret_cast<const NMHDR*>(lParam)->code == TCN_SELCHANGE)
-            SelectPage(static_cast<int>(::SendMessageW(PageControl1, TCM_GETCURSEL, 0, 0)));
+            SelectPage(static_cast<SettingsPage>(std::clamp(
+                static_cast<int>(::SendMessageW(PageControl1, TCM_GETCURSEL, 0, 0)), 0, kSettingsPageCount - 1)));
         return 0;
     case WM_DRAWITEM: {
         const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);

@@ -34,6 +34,10 @@ inline constexpr std::array<const wchar_t*, 9> kHotkeyNames = {L"space", L"z", L
 // The help page's text, for the hotkey `hotkeyName`.
 std::wstring AboutHelpText(const std::wstring& hotkeyName);
 
+// The settings window's pages, in the order of their tabs.
+enum class SettingsPage { Settings, Help, Log };
+inline constexpr int kSettingsPageCount = 3;
+
 class TAboutBox : public Window {
 public:
     explicit TAboutBox(HWND owner);
@@ -43,8 +47,8 @@ public:
 
     // Shows the window modally; IDOK after OK (or Enter, Escape), IDCANCEL after the close box.
     int ShowModal();
-    void SelectPage(int page);
-    int ActivePage() const noexcept { return page_; }
+    void SelectPage(SettingsPage page);
+    SettingsPage ActivePage() const noexcept { return page_; }
     void SetLog(const std::wstring& text);
     // The open settings window, if any.
     static TAboutBox* Open() noexcept { return open_; }
@@ -88,7 +92,7 @@ private:
     unsigned lookDrawn_ = LookGeneration();
     int windowDpi_ = 96; // the monitor's
     int dpi_ = 96;       // the layout's: the monitor's enlarged by the platform's text size
-    int page_ = 0;
+    SettingsPage page_ = SettingsPage::Settings;
     GdiHandle font_, titleFont_, labelFont_;
     ImageListHandle ImageList1;
     ImageListHandle tabImages_;

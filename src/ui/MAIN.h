@@ -13,6 +13,7 @@
 #include "ui/Window.h"
 
 class TSmartComboBox;
+enum class SettingsPage;
 class TTooltips;
 class TTrayIcon;
 
@@ -30,8 +31,8 @@ public:
     void PlaceBar();
     void HideToTray();
     void FormKeyUp(WORD key);
-    // The settings window on page `page` (0 Settings, 1 Help, 2 LOG), modal; the bar after it.
-    void ShowSettings(int page);
+    // The settings window on `page`, modal; the bar after it.
+    void ShowSettings(SettingsPage page);
     // The bar's key preview: sees every message before it is dispatched; true when the message
     // was handled and must go no further.
     bool PreviewKey(const MSG& msg) noexcept;

@@ -148,10 +148,10 @@ void TForm1::mnuAddClick()
 
 void TForm1::mnuAboutClick()
 {
-    ShowSettings(0);
+    ShowSettings(SettingsPage::Settings);
 }
 
-void TForm1::ShowSettings(int page)
+void TForm1::ShowSettings(SettingsPage page)
 {
     int answer = 0;
     {

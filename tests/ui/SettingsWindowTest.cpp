@@ -120,7 +120,7 @@ TEST_F(SettingsWindow, CheckForUpdatesShowsTheLogPageAndTheAnswerWhenItComes)
     ::SendMessageW(box.Handle(), WM_COMMAND, MAKEWPARAM(about::kCheckUpdatesId, BN_CLICKED),
                    reinterpret_cast<LPARAM>(button));
     EXPECT_LT(::GetTickCount64() - start, 500u) << "the window waited for the site";
-    EXPECT_EQ(box.ActivePage(), 2);
+    EXPECT_EQ(box.ActivePage(), SettingsPage::Log);
     EXPECT_TRUE(::IsWindowVisible(box.memoLOG));
     EXPECT_FALSE(::IsWindowEnabled(button)) << "a second press would start a second request";
     EXPECT_NE(probe::WindowText(box.memoLOG).find(L"# - App version: "), std::wstring::npos);
@@ -158,7 +158,7 @@ TEST_F(SettingsWindow, ShowTutorialHidesTheWindowAndBringsItBackOnTheSamePage)
 {
     SkipTutorial();
     TAboutBox box(nullptr);
-    box.SelectPage(1);
+    box.SelectPage(SettingsPage::Help);
     ::ShowWindow(box.Handle(), SW_SHOW);
     bool hiddenMeanwhile = false;
     WhileModal([&] { ::SendMessageW(box.Handle(), WM_COMMAND, MAKEWPARAM(about::kShowTutorialId, BN_CLICKED), 0); },
@@ -173,7 +173,7 @@ TEST_F(SettingsWindow, ShowTutorialHidesTheWindowAndBringsItBackOnTheSamePage)
                });
     EXPECT_TRUE(hiddenMeanwhile);
     EXPECT_TRUE(::IsWindowVisible(box.Handle()));
-    EXPECT_EQ(box.ActivePage(), 1);
+    EXPECT_EQ(box.ActivePage(), SettingsPage::Help);
 }
 
 TEST_F(SettingsWindow, HelpTextNamesTheShortcutAndTheGuideKey)
@@ -205,10 +205,10 @@ protected:
     // Opens the settings window and answers it with `message` (to the window) once it is there.
     void OpenAndAnswer(UINT message, WPARAM wParam)
     {
-        OpenAndDo(0, [&](HWND settings) { ::PostMessageW(settings, message, wParam, 0); });
+        OpenAndDo(SettingsPage::Settings, [&](HWND settings) { ::PostMessageW(settings, message, wParam, 0); });
     }
     // Opens the settings window on `page` and does `act` once it is there.
-    void OpenAndDo(int page, const std::function<void(HWND)>& act)
+    void OpenAndDo(SettingsPage page, const std::function<void(HWND)>& act)
     {
         WhileModal([&] { bar->ShowSettings(page); },
                    [&] {
@@ -252,14 +252,14 @@ TEST_F(SettingsFromTheBar, EscapeAndEnterInTheHelpAndLogTextAreTheOkButton)
 {
     struct Case {
         const char* name;
-        int page;
+        SettingsPage page;
         int text;
         WORD key;
     } const cases[] = {
-        {"Escape in the log", 2, about::kLogId, VK_ESCAPE},
-        {"Escape in the help", 1, about::kHelpId, VK_ESCAPE},
-        {"Enter in the log", 2, about::kLogId, VK_RETURN},
-        {"Enter in the help", 1, about::kHelpId, VK_RETURN},
+        {"Escape in the log", SettingsPage::Log, about::kLogId, VK_ESCAPE},
+        {"Escape in the help", SettingsPage::Help, about::kHelpId, VK_ESCAPE},
+        {"Enter in the log", SettingsPage::Log, about::kLogId, VK_RETURN},
+        {"Enter in the help", SettingsPage::Help, about::kHelpId, VK_RETURN},
     };
     for (const auto& c : cases) {
         bool closed = false;
@@ -359,8 +359,8 @@ TEST_F(SettingsWindowLook, NarrowedAsFarAsItGoesEveryControlStaysWholeAndApart)
     EXPECT_LT(client.right, Scaled(675, dpi)) << "the window cannot be narrowed at all";
     EXPECT_LT(client.bottom, Scaled(436, dpi));
     EXPECT_EQ(::SendMessageW(box.PageControl1, TCM_GETROWCOUNT, 0, 0), 1) << "the tabs wrapped";
-    for (int page = 0; page < 3; ++page) {
-        box.SelectPage(page);
+    for (int page = 0; page < kSettingsPageCount; ++page) {
+        box.SelectPage(static_cast<SettingsPage>(page));
         ExpectWholeAndApart(box.Handle(), "page " + std::to_string(page));
     }
     // The caption buttons show their captions whole beside their pictures.
