@@ -10,8 +10,19 @@
 
 #include "core/AppInfo.h"
 #include "core/Handle.h"
+#include "ui/BarIds.h"
 
 namespace bench {
+
+// The search box's combo the bar shows, found from outside (the box keeps hidden ones beside it).
+inline HWND ShownCombo(HWND bar)
+{
+    const HWND box = ::FindWindowExW(bar, nullptr, kSearchBoxClass, nullptr);
+    for (HWND combo = nullptr; (combo = ::FindWindowExW(box, combo, L"ComboBox", nullptr)) != nullptr;)
+        if (::GetWindowLongW(combo, GWL_STYLE) & WS_VISIBLE)
+            return combo;
+    return nullptr;
+}
 
 inline double NowMs()
 {

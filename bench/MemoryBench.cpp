@@ -14,7 +14,6 @@
 
 #include "BenchDrive.h"
 #include "BenchTree.h"
-#include "ui/BarIds.h"
 
 namespace {
 
@@ -31,16 +30,6 @@ void Measure(const std::wstring& label, const std::string& exeName, DWORD pid)
         counters.PrivateUsage > 0)
         std::printf("windows_private_%ls_kb %zu kB\n", label.c_str(), counters.PrivateUsage / 1024);
     bench::AskToMeasure(kMemory, label, exeName);
-}
-
-// Rows in the bar's shown combo (the box keeps hidden ones beside it), asked from outside.
-LRESULT ListedRows(HWND bar)
-{
-    const HWND box = ::FindWindowExW(bar, nullptr, kSearchBoxClass, nullptr);
-    for (HWND combo = nullptr; (combo = ::FindWindowExW(box, combo, L"ComboBox", nullptr)) != nullptr;)
-        if (::GetWindowLongW(combo, GWL_STYLE) & WS_VISIBLE)
-            return ::SendMessageW(combo, CB_GETCOUNT, 0, 0);
-    return 0;
 }
 
 } // namespace
@@ -66,7 +55,7 @@ int wmain(int argc, wchar_t** argv)
     // A long list may still be arriving after the show: measured once the box holds all of it
     // (the empty first row aside), and again after the hide has set the full list up anew.
     const LRESULT entries = std::min<LRESULT>(static_cast<LRESULT>(_wtoi(argv[3])) * 100, 1'000'000);
-    const auto allListed = [&] { return ListedRows(zarvi.Bar()) >= entries; };
+    const auto allListed = [&] { return ::SendMessageW(bench::ShownCombo(zarvi.Bar()), CB_GETCOUNT, 0, 0) >= entries; };
     if (!bench::Poll(allListed, 180000)) {
         std::fprintf(stderr, "the box never held the whole list\n");
         return 1;

@@ -10,19 +10,8 @@
 #include "BenchDrive.h"
 #include "BenchTree.h"
 #include "support/Probe.h"
-#include "ui/BarIds.h"
 
 namespace {
-
-// The box's shown combo (it keeps hidden ones beside it).
-HWND FindCombo(HWND bar)
-{
-    const HWND box = ::FindWindowExW(bar, nullptr, kSearchBoxClass, nullptr);
-    for (HWND combo = nullptr; (combo = ::FindWindowExW(box, combo, L"ComboBox", nullptr)) != nullptr;)
-        if (::GetWindowLongW(combo, GWL_STYLE) & WS_VISIBLE)
-            return combo;
-    return nullptr;
-}
 
 // Keys of "readme" missing from what arrived: the longest common prefix counts as arrived.
 size_t Lost(const std::wstring& arrived)
@@ -74,7 +63,7 @@ int wmain(int argc, wchar_t** argv)
             probe::WaitUntil(
                 [&] {
                     pump();
-                    arrived = probe::WindowText(FindCombo(zarvi.Bar()));
+                    arrived = probe::WindowText(bench::ShownCombo(zarvi.Bar()));
                     return arrived == L"readme";
                 },
                 3000, 20);

@@ -1,7 +1,6 @@
 #include "core/ShellActions.h"
 
 #include <shellapi.h>
-#include <shlobj.h>
 
 #include <cstring>
 
@@ -9,12 +8,6 @@
 #include "core/WinError.h"
 
 namespace {
-
-// An item identifier list the shell allocated.
-struct Pidl {
-    PIDLIST_ABSOLUTE get = nullptr;
-    ~Pidl() { ::CoTaskMemFree(get); }
-};
 
 bool AskExplorerToSelect(const std::wstring& path)
 {
@@ -26,12 +19,19 @@ bool AskExplorerToSelect(const std::wstring& path)
 
 } // namespace
 
+ItemIdList ParseItem(const std::wstring& path, HRESULT& hr)
+{
+    ItemIdList item;
+    hr = ::SHParseDisplayName(path.c_str(), nullptr, item.put(), 0, nullptr);
+    return item;
+}
+
 bool OpenContainingFolder(const std::wstring& path)
 {
-    Pidl item;
-    HRESULT hr = ::SHParseDisplayName(path.c_str(), nullptr, &item.get, 0, nullptr);
+    HRESULT hr = S_OK;
+    const ItemIdList item = ParseItem(path, hr);
     if (SUCCEEDED(hr))
-        hr = ::SHOpenFolderAndSelectItems(item.get, 0, nullptr, 0);
+        hr = ::SHOpenFolderAndSelectItems(item.get(), 0, nullptr, 0);
     if (SUCCEEDED(hr))
         return true;
     // Where the shell refuses (no shell namespace for the path, a policy), Explorer's own

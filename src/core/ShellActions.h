@@ -3,7 +3,16 @@
 // administrator, copy its path. Each goes through the shell as Explorer's own commands do.
 #include <windows.h>
 
+#include <shlobj.h>
+
 #include <string>
+
+#include "core/Handle.h"
+
+// The shell's identifier of a file or folder, freed on every way out.
+using ItemIdList = UniqueHandle<handle_traits::ClosedBy<PIDLIST_ABSOLUTE, &::CoTaskMemFree, nullptr>>;
+// `path` as the shell names it; empty, with the reason in `hr`, when the shell cannot.
+ItemIdList ParseItem(const std::wstring& path, HRESULT& hr);
 
 // Opens the entry's folder in Explorer with the entry selected. False when neither the shell
 // nor Explorer could be asked.

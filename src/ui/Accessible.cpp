@@ -31,6 +31,18 @@ HRESULT GiveString(const VARIANT& child, BSTR* out, const wchar_t* text) noexcep
     return *out ? S_OK : E_OUTOFMEMORY;
 }
 
+// A number property of the object itself (its role, its state).
+HRESULT GiveNumber(const VARIANT& child, VARIANT* out, LONG value) noexcept
+{
+    if (!out)
+        return E_POINTER;
+    if (!IsSelf(child))
+        return E_INVALIDARG;
+    out->vt = VT_I4;
+    out->lVal = value;
+    return S_OK;
+}
+
 class SwitchAccessible final : public IAccessible {
 public:
     SwitchAccessible(HWND window, bool (*isOn)(HWND), UINT toggle, IAccessible* standard) noexcept
@@ -86,25 +98,14 @@ public:
     }
     HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) override
     {
-        if (!role)
-            return E_POINTER;
-        if (!IsSelf(child))
-            return E_INVALIDARG;
-        role->vt = VT_I4;
-        role->lVal = ROLE_SYSTEM_CHECKBUTTON;
-        return S_OK;
+        return GiveNumber(child, role, ROLE_SYSTEM_CHECKBUTTON);
     }
     HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* state) override
     {
-        if (!state)
-            return E_POINTER;
-        if (!IsSelf(child))
-            return E_INVALIDARG;
-        state->vt = VT_I4;
-        state->lVal = STATE_SYSTEM_FOCUSABLE | (::GetFocus() == window_ ? STATE_SYSTEM_FOCUSED : 0) |
-                      (isOn_(window_) ? STATE_SYSTEM_CHECKED : 0) |
-                      (::IsWindowVisible(window_) ? 0 : STATE_SYSTEM_INVISIBLE);
-        return S_OK;
+        return GiveNumber(child, state,
+                          STATE_SYSTEM_FOCUSABLE | (::GetFocus() == window_ ? STATE_SYSTEM_FOCUSED : 0) |
+                              (isOn_(window_) ? STATE_SYSTEM_CHECKED : 0) |
+                              (::IsWindowVisible(window_) ? 0 : STATE_SYSTEM_INVISIBLE));
     }
     HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT child, BSTR* action) override
     {

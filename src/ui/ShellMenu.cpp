@@ -5,6 +5,8 @@
 
 #include "core/Handle.h"
 #include "core/MiniLogHelper.h"
+#include "core/ScopeGuard.h"
+#include "core/ShellActions.h"
 #include "core/WinError.h"
 
 namespace {
@@ -18,34 +20,17 @@ constexpr UINT kLastCommand = 0x7FFF;
 IContextMenu2* openMenu2 = nullptr;
 IContextMenu3* openMenu3 = nullptr;
 
-struct OpenMenu {
-    OpenMenu(IContextMenu2* two, IContextMenu3* three) noexcept
-    {
-        openMenu2 = two;
-        openMenu3 = three;
-    }
-    ~OpenMenu()
-    {
-        openMenu2 = nullptr;
-        openMenu3 = nullptr;
-    }
-    OpenMenu(const OpenMenu&) = delete;
-    OpenMenu& operator=(const OpenMenu&) = delete;
-};
-
 ComPtr<IContextMenu> MenuOf(HWND owner, const std::wstring& path, HRESULT& hr)
 {
     ComPtr<IContextMenu> menu;
-    PIDLIST_ABSOLUTE item = nullptr;
-    hr = ::SHParseDisplayName(path.c_str(), nullptr, &item, 0, nullptr);
+    const ItemIdList item = ParseItem(path, hr);
     if (FAILED(hr))
         return menu;
     ComPtr<IShellFolder> parent;
     PCUITEMID_CHILD child = nullptr;
-    hr = ::SHBindToParent(item, IID_IShellFolder, parent.put_void(), &child);
+    hr = ::SHBindToParent(item.get(), IID_IShellFolder, parent.put_void(), &child);
     if (SUCCEEDED(hr))
         hr = parent->GetUIObjectOf(owner, 1, &child, IID_IContextMenu, nullptr, menu.put_void());
-    ::CoTaskMemFree(item);
     return menu;
 }
 
@@ -71,7 +56,12 @@ bool ShowShellMenu(HWND owner, const std::wstring& path, POINT at, bool extended
     menu->QueryInterface(IID_IContextMenu3, menu3.put_void());
     UINT chosen = 0;
     {
-        const OpenMenu open(menu2.get(), menu3.get());
+        openMenu2 = menu2.get();
+        openMenu3 = menu3.get();
+        const ScopeExit closed([]() noexcept {
+            openMenu2 = nullptr;
+            openMenu3 = nullptr;
+        });
         chosen = static_cast<UINT>(::TrackPopupMenuEx(popup.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN,
                                                       at.x, at.y, owner, nullptr));
     }

@@ -7,6 +7,7 @@
 
 #include "core/FileHelper.h"
 #include "core/ScopeGuard.h"
+#include "core/rules/Ascii.h"
 #include "core/rules/AppError.h"
 #include "core/rules/ResultRow.h"
 #include "core/rules/Utf16.h"
@@ -167,7 +168,7 @@ void TSmartComboBox::ReplaceItems(std::shared_ptr<const std::vector<std::wstring
     firsts_.resize(FStoredItems->size());
     for (size_t i = 0; i < firsts_.size(); ++i) {
         const std::wstring& entry = (*FStoredItems)[i];
-        const wchar_t first = entry.empty() ? L'\0' : search::Folded(std::wstring_view(entry).substr(0, 1))[0];
+        const wchar_t first = entry.empty() ? L'\0' : ascii::Upper(entry[0]);
         firsts_[i] = first == L'[' || first >= 128 ? kOpenFirst : static_cast<uint8_t>(first);
     }
 }
@@ -386,19 +387,17 @@ bool TSmartComboBox::KeyPress(wchar_t ch)
         // the filter fills the new list with the matching rows alone, and it opens once they are in.
         const bool carry = !Text().empty() || FirstRowThatMayBegin(std::wstring(1, ch)) != CB_ERR;
         RecreateCombo(true, carry);
-        holdList_ = !carry;
-        try {
+        {
+            holdList_ = !carry;
+            const ScopeExit release([this]() noexcept { holdList_ = false; });
             // The character belongs to the new edit field now.
             if (!KeyPress(ch) && edit_) {
                 forwarding_ = true;
                 ::SendMessageW(edit_, WM_CHAR, ch, 0);
                 forwarding_ = false;
             }
-        } catch (...) {
-            holdList_ = false;
-            throw;
         }
-        if (std::exchange(holdList_, false))
+        if (!carry)
             OpenListKeepingText();
         return true;
     }
@@ -419,7 +418,7 @@ bool TSmartComboBox::KeyPress(wchar_t ch)
         const std::wstring text = Text();
         if (!text.empty() && FileOrDirectoryExists(text)) {
             OpenPath(text);
-            ::ShowWindow(::GetAncestor(Handle(), GA_ROOT), SW_HIDE);
+            HideBar();
         }
     }
     return consumed;
@@ -477,18 +476,12 @@ bool TSmartComboBox::PrefixComplete(wchar_t ch)
 int TSmartComboBox::FirstRowThatMayBegin(const std::wstring& text) const
 {
     const std::wstring folded = search::Folded(std::wstring_view(text));
-    if (!folded.empty() && folded[0] < 128 && displayed_.size() == firsts_.size()) {
-        // The whole list, row for entry: only rows of that first character (or one the rule
-        // leaves open) are asked, a byte each.
-        const auto first = static_cast<uint8_t>(folded[0]);
-        for (size_t row = 0; row < firsts_.size(); ++row)
-            if ((firsts_[row] == first || firsts_[row] == kOpenFirst) &&
-                (index_.MayBeginWith(static_cast<uint32_t>(row), folded) || (*FStoredItems)[row].starts_with(L'[')))
-                return static_cast<int>(row);
-        return CB_ERR;
-    }
+    // A typed ASCII first character rules out, a byte each, the entries that begin with another.
+    const bool byFirst = !folded.empty() && folded[0] < 128;
     for (size_t row = 0; row < displayed_.size(); ++row) {
         const uint32_t entry = displayed_[row];
+        if (byFirst && firsts_[entry] != folded[0] && firsts_[entry] != kOpenFirst)
+            continue;
         if (index_.MayBeginWith(entry, folded) || (*FStoredItems)[entry].starts_with(L'['))
             return static_cast<int>(row);
     }
@@ -509,7 +502,7 @@ void TSmartComboBox::Exit()
 
 void TSmartComboBox::CommandNotification(WORD code, HWND from)
 {
-    if (from != combo_ && from != edit_)
+    if (from != combo_)
         return; // a retired combo's
     if (code == CBN_SELCHANGE)
         AnnounceSelection();

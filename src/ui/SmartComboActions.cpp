@@ -87,7 +87,7 @@ bool TSmartComboBox::ContextMenu(HWND from, LPARAM where)
         return false; // the edit field's own menu (cut, copy, paste)
     }
     if (target.empty())
-        return byKeyboard ? false : true;
+        return !byKeyboard; // the edit field's own menu when the keys name nothing
     // Shift+F10 is the plain menu's key; Shift held on a click or the menu key asks for more,
     // as in Explorer.
     const bool extended = ::GetKeyState(VK_SHIFT) < 0 && ::GetKeyState(VK_F10) >= 0;

@@ -178,14 +178,8 @@ public:
                          [](const String* a, const String* b) { return a->size() > b->size(); });
 
         FirstWord(*order.front(), result);
-        for (size_t k = 1; k < order.size() && !result.empty(); ++k) {
-            const Needle needle = MakeNeedle(*order[k]);
-            size_t kept = 0;
-            for (uint32_t i : result)
-                if (Contains(EntryView(i), needle))
-                    result[kept++] = i;
-            result.resize(kept);
-        }
+        for (size_t k = 1; k < order.size() && !result.empty(); ++k)
+            KeepContaining(MakeNeedle(*order[k]), result);
         return result;
     }
 
@@ -352,12 +346,18 @@ private:
             }
             result.push_back(i);
         }
+        KeepContaining(needle, result);
+        return true;
+    }
+
+    // Of the entries in `result`, those that contain `needle`, in the same order.
+    void KeepContaining(const Needle& needle, std::vector<uint32_t>& result) const noexcept
+    {
         size_t kept = 0;
         for (uint32_t i : result)
             if (Contains(EntryView(i), needle))
                 result[kept++] = i;
         result.resize(kept);
-        return true;
     }
 
     void FirstWord(const String& word, std::vector<uint32_t>& result) const
