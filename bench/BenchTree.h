@@ -9,9 +9,8 @@
 #include <filesystem>
 #include <string>
 
-#include "core/FileHelper.h"
 #include "core/WindowsSpecialFolderHelper.h"
-#include "core/rules/TextConv.h"
+#include "support/TestFiles.h"
 
 namespace bench {
 
@@ -43,10 +42,9 @@ inline void WriteEntryPathList(int folders)
         ::CloseHandle(::CreateFileW(marker.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     }
     const std::wstring listFile = GetSpecialFolder(CSIDL_PERSONAL) + L"\\zarvi\\zarvi.txt";
-    fs::create_directories(fs::path(listFile).parent_path());
-    WriteWholeFile(listFile, "\xEF\xBB\xBF" + WideToUtf8(L"*" + kTree.wstring() + L"\r\n"));
+    testfiles::WritePathList(listFile, L"*" + kTree.wstring() + L"\r\n");
     // A user who has seen the tutorial: the start does not wait for it.
-    WriteWholeFile(fs::path(listFile).parent_path().wstring() + L"\\zarvi.ini", "[Settings]\r\nDontShowTutorial=1\r\n");
+    testfiles::WriteBytes(fs::path(listFile).parent_path() / L"zarvi.ini", "[Settings]\r\nDontShowTutorial=1\r\n");
 }
 
 inline void WriteTenThousandEntryPathList()

@@ -9,30 +9,24 @@
 #include <cstdio>
 #include <cwchar>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "BenchDrive.h"
 #include "core/Handle.h"
 #include "support/Probe.h"
+#include "support/TestFiles.h"
 
 namespace {
 
 const std::wstring kSoak = L"C:\\zarvi-soak";
 
-void WriteText(const std::wstring& path, const std::string& text)
-{
-    std::ofstream(std::filesystem::path(path), std::ios::binary | std::ios::trunc) << text;
-}
-
 void WritePathList(const std::wstring& documents, bool withExtra)
 {
-    std::string rows = "\xEF\xBB\xBF"
-                       "C:\\zarvi-soak\\files\r\n";
+    std::wstring rows = L"C:\\zarvi-soak\\files\r\n";
     if (withExtra)
-        rows += "C:\\zarvi-soak\\extra\r\n";
-    WriteText(documents + L"\\zarvi\\zarvi.txt", rows);
+        rows += L"C:\\zarvi-soak\\extra\r\n";
+    testfiles::WritePathList(documents + L"\\zarvi\\zarvi.txt", rows);
 }
 
 // The windows a process owns, top-level and children: most of its USER objects, counted where
@@ -84,10 +78,10 @@ int wmain(int argc, wchar_t** argv)
     for (const wchar_t* folder : {L"\\files", L"\\extra"}) {
         ::CreateDirectoryW((kSoak + folder).c_str(), nullptr);
         for (int i = 0; i < 100; ++i)
-            WriteText(kSoak + folder + L"\\note " + std::to_wstring(i) + L".txt", "");
+            testfiles::WriteBytes(kSoak + folder + L"\\note " + std::to_wstring(i) + L".txt", "");
     }
     ::CreateDirectoryW((docs + L"\\zarvi").c_str(), nullptr);
-    WriteText(docs + L"\\zarvi\\zarvi.ini", "[Settings]\r\nDontShowTutorial=1\r\n");
+    testfiles::WriteBytes(docs + L"\\zarvi\\zarvi.ini", "[Settings]\r\nDontShowTutorial=1\r\n");
     WritePathList(docs, false);
 
     std::wstring commandLine = L"\"" + std::wstring(argv[1]) + L"\"";

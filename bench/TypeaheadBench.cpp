@@ -37,13 +37,6 @@ int wmain(int argc, wchar_t** argv)
                                 CREATE_ALWAYS, 0, nullptr));
     const HWND other = ::CreateWindowExW(0, L"EDIT", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 50, 300, 80, nullptr,
                                          nullptr, nullptr, nullptr);
-    const auto pump = [] {
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-    };
     size_t lost = 0;
     {
         bench::Zarvi zarvi(argv[1]);
@@ -62,13 +55,13 @@ int wmain(int argc, wchar_t** argv)
             std::wstring arrived;
             probe::WaitUntil(
                 [&] {
-                    pump();
+                    probe::PumpMessages();
                     arrived = probe::WindowText(bench::ShownCombo(zarvi.Bar()));
                     return arrived == L"readme";
                 },
                 3000, 20);
             ::Sleep(100);
-            pump();
+            probe::PumpMessages();
             lost += Lost(arrived) + probe::WindowText(other).size();
             zarvi.Hide();
         }

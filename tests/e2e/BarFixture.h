@@ -179,7 +179,7 @@ protected:
     }
     void WritePathList(const std::wstring& text)
     {
-        testfiles::WriteBytes(appFolder + L"\\zarvi.txt", "\xEF\xBB\xBF" + WideToUtf8(text) + "\r\n");
+        testfiles::WritePathList(appFolder + L"\\zarvi.txt", text + L"\r\n");
     }
 
     // Starts the program and waits until its start-up is done: the bar exists, titled, hidden.

@@ -10,6 +10,23 @@
 
 namespace probe {
 
+Pumped PumpMessages()
+{
+    Pumped pumped = Pumped::Nothing;
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            // Dispatching it would lose it: the loop that waits for it must still see it.
+            ::PostQuitMessage(static_cast<int>(msg.wParam));
+            return Pumped::Quit;
+        }
+        pumped = Pumped::Some;
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+    return pumped;
+}
+
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs, DWORD stepMs)
 {
     const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
@@ -19,11 +36,7 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs, DWORD st
         if (::GetTickCount64() >= deadline)
             return false;
         // Keep this thread's own windows responsive while waiting on them.
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
+        PumpMessages();
         ::Sleep(stepMs);
     }
 }

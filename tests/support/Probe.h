@@ -14,7 +14,13 @@
 
 namespace probe {
 
-// Polls `condition` until it holds or `timeoutMs` passes; true when it held.
+// Handles every message waiting on this thread. A quit is put back for the thread's own loop and
+// ends the pumping; the answer says whether it came.
+enum class Pumped { Nothing, Some, Quit };
+Pumped PumpMessages();
+
+// Polls `condition` until it holds or `timeoutMs` passes, pumping this thread's messages between
+// polls; true when it held.
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 10000, DWORD stepMs = 10);
 
 // A top-level window, shown or hidden, with exactly this title; `pid` 0 matches any process.

@@ -41,17 +41,10 @@ public:
         int quiet = 0;
         probe::WaitUntil(
             [&] {
-                MSG msg;
-                bool any = false;
-                while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-                    if (msg.message == WM_QUIT) {
-                        ::PostQuitMessage(static_cast<int>(msg.wParam));
-                        return true;
-                    }
-                    any = true;
-                    ::TranslateMessage(&msg);
-                    ::DispatchMessageW(&msg);
-                }
+                const probe::Pumped pumped = probe::PumpMessages();
+                if (pumped == probe::Pumped::Quit)
+                    return true;
+                const bool any = pumped == probe::Pumped::Some;
                 quiet = (any || HIWORD(::GetQueueStatus(QS_ALLINPUT)) != 0) ? 0 : quiet + 1;
                 return quiet >= 3;
             },

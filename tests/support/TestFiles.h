@@ -7,6 +7,8 @@
 #include <iterator>
 #include <string>
 
+#include "core/rules/TextConv.h"
+
 namespace testfiles {
 
 inline void WriteBytes(const std::filesystem::path& path, const std::string& bytes)
@@ -14,6 +16,13 @@ inline void WriteBytes(const std::filesystem::path& path, const std::string& byt
     std::filesystem::create_directories(path.parent_path());
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << bytes;
+}
+
+// A path list as the program keeps it: UTF-8 behind its byte-order mark; `text` holds the rows
+// with their own line ends.
+inline void WritePathList(const std::filesystem::path& file, const std::wstring& text)
+{
+    WriteBytes(file, "\xEF\xBB\xBF" + WideToUtf8(text));
 }
 
 inline std::string ReadBytes(const std::filesystem::path& path)

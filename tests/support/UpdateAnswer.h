@@ -34,16 +34,7 @@ public:
     // Handles this thread's messages until the running check has been answered.
     bool WaitForAnswer(DWORD timeoutMs = 10000)
     {
-        return probe::WaitUntil(
-            [] {
-                MSG msg;
-                while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-                    ::TranslateMessage(&msg);
-                    ::DispatchMessageW(&msg);
-                }
-                return !UpdateCheckRunning();
-            },
-            timeoutMs);
+        return probe::WaitUntil([] { return !UpdateCheckRunning(); }, timeoutMs);
     }
     static inline int answers = 0;
 

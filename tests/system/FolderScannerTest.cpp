@@ -68,7 +68,7 @@ protected:
             testfiles::SetOldTime(dir / folder);
     }
 
-    void WriteList(const std::wstring& text) { testfiles::WriteBytes(pathList, "\xEF\xBB\xBF" + WideToUtf8(text)); }
+    void WriteList(const std::wstring& text) { testfiles::WritePathList(pathList, text); }
 
     Items Scanned(FolderScanner& scanner)
     {

@@ -39,7 +39,7 @@ protected:
         testfiles::MakeFolder(dir / L"Caf\u00e9");
         testfiles::Touch(dir / L"Caf\u00e9\\menu.txt");
     }
-    void WritePathList(const std::wstring& text) { testfiles::WriteBytes(pathList, "\xEF\xBB\xBF" + WideToUtf8(text)); }
+    void WritePathList(const std::wstring& text) { testfiles::WritePathList(pathList, text); }
 
     // The empty-list stop: its box is answered, and the exit code it asked for is returned.
     int ExpectStop(bool loaded)
