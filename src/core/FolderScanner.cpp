@@ -570,10 +570,17 @@ std::vector<pathlist::Row> FolderScanner::ReadRows(const std::wstring& pathListF
 
 void FolderScanner::StartRequest(const std::wstring& pathListFile)
 {
-    const std::vector<pathlist::Row> rows = ReadRows(pathListFile);
-    const std::wstring cut = listProblem_;
     nextPartialCount_ = 0;
+    PlanRows(ReadRows(pathListFile));
+    // Every folder of the list is looked at again; one whose look still runs joins this request
+    // when that look ends.
+    for (auto& w : watched_)
+        if (!w->looking)
+            Queue(*w);
+}
 
+void FolderScanner::PlanRows(const std::vector<pathlist::Row>& rows)
+{
     // The folders of this list, row by row; a folder listed twice is kept and looked at once.
     // Looked up by "*" or " " then the folder: a list of many thousand rows stays linear.
     const auto key = [](bool deeper, const std::wstring& folder) { return (deeper ? L"*" : L" ") + folder; };
@@ -604,10 +611,6 @@ void FolderScanner::StartRequest(const std::wstring& pathListFile)
         if (w && w->looking)
             retired_.push_back(std::move(w));
     watched_ = std::move(kept);
-    for (auto& w : watched_)
-        if (!w->looking)
-            Queue(*w);
-    listProblem_ = cut;
 }
 
 void FolderScanner::Queue(Watched& w)
@@ -623,42 +626,54 @@ bool FolderScanner::MergeLooks()
     bool changed = false;
     for (Watched* w : lanes_->TakeFinished()) {
         w->looking = false;
-        const auto retired =
-            std::find_if(retired_.begin(), retired_.end(), [&](const auto& r) { return r.get() == w; });
-        if (retired != retired_.end()) {
-            retired_.erase(retired);
+        if (ForgetIfRetired(*w))
             continue;
-        }
-        Watched::Found& found = w->found;
-        if (!found.there) {
-            if (w->there || w->contentVersion == 0) {
-                w->Own({});
-                w->problem.clear();
-                w->contentVersion = ++versions_; // never one a forgotten folder had
-                changed = true;
-            }
-            w->there = false;
-            w->stamp = {};
-        } else if (found.scanned) {
-            if (!w->there || w->contentVersion == 0 || !std::ranges::equal(found.entries, w->Entries()) ||
-                found.problem != w->problem) {
-                w->Own(std::move(found.entries));
-                w->problem = std::move(found.problem);
-                w->contentVersion = ++versions_;
-                changed = true;
-            }
-            w->there = true;
-            w->stamp = found.stamp;
-            w->scannedAt = found.scannedAt;
-            w->subfolders = std::move(found.subfolders);
-            w->subfolderTimes = std::move(found.subfolderTimes);
-            w->subfoldersVouch = found.subfoldersVouch;
-        }
-        found = {};
+        changed = TakeFound(*w) || changed;
         // A look begun before the request it now serves may have missed a change: once more.
         if (w->lookedFor < serving_)
             Queue(*w);
     }
+    return changed;
+}
+
+bool FolderScanner::ForgetIfRetired(const Watched& w)
+{
+    const auto retired = std::find_if(retired_.begin(), retired_.end(), [&](const auto& r) { return r.get() == &w; });
+    if (retired == retired_.end())
+        return false;
+    retired_.erase(retired);
+    return true;
+}
+
+bool FolderScanner::TakeFound(Watched& w)
+{
+    bool changed = false;
+    Watched::Found& found = w.found;
+    if (!found.there) {
+        if (w.there || w.contentVersion == 0) {
+            w.Own({});
+            w.problem.clear();
+            w.contentVersion = ++versions_; // never one a forgotten folder had
+            changed = true;
+        }
+        w.there = false;
+        w.stamp = {};
+    } else if (found.scanned) {
+        if (!w.there || w.contentVersion == 0 || !std::ranges::equal(found.entries, w.Entries()) ||
+            found.problem != w.problem) {
+            w.Own(std::move(found.entries));
+            w.problem = std::move(found.problem);
+            w.contentVersion = ++versions_;
+            changed = true;
+        }
+        w.there = true;
+        w.stamp = found.stamp;
+        w.scannedAt = found.scannedAt;
+        w.subfolders = std::move(found.subfolders);
+        w.subfolderTimes = std::move(found.subfolderTimes);
+        w.subfoldersVouch = found.subfoldersVouch;
+    }
+    found = {};
     return changed;
 }
 
@@ -667,40 +682,93 @@ bool FolderScanner::AllLooked() const
     return std::ranges::none_of(watched_, [&](const auto& w) { return w->looking || w->lookedFor < serving_; });
 }
 
-bool FolderScanner::Publish(bool complete)
-{
+// The list's shape as the folders stand: which of them, at which content versions, how many
+// entries, and the problem that stops it.
+struct FolderScanner::Shape {
     std::vector<std::pair<const Watched*, uint64_t>> madeOf;
-    std::wstring problem = listProblem_;
+    std::wstring problem;
     size_t count = 0;
     size_t lastTaken = 0; // of the last folder's entries
+};
+
+FolderScanner::Shape FolderScanner::MeasureList() const
+{
+    Shape shape;
+    shape.problem = listProblem_;
     for (const Watched* w : plan_) {
-        madeOf.emplace_back(w, w->contentVersion);
-        lastTaken = std::min(w->count, pathlist::kMaxEntries - count);
-        count += lastTaken;
-        if (lastTaken < w->count) {
-            problem = pathlist::TooManyEntriesText(w->folder);
+        shape.madeOf.emplace_back(w, w->contentVersion);
+        shape.lastTaken = std::min(w->count, pathlist::kMaxEntries - shape.count);
+        shape.count += shape.lastTaken;
+        if (shape.lastTaken < w->count) {
+            shape.problem = pathlist::TooManyEntriesText(w->folder);
             break;
         }
         // An error stops the collection: the folders after it are not part of the list.
         if (!w->problem.empty()) {
-            problem = w->problem;
+            shape.problem = w->problem;
             break;
         }
     }
+    return shape;
+}
 
-    if (!complete) {
-        if (count < nextPartialCount_ && ::GetTickCount() - lastPartialTick_ < kStalePartialMs)
-            return false;
-        nextPartialCount_ = count + count / 2;
-        lastPartialTick_ = ::GetTickCount();
+bool FolderScanner::HoldBackPartial(size_t count)
+{
+    if (count < nextPartialCount_ && ::GetTickCount() - lastPartialTick_ < kStalePartialMs)
+        return true;
+    nextPartialCount_ = count + count / 2;
+    lastPartialTick_ = ::GetTickCount();
+    return false;
+}
+
+std::shared_ptr<const std::vector<std::wstring>> FolderScanner::AssembleList(const Shape& shape)
+{
+    auto list = std::make_shared<std::vector<std::wstring>>();
+    list->reserve(shape.count + 1);
+    list->emplace_back();
+    for (size_t i = 0; i < shape.madeOf.size(); ++i) {
+        Watched& w = *plan_[i];
+        const size_t taken = i + 1 < shape.madeOf.size() ? w.count : shape.lastTaken;
+        const size_t at = list->size();
+        if (w.published == list) {
+            // Listed twice: its entries stand in this list already (room is reserved).
+            for (size_t k = 0; k < taken; ++k)
+                list->push_back((*list)[w.publishedAt + k]);
+            continue;
+        }
+        if (!w.published && taken == w.count) {
+            std::move(w.own.begin(), w.own.end(), std::back_inserter(*list));
+        } else {
+            const auto from = w.Entries().first(taken);
+            list->insert(list->end(), from.begin(), from.end());
+        }
+        if (taken == w.count) {
+            w.own = {};
+            w.published = list;
+            w.publishedAt = at;
+        }
     }
+    // A folder left out of this list keeps its entries itself, not an older list whole.
+    for (auto* folders : {&watched_, &retired_})
+        for (auto& w : *folders)
+            if (w->published && w->published != list)
+                w->Own(std::vector<std::wstring>(w->Entries().begin(), w->Entries().end()));
+    return list;
+}
+
+bool FolderScanner::Publish(bool complete)
+{
+    Shape shape = MeasureList();
+    if (!complete && HoldBackPartial(shape.count))
+        return false;
 
     HWND window = nullptr;
     UINT message = 0;
     bool same = false;
     {
         const ExclusiveLock lock(shared_->lock);
-        same = shared_->snapshot.version != 0 && madeOf == shared_->madeOf && problem == shared_->snapshot.problem;
+        same = shared_->snapshot.version != 0 && shape.madeOf == shared_->madeOf &&
+               shape.problem == shared_->snapshot.problem;
         window = shared_->window;
         message = shared_->message;
         // Nothing new to tell until the list is complete.
@@ -708,46 +776,15 @@ bool FolderScanner::Publish(bool complete)
             return true;
     }
     std::shared_ptr<const std::vector<std::wstring>> entries;
-    if (!same) {
-        auto list = std::make_shared<std::vector<std::wstring>>();
-        list->reserve(count + 1);
-        list->emplace_back();
-        for (size_t i = 0; i < madeOf.size(); ++i) {
-            Watched& w = *plan_[i];
-            const size_t taken = i + 1 < madeOf.size() ? w.count : lastTaken;
-            const size_t at = list->size();
-            if (w.published == list) {
-                // Listed twice: its entries stand in this list already (room is reserved).
-                for (size_t k = 0; k < taken; ++k)
-                    list->push_back((*list)[w.publishedAt + k]);
-                continue;
-            }
-            if (!w.published && taken == w.count) {
-                std::move(w.own.begin(), w.own.end(), std::back_inserter(*list));
-            } else {
-                const auto from = w.Entries().first(taken);
-                list->insert(list->end(), from.begin(), from.end());
-            }
-            if (taken == w.count) {
-                w.own = {};
-                w.published = list;
-                w.publishedAt = at;
-            }
-        }
-        // A folder left out of this list keeps its entries itself, not an older list whole.
-        for (auto* folders : {&watched_, &retired_})
-            for (auto& w : *folders)
-                if (w->published && w->published != list)
-                    w->Own(std::vector<std::wstring>(w->Entries().begin(), w->Entries().end()));
-        entries = std::move(list);
-    }
+    if (!same)
+        entries = AssembleList(shape);
     {
         const ExclusiveLock lock(shared_->lock);
         if (!same) {
             shared_->snapshot.entries = std::move(entries);
-            shared_->snapshot.problem = std::move(problem);
+            shared_->snapshot.problem = std::move(shape.problem);
             ++shared_->snapshot.version;
-            shared_->madeOf = std::move(madeOf);
+            shared_->madeOf = std::move(shape.madeOf);
         }
         shared_->snapshot.unreadList = unreadList_;
         shared_->snapshot.request = serving_;

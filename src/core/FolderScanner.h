@@ -60,16 +60,28 @@ private:
     struct Lanes;
     static DWORD WINAPI Run(void* self) noexcept;
     void Work();
+    struct Shape;
+
+    // A request's steps: read the rows, plan them against the folders watched, look again at
+    // every folder (the looks tell what is stale), merge what the looks found, publish.
     void StartRequest(const std::wstring& pathListFile);
     std::vector<pathlist::Row> ReadRows(const std::wstring& pathListFile);
+    void PlanRows(const std::vector<pathlist::Row>& rows);
     void Queue(Watched& w);
+    // True when an ended look changed what a folder holds.
     bool MergeLooks();
+    bool ForgetIfRetired(const Watched& w);
+    bool TakeFound(Watched& w);
     bool AllLooked() const;
+
     // False when a partial list was held back (too little new in it yet).
     bool Publish(bool complete);
+    void PublishComplete();
+    Shape MeasureList() const;
+    bool HoldBackPartial(size_t count);
+    std::shared_ptr<const std::vector<std::wstring>> AssembleList(const Shape& shape);
     size_t nextPartialCount_ = 0; // a partial list smaller than this waits
     DWORD lastPartialTick_ = 0;
-    void PublishComplete();
 
     std::atomic<ScanFunction> scan_;
     std::unique_ptr<Shared> shared_;

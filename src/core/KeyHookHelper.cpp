@@ -4,13 +4,12 @@
 #include <utility>
 #include <vector>
 
-#include "core/Lock.h"
-#include "core/SettingsFile.h"
+#include "core/HotkeySetting.h"
+#include "core/TypedAhead.h"
 #include "core/rules/Hotkey.h"
 #include "core/rules/Typeahead.h"
+#include "core/rules/Typeahead.h"
 
-std::wstring HotkeyName = L"space";
-std::atomic<DWORD> HotkeyKey = hotkey::kSpace;
 HookHandle KeyHookHandle;
 
 namespace {
@@ -24,21 +23,8 @@ KernelHandle HookThread;
 DWORD HookThreadId = 0;
 hotkey::RecentPresses Recent; // the hook's thread only
 
-// The typeahead: kept by the hook's thread, typed again by the user-interface thread (or by
-// the hook's thread itself when the time is up).
-struct Typeahead {
-    SRWLOCK lock = SRWLOCK_INIT;
-    typeahead::Keeper keeper;
-    UINT_PTR timer = 0; // the hook's thread only
-    // The end marker: a key event of our own that the hook answers once every key before it
-    // in the input stream has been seen. Its generation tells a late marker from the awaited one.
-    WORD endGeneration = 0;
-    KernelHandle endSeen{::CreateEventW(nullptr, FALSE, FALSE, nullptr)};
-} Ahead;
-
-constexpr ULONG_PTR kEndMarkerBase = 0x5A650000; // "Ze" and a generation
-constexpr DWORD kEndMarkerWaitMs = 1000;
 constexpr UINT kTypeaheadCheckMs = 100;
+UINT_PTR TypeaheadTimer = 0; // the hook's thread only
 
 // The platform removes a low-level hook that once ran past its time-out, without a word: the hook's
 // thread notices a key held that the hook never saw go down, and installs the hook again.
@@ -63,113 +49,18 @@ void Notify(HookNotice notice, size_t count) noexcept
         ::PostMessageW(target, NoticeMessage, static_cast<WPARAM>(notice), static_cast<LPARAM>(count));
 }
 
-typeahead::Key ToKey(WPARAM message, const KBDLLHOOKSTRUCT& event) noexcept
-{
-    // A character injected as such (an input method, a tool that types) comes as VK_PACKET with
-    // the character in place of the scan code, and goes out the same way.
-    return {event.vkCode, event.scanCode, message == WM_KEYUP || message == WM_SYSKEYUP,
-            (event.flags & LLKHF_EXTENDED) != 0, event.vkCode == VK_PACKET};
-}
-
-INPUT ToInput(const typeahead::Key& key) noexcept
-{
-    INPUT input{};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = key.character ? 0 : static_cast<WORD>(key.vk);
-    input.ki.wScan = static_cast<WORD>(key.scan);
-    input.ki.dwFlags = (key.up ? KEYEVENTF_KEYUP : 0) | (key.character ? KEYEVENTF_UNICODE : 0) |
-                       (key.extended ? KEYEVENTF_EXTENDEDKEY : 0);
-    input.ki.dwExtraInfo = kOwnInputMarker;
-    return input;
-}
-
-// Types the keys again at once, wherever the focus is.
-void TypeAtFocus(const std::vector<typeahead::Key>& keys) noexcept
-{
-    std::vector<INPUT> inputs;
-    try {
-        for (const auto& key : keys)
-            if (!key.shortcut)
-                inputs.push_back(ToInput(key));
-    } catch (...) {
-        return;
-    }
-    if (!inputs.empty())
-        ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-}
-
-// Ends the keeping and types every kept key again at once, wherever the focus is.
-void ReleaseTypeahead() noexcept
-{
-    std::vector<typeahead::Key> keys;
-    try {
-        const ExclusiveLock lock(Ahead.lock);
-        keys = Ahead.keeper.End();
-    } catch (...) {
-    }
-    TypeAtFocus(keys);
-}
-
 void CALLBACK CheckTypeahead(HWND, UINT, UINT_PTR timer, DWORD) noexcept
 {
-    typeahead::Expiry expiry;
-    bool keeping = false;
-    try {
-        const ExclusiveLock lock(Ahead.lock);
-        expiry = Ahead.keeper.Check(Now());
-        keeping = Ahead.keeper.Keeping();
-    } catch (...) {
-    }
-    if (!keeping) {
+    const TypeaheadExpiry expiry = ExpireTypedAhead();
+    if (!KeepingTypedAhead()) {
         ::KillTimer(nullptr, timer);
-        if (timer == Ahead.timer)
-            Ahead.timer = 0;
+        if (timer == TypeaheadTimer)
+            TypeaheadTimer = 0;
     }
-    if (expiry.what == typeahead::Expiry::What::TypeAtFocus) {
-        TypeAtFocus(expiry.keys);
-        if (const HWND target = ShowBarWindow; target && expiry.HadShortcut())
-            ::PostMessageW(target, ShowBarMessage, 0, 0);
-    } else if (expiry.what == typeahead::Expiry::What::Dropped && expiry.Presses() > 0)
-        Notify(HookNotice::KeysDropped, expiry.Presses());
-}
-
-// True when the bar is to be shown now; false when the shortcut is kept after keys typed before it.
-bool StartTypeahead() noexcept
-{
-    bool started = false;
-    try {
-        const ExclusiveLock lock(Ahead.lock);
-        started = Ahead.keeper.Shortcut(Now());
-    } catch (...) {
-        started = true; // not kept: shown at once, as ever
-    }
-    if (!Ahead.timer)
-        Ahead.timer = ::SetTimer(nullptr, 0, kTypeaheadCheckMs, &CheckTypeahead);
-    return started;
-}
-
-// Keeps the event for the bar; false when it is not the bar's to keep.
-bool KeepTypedAhead(WPARAM message, const KBDLLHOOKSTRUCT& event, bool windowsKeyHeld) noexcept
-{
-    try {
-        const ExclusiveLock lock(Ahead.lock);
-        return Ahead.keeper.See(ToKey(message, event), windowsKeyHeld, Now()) == typeahead::Verdict::Keep;
-    } catch (...) {
-        return false;
-    }
-}
-
-// The end marker has passed every key typed before it: the keeping ends unless the hook kept
-// some of those after the bar found none.
-void SeeEndMarker(WORD generation) noexcept
-{
-    {
-        const ExclusiveLock lock(Ahead.lock);
-        if (generation != Ahead.endGeneration)
-            return;
-        Ahead.keeper.EndIfNoneWaits();
-    }
-    ::SetEvent(Ahead.endSeen.get());
+    if (const HWND target = ShowBarWindow; target && expiry.showBar)
+        ::PostMessageW(target, ShowBarMessage, 0, 0);
+    else if (expiry.dropped > 0)
+        Notify(HookNotice::KeysDropped, expiry.dropped);
 }
 
 bool IsDown(int vk) noexcept
@@ -239,20 +130,6 @@ DWORD WINAPI RunHookThread(void* ready) noexcept
     KeyHookHandle.reset();
     return 0;
 }
-constexpr WORD kUnassignedKey = 0xE8; // no key of any layout sends it
-
-// A press or release of the unassigned key, marked with `extra`: an event of our own that no
-// program takes for a key of the user's.
-INPUT UnassignedKeyInput(bool up, ULONG_PTR extra) noexcept
-{
-    INPUT input{};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = kUnassignedKey;
-    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    input.ki.dwExtraInfo = extra;
-    return input;
-}
-
 hotkey::Message ToMessage(WPARAM wParam) noexcept
 {
     switch (wParam) {
@@ -270,39 +147,6 @@ hotkey::Message ToMessage(WPARAM wParam) noexcept
 }
 
 } // namespace
-
-std::wstring GetHotkeyName()
-{
-    return HotkeyName;
-}
-
-std::wstring NormalizeHotkeyName(const std::wstring& name)
-{
-    return hotkey::NormalizeName(name);
-}
-
-DWORD HotkeyNameToKey(const std::wstring& name)
-{
-    return hotkey::NameToKey(name);
-}
-
-void SetHotkey(const std::wstring& name)
-{
-    HotkeyName = NormalizeHotkeyName(name);
-    HotkeyKey = HotkeyNameToKey(HotkeyName);
-}
-
-void LoadHotkey()
-{
-    SetHotkey(L"space");
-    SetHotkey(ReadSettingString(L"Hotkey", HotkeyName));
-}
-
-void SaveHotkey(const std::wstring& name)
-{
-    SetHotkey(name);
-    WriteSettingString(L"Hotkey", HotkeyName);
-}
 
 void SetShowBarTarget(HWND window, UINT message, UINT noticeMessage) noexcept
 {
@@ -352,10 +196,8 @@ LRESULT CALLBACK KeyHookProc(int code, WPARAM wParam, LPARAM lParam) noexcept
 {
     if (code == HC_ACTION) {
         const auto* event = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
-        if ((event->dwExtraInfo & ~ULONG_PTR{0xFFFF}) == kEndMarkerBase) {
-            SeeEndMarker(static_cast<WORD>(event->dwExtraInfo & 0xFFFF));
+        if (IsEndMarker(*event))
             return 1; // no program's key
-        }
         if (event->dwExtraInfo != kOwnInputMarker) {
             const DWORD hotkeyKey = HotkeyKey;
             const hotkey::KeyEvent key{ToMessage(wParam), event->vkCode};
@@ -373,7 +215,10 @@ LRESULT CALLBACK KeyHookProc(int code, WPARAM wParam, LPARAM lParam) noexcept
                     // Sent from here, ahead of the Windows key's release, however busy the bar is.
                     if (!std::exchange(MaskSent, true))
                         MaskWindowsKeyRelease();
-                    if (StartTypeahead())
+                    const bool showNow = StartTypeahead();
+                    if (!TypeaheadTimer)
+                        TypeaheadTimer = ::SetTimer(nullptr, 0, kTypeaheadCheckMs, &CheckTypeahead);
+                    if (showNow)
                         ::PostMessageW(target, ShowBarMessage, 0, 0);
                 }
                 return 1;
@@ -385,55 +230,18 @@ LRESULT CALLBACK KeyHookProc(int code, WPARAM wParam, LPARAM lParam) noexcept
     return ::CallNextHookEx(KeyHookHandle.get(), code, wParam, lParam);
 }
 
-bool EndTypeahead() noexcept
-{
-    std::vector<typeahead::Key> keys;
-    bool shortcutFollows = false;
-    try {
-        const ExclusiveLock lock(Ahead.lock);
-        keys = Ahead.keeper.EndUntilShortcut(shortcutFollows);
-    } catch (...) {
-    }
-    TypeAtFocus(keys);
-    return shortcutFollows;
-}
-
-TypedAhead TakeTypedAhead(INPUT& key) noexcept
-{
-    typeahead::Key taken{};
-    {
-        const ExclusiveLock lock(Ahead.lock);
-        if (Ahead.keeper.Next(taken, Now()) != typeahead::Keeper::Take::Taken)
-            return TypedAhead::None;
-    }
-    if (taken.shortcut)
-        return TypedAhead::Shortcut;
-    key = ToInput(taken);
-    return TypedAhead::Key;
-}
-
 bool EndTypeaheadInOrder() noexcept
 {
-    // Keys typed before this moment may still be on their way to the hook: ended here, they
-    // would pass behind the bar's back and reach a control the first key has replaced. The
-    // marker goes the way they go, behind them.
-    INPUT marker{};
-    {
-        const ExclusiveLock lock(Ahead.lock);
-        if (!Ahead.keeper.Keeping())
-            return true;
-        marker = UnassignedKeyInput(false, kEndMarkerBase | ++Ahead.endGeneration);
+    switch (EndTypeaheadAtMarker()) {
+    case EndAtMarker::Ended:
+        return true;
+    case EndAtMarker::StillKeeping:
+        return false;
+    case EndAtMarker::MarkerLost:
+        break;
     }
-    ::ResetEvent(Ahead.endSeen.get());
-    if (::SendInput(1, &marker, sizeof(INPUT)) == 1 &&
-        ::WaitForSingleObject(Ahead.endSeen.get(), kEndMarkerWaitMs) == WAIT_OBJECT_0) {
-        // While the bar replays, only the marker ends the keeping.
-        const ExclusiveLock lock(Ahead.lock);
-        return !Ahead.keeper.Keeping();
-    }
-    // A marker that never comes back went past a hook the platform removed, or another hook
-    // kept it: installed again, ours is the first to see the keys. Meanwhile the keyboard must
-    // not be held.
+    // The marker went past a hook the platform removed, or another hook kept it: installed
+    // again, ours is the first to see the keys. Meanwhile the keyboard must not be held.
     ::PostThreadMessageW(HookThreadId, kInstallAgainMessage, 0, 0);
     ReleaseTypeahead();
     return true;

@@ -11,13 +11,13 @@
 #include "core/AppInfo.h"
 #include "core/AutostartHelper.h"
 #include "core/GuideFile.h"
-#include "core/KeyHookHelper.h"
+#include "core/HotkeySetting.h"
 #include "core/MiniLogHelper.h"
 #include "core/ScopeGuard.h"
 #include "core/UpdateHelper.h"
 #include "core/VersionHelper.h"
 #include "core/rules/Ascii.h"
-#include "core/rules/BarLayout.h"
+#include "core/rules/WindowLayout.h"
 #include "resource.h"
 #include "ui/ErrorReport.h"
 #include "ui/ImageButton.h"
@@ -28,14 +28,11 @@
 
 using layout::Scale;
 using namespace about;
+using namespace layout::settings;
 
 namespace {
 
 constexpr const wchar_t* kAboutClass = L"TAboutBox";
-constexpr int kClientWidth = 675, kClientHeight = 436;
-// The frame of the pages, at 96 DPI: the row of tabs, the OK button, the margin of a page; the three
-// tabs side by side, and the help text's lowest edge that still shows a few lines.
-constexpr int kTabsHeight = 36, kOkHeight = 26, kPageMargin = 2, kTabsWidth = 3 * 110 + 8, kHelpTextMinBottom = 160;
 // ImageList1: 0 settings, 1 log and tutorial, 2 help and guide, 3 hotkey, 4 autostart, 5 update check.
 constexpr int kImageSettings = 0, kImageLog = 1, kImageHelp = 2, kImageHotkey = 3, kImageAutostart = 4,
               kImageUpdate = 5;
@@ -80,11 +77,10 @@ TAboutBox::TAboutBox(HWND owner) : owner_(owner)
                 owner);
     // The class keeps the brush of the look it was first made in.
     ::SetClassLongPtrW(Handle(), GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(FaceBrush()));
-    windowDpi_ = static_cast<int>(::GetDpiForWindow(Handle()));
-    dpi_ = TextLayoutDpi(Handle(), windowDpi_, kClientWidth, kClientHeight);
+    dpi_ = TextLayoutDpi(Handle(), WindowDpi(), kClientWidth, kClientHeight);
     RECT frame{0, 0, Scale(kClientWidth, dpi_), Scale(kClientHeight, dpi_)};
     ::AdjustWindowRectExForDpi(&frame, WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME, FALSE,
-                               WS_EX_TOOLWINDOW | WS_EX_TOPMOST, static_cast<UINT>(windowDpi_));
+                               WS_EX_TOOLWINDOW | WS_EX_TOPMOST, static_cast<UINT>(WindowDpi()));
     ::SetWindowPos(Handle(), nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     CreateControls();
@@ -101,13 +97,13 @@ TAboutBox::~TAboutBox()
         ::DestroyWindow(Handle());
 }
 
-HWND TAboutBox::Make(const wchar_t* cls, const wchar_t* text, DWORD style, int id, FontKind font, int page)
+HWND TAboutBox::Make(const wchar_t* cls, const wchar_t* text, DWORD style, int id, FontKind font, const Place* place)
 {
     const HWND control =
         ::CreateWindowExW(0, cls, text, WS_CHILD | style, 0, 0, 10, 10, Handle(),
                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleW(nullptr), nullptr);
     ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(font)), FALSE);
-    placed_.push_back({control, page, {}, font});
+    placed_.push_back({control, place, font});
     return control;
 }
 
@@ -121,7 +117,7 @@ void TAboutBox::ApplyDpi(int dpi)
 {
     dpi_ = dpi;
     // The new fonts and pictures are in use before the old ones go.
-    GdiHandle font(Arial(20, dpi)), titleFont(Arial(24, dpi)), labelFont(Arial(18, dpi));
+    GdiHandle font(Arial(kTextHeight, dpi)), titleFont(Arial(kTitleHeight, dpi)), labelFont(Arial(kLabelHeight, dpi));
     const int picture = Scale(layout::kPictureSize, dpi);
     ImageListHandle images(CreateGlyphList(
         picture, {Glyph::Menu, Glyph::Tutorial, Glyph::Guide, Glyph::Hotkey, Glyph::Autostart, Glyph::Update},
@@ -131,7 +127,7 @@ void TAboutBox::ApplyDpi(int dpi)
         picture, {Glyph::Menu, Glyph::Tutorial, Glyph::Guide, Glyph::Hotkey, Glyph::Autostart, Glyph::Update},
         GlyphInk() != CLR_DEFAULT ? GlyphInk() : RGB(0x2A, 0x35, 0x41)));
     IconHandle icon(static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_MAINICON),
-                                                    IMAGE_ICON, Scale(57, dpi), Scale(57, dpi), 0)));
+                                                    IMAGE_ICON, Scale(kIconSize, dpi), Scale(kIconSize, dpi), 0)));
     std::swap(font_, font);
     std::swap(titleFont_, titleFont);
     std::swap(labelFont_, labelFont);
@@ -140,7 +136,7 @@ void TAboutBox::ApplyDpi(int dpi)
             ::SendMessageW(p.control, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(p.font)), FALSE);
     if (PageControl1) {
         ::SendMessageW(PageControl1, TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(tabImages.get()));
-        ::SendMessageW(PageControl1, TCM_SETITEMSIZE, 0, MAKELPARAM(Scale(110, dpi), Scale(30, dpi)));
+        ::SendMessageW(PageControl1, TCM_SETITEMSIZE, 0, MAKELPARAM(Scale(kTabWidth, dpi), Scale(kTabHeight, dpi)));
     }
     if (programIcon_)
         ::SendMessageW(programIcon_, STM_SETICON, reinterpret_cast<WPARAM>(icon.get()), 0);
@@ -155,20 +151,21 @@ SIZE TAboutBox::MinimumClient() const
     // may narrow to the farthest right edge (a label's: the end of its text) and the lowest edge.
     int right = Scale(kTabsWidth, dpi_), bottom = Scale(kHelpTextMinBottom, dpi_);
     for (const Placed& p : placed_) {
-        if (p.page < 0 || p.at.right < 0 || p.control == memoHelp)
+        if (!p.place || p.place->anchor != Anchor::TopLeft)
             continue;
-        int end = Scale(p.at.right, dpi_);
+        const layout::Rect& at = p.place->at;
+        int end = Scale(at.right, dpi_);
         wchar_t cls[16] = {};
         ::GetClassNameW(p.control, cls, 16);
         if (_wcsicmp(cls, L"Static") == 0 && p.font != FontKind::None)
-            end = std::min(end, Scale(p.at.left, dpi_) + TextWidth(p.control, FontOf(p.font)) + Scale(4, dpi_));
+            end =
+                std::min(end, Scale(at.left, dpi_) + TextWidth(p.control, FontOf(p.font)) + Scale(kTextEndSpace, dpi_));
         right = std::max(right, end);
         // A list box drops down over what lies below it: only its closed height counts.
         RECT r{};
         ::GetWindowRect(p.control, &r);
-        const int height =
-            p.control == cmbHotkey ? static_cast<int>(r.bottom - r.top) : Scale(p.at.bottom - p.at.top, dpi_);
-        bottom = std::max(bottom, Scale(p.at.top, dpi_) + height);
+        const int height = p.control == cmbHotkey ? static_cast<int>(r.bottom - r.top) : Scale(at.Height(), dpi_);
+        bottom = std::max(bottom, Scale(at.top, dpi_) + height);
     }
     const int margin = Scale(kPageMargin, dpi_);
     return {right + 2 * margin, Scale(kTabsHeight, dpi_) + margin + bottom + Scale(kOkHeight, dpi_)};
@@ -180,15 +177,13 @@ void TAboutBox::CreateControls()
     const FontKind font = FontKind::Normal;
 
     // The OK button comes first in the tab order, so it has the focus when the window opens.
-    OKButton = Make(L"BUTTON", L"OK", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK, font, -1);
-    placed_.back().at = {0, 409, 669, 435};
+    OKButton = Make(L"BUTTON", L"OK", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK, font, nullptr);
     PageControl1 =
         Make(WC_TABCONTROLW, L"",
              WS_VISIBLE | WS_TABSTOP | TCS_BUTTONS | TCS_FLATBUTTONS | TCS_HOTTRACK | TCS_MULTILINE | WS_CLIPSIBLINGS,
-             kPageControlId, font, -1);
-    placed_.back().at = {0, 0, 670, 410};
+             kPageControlId, font, nullptr);
     ::SendMessageW(PageControl1, TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(tabImages_.get()));
-    ::SendMessageW(PageControl1, TCM_SETITEMSIZE, 0, MAKELPARAM(Scale(110, dpi_), Scale(30, dpi_)));
+    ::SendMessageW(PageControl1, TCM_SETITEMSIZE, 0, MAKELPARAM(Scale(kTabWidth, dpi_), Scale(kTabHeight, dpi_)));
     const std::pair<const wchar_t*, int> tabs[] = {
         {L"Settings", kImageSettings}, {L"Help", kImageHelp}, {L"LOG", kImageLog}};
     for (int i = 0; i < 3; ++i) {
@@ -200,49 +195,38 @@ void TAboutBox::CreateControls()
     }
 
     // Page "Settings".
-    programIcon_ = Make(L"STATIC", L"", SS_ICON | SS_REALSIZECONTROL, 0, FontKind::None, 0);
+    programIcon_ = Make(L"STATIC", L"", SS_ICON | SS_REALSIZECONTROL, 0, FontKind::None, &PlaceOf(Slot::ProgramIcon));
     ::SendMessageW(programIcon_, STM_SETICON, reinterpret_cast<WPARAM>(icon_.get()), 0);
-    placed_.back().at = {3, 16, 60, 73};
-    Make(L"STATIC", kAppTitle, SS_LEFT, 0, FontKind::Title, 0);
-    placed_.back().at = {83, 24, 600, 52};
-    Make(L"STATIC", L"", SS_LEFT, 1001, FontKind::Label, 0); // Version
-    placed_.back().at = {83, 52, 600, 78};
-    Make(L"STATIC", L"", SS_LEFT, 1002, FontKind::Label, 0); // Copyright
-    placed_.back().at = {83, 85, 600, 110};
-    Make(L"STATIC", WebAddress().c_str(), SS_LEFT, 0, FontKind::Label, 0); // Comments
-    placed_.back().at = {83, 112, 660, 137};
-    btnCheckUpdates = Make(L"BUTTON", L"Check for updates", WS_TABSTOP | BS_OWNERDRAW, kCheckUpdatesId, font, 0);
-    placed_.back().at = {79, 139, 281, 175};
-    Make(L"BUTTON", L"Hotkey: WIN +  ", BS_OWNERDRAW, kHotkeyLabelId, font, 0);
-    placed_.back().at = {72, 198, 274, 234};
-    cmbHotkey = Make(WC_COMBOBOXW, L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, kHotkeyId, font, 0);
-    placed_.back().at = {312, 203, 457, 400};
+    Make(L"STATIC", kAppTitle, SS_LEFT, 0, FontKind::Title, &PlaceOf(Slot::Title));
+    Make(L"STATIC", L"", SS_LEFT, 1001, FontKind::Label, &PlaceOf(Slot::Version));
+    Make(L"STATIC", L"", SS_LEFT, 1002, FontKind::Label, &PlaceOf(Slot::Copyright));
+    Make(L"STATIC", WebAddress().c_str(), SS_LEFT, 0, FontKind::Label, &PlaceOf(Slot::Comments));
+    btnCheckUpdates = Make(L"BUTTON", L"Check for updates", WS_TABSTOP | BS_OWNERDRAW, kCheckUpdatesId, font,
+                           &PlaceOf(Slot::CheckUpdates));
+    Make(L"BUTTON", L"Hotkey: WIN +  ", BS_OWNERDRAW, kHotkeyLabelId, font, &PlaceOf(Slot::HotkeyLabel));
+    cmbHotkey =
+        Make(WC_COMBOBOXW, L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, kHotkeyId, font, &PlaceOf(Slot::Hotkey));
     for (const wchar_t* name : kHotkeyNames)
         ::SendMessageW(cmbHotkey, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
     // A list box drawn with visual styles takes its face's colours from the style, not from the
     // theme's WM_CTLCOLOR answers: the plain drawing keeps the face and its text in one theme.
     ::SetWindowTheme(cmbHotkey, L"", L"");
     ::SendMessageW(cmbHotkey, CB_SETCURSEL, 0, 0);
-    Make(L"BUTTON", L"Autostart with Windows", BS_OWNERDRAW, kAutostartLabelId, font, 0);
-    placed_.back().at = {3, 241, 274, 277};
+    Make(L"BUTTON", L"Autostart with Windows", BS_OWNERDRAW, kAutostartLabelId, font, &PlaceOf(Slot::AutostartLabel));
     swtAutostart = std::make_unique<TToggleSwitch>(Handle(), kAutostartId, 0, 0, 50, 20);
     ::SetWindowTextW(swtAutostart->Handle(), L"Autostart with Windows"); // its name: the label beside it
-    placed_.push_back({swtAutostart->Handle(), 0, {312, 250, 362, 270}, FontKind::None});
+    placed_.push_back({swtAutostart->Handle(), &PlaceOf(Slot::Autostart), FontKind::None});
 
     // Page "Help".
-    Make(L"BUTTON", L"show guide", WS_TABSTOP | BS_OWNERDRAW, kShowGuideId, font, 1);
-    placed_.back().at = {0, 2, 202, 38};
-    Make(L"BUTTON", L"show tutorial", WS_TABSTOP | BS_OWNERDRAW, kShowTutorialId, font, 1);
-    placed_.back().at = {202, 2, 404, 38};
+    Make(L"BUTTON", L"show guide", WS_TABSTOP | BS_OWNERDRAW, kShowGuideId, font, &PlaceOf(Slot::ShowGuide));
+    Make(L"BUTTON", L"show tutorial", WS_TABSTOP | BS_OWNERDRAW, kShowTutorialId, font, &PlaceOf(Slot::ShowTutorial));
     memoHelp = Make(L"EDIT", L"", WS_TABSTOP | WS_BORDER | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_READONLY,
-                    kHelpId, font, 1);
-    placed_.back().at = {0, 40, 662, 372};
+                    kHelpId, font, &PlaceOf(Slot::HelpText));
     ::SetWindowTextW(memoHelp, AboutHelpText(GetHotkeyName()).c_str());
 
     // Page "LOG".
     memoLOG = Make(L"EDIT", L"LOG", WS_TABSTOP | WS_BORDER | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_READONLY,
-                   kLogId, font, 2);
-    placed_.back().at = {0, 0, -1, -1}; // fills the page
+                   kLogId, font, &PlaceOf(Slot::Log));
     Layout();
     SelectPage(SettingsPage::Settings);
 }
@@ -253,30 +237,19 @@ void TAboutBox::Layout()
     ::GetClientRect(Handle(), &client);
     // The OK button and the page control follow the window's edges. The control shows only its
     // row of tabs: the pages lie on the window itself, in the theme's colours.
-    const int okHeight = Scale(kOkHeight, dpi_);
-    const int tabsHeight = Scale(kTabsHeight, dpi_); // one row: the three tabs fit in the narrowest window
-    const int margin = Scale(kPageMargin, dpi_);
-    RECT area{};
-    ::MoveWindow(OKButton, 0, client.bottom - okHeight, client.right, okHeight, TRUE);
-    ::MoveWindow(PageControl1, 0, 0, client.right, tabsHeight, TRUE);
-    area = {margin, tabsHeight + margin, client.right - margin, client.bottom - okHeight};
+    const Frame frame = PlaceFrame(client.right, client.bottom, dpi_);
+    for (const auto& [control, r] : {std::pair{OKButton, frame.ok}, std::pair{PageControl1, frame.tabs}})
+        ::MoveWindow(control, r.left, r.top, r.Width(), r.Height(), TRUE);
     for (const Placed& p : placed_) {
-        if (p.page < 0)
+        if (!p.place)
             continue;
-        RECT r{area.left + Scale(p.at.left, dpi_), area.top + Scale(p.at.top, dpi_),
-               area.left + Scale(p.at.right, dpi_), area.top + Scale(p.at.bottom, dpi_)};
-        if (p.at.right < 0)
-            r = area; // fills the page
+        layout::Rect r = PlaceControl(*p.place, frame.page, dpi_);
         // A caption button grows to show its caption whole: the design's width holds it only in
         // the design's font.
-        if ((::GetWindowLongW(p.control, GWL_STYLE) & BS_TYPEMASK) == BS_OWNERDRAW && p.page >= 0 &&
+        if ((::GetWindowLongW(p.control, GWL_STYLE) & BS_TYPEMASK) == BS_OWNERDRAW &&
             ::GetDlgCtrlID(p.control) != kHotkeyLabelId && ::GetDlgCtrlID(p.control) != kAutostartLabelId)
             r.right = std::max(r.right, r.left + CaptionButtonWidth(p.control, FontOf(p.font), dpi_));
-        if (p.control == memoHelp) {
-            r.right = area.right; // anchored to all four sides
-            r.bottom = area.bottom;
-        }
-        ::SetWindowPos(p.control, HWND_TOP, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOACTIVATE);
+        ::SetWindowPos(p.control, HWND_TOP, r.left, r.top, r.Width(), r.Height(), SWP_NOACTIVATE);
     }
 }
 
@@ -287,8 +260,8 @@ void TAboutBox::SelectPage(SettingsPage page)
     ::SendMessageW(PageControl1, TCM_SETCURSEL, static_cast<WPARAM>(index), 0);
     ::InvalidateRect(PageControl1, nullptr, TRUE);
     for (const Placed& p : placed_)
-        if (p.page >= 0)
-            ::ShowWindow(p.control, p.page == index ? SW_SHOW : SW_HIDE);
+        if (p.place)
+            ::ShowWindow(p.control, p.place->page == index ? SW_SHOW : SW_HIDE);
 }
 
 void TAboutBox::SetLog(const std::wstring& text)
@@ -404,6 +377,15 @@ void TAboutBox::btnShowTutorialClick()
     tutorial.ShowModal();
 }
 
+void TAboutBox::DpiChanged(const RECT& suggested)
+{
+    ApplyDpi(TextLayoutDpi(Handle(), WindowDpi(), kClientWidth, kClientHeight));
+    ::SetWindowPos(Handle(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                   suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    Layout();
+    ::InvalidateRect(Handle(), nullptr, TRUE);
+}
+
 LRESULT TAboutBox::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept
 {
     switch (message) {
@@ -471,28 +453,11 @@ LRESULT TAboutBox::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcep
             RECT frame{0, 0, least.cx, least.cy};
             ::AdjustWindowRectExForDpi(&frame, static_cast<DWORD>(::GetWindowLongW(Handle(), GWL_STYLE)), FALSE,
                                        static_cast<DWORD>(::GetWindowLongW(Handle(), GWL_EXSTYLE)),
-                                       static_cast<UINT>(windowDpi_));
+                                       static_cast<UINT>(WindowDpi()));
             auto& info = *reinterpret_cast<MINMAXINFO*>(lParam);
             info.ptMinTrackSize = {frame.right - frame.left, frame.bottom - frame.top};
         }
         return 0;
-    case WM_DPICHANGED:
-        RunGuarded([&] {
-            windowDpi_ = HIWORD(wParam);
-            ApplyDpi(TextLayoutDpi(Handle(), windowDpi_, kClientWidth, kClientHeight));
-            const auto& r = *reinterpret_cast<const RECT*>(lParam);
-            ::SetWindowPos(Handle(), nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
-                           SWP_NOZORDER | SWP_NOACTIVATE);
-            Layout();
-            ::InvalidateRect(Handle(), nullptr, TRUE);
-        });
-        return 0;
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORSTATIC:
-        if (LRESULT brush = 0; ThemeControlColourMessage(message, wParam, brush))
-            return brush;
-        return DefaultMessage(message, wParam, lParam);
     case WM_CLOSE:
         ModalRun::EndModal(Handle(), IDCANCEL);
         return 0;

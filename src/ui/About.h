@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/Handle.h"
+#include "core/rules/WindowLayout.h"
 #include "ui/Glyphs.h"
 #include "ui/Theme.h"
 #include "ui/Window.h"
@@ -65,6 +66,7 @@ public:
 
 protected:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept override;
+    void DpiChanged(const RECT& suggested) override;
 
 private:
     void FormCreate();
@@ -84,14 +86,14 @@ private:
     void Layout();
     // The smallest client area in which every control stays whole, at the window's DPI.
     SIZE MinimumClient() const;
-    HWND Make(const wchar_t* cls, const wchar_t* text, DWORD style, int id, FontKind font, int page);
+    HWND Make(const wchar_t* cls, const wchar_t* text, DWORD style, int id, FontKind font,
+              const layout::settings::Place* place);
 
     static inline TAboutBox* open_ = nullptr;
     bool FLoading = false;
     HWND owner_;
     unsigned lookDrawn_ = LookGeneration();
-    int windowDpi_ = 96; // the monitor's
-    int dpi_ = 96;       // the layout's: the monitor's enlarged by the platform's text size
+    int dpi_ = 96; // the layout's: the monitor's enlarged by the platform's text size
     SettingsPage page_ = SettingsPage::Settings;
     GdiHandle font_, titleFont_, labelFont_;
     ImageListHandle ImageList1;
@@ -100,8 +102,7 @@ private:
     HWND programIcon_ = nullptr;
     struct Placed {
         HWND control;
-        int page; // -1: on every page
-        RECT at;  // at 96 DPI, relative to the page's area (or the window, for page -1)
+        const layout::settings::Place* place; // null: the frame's, on every page
         FontKind font = FontKind::Normal;
     };
     std::vector<Placed> placed_;

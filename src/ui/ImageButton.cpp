@@ -3,7 +3,7 @@
 #include <string>
 
 #include "core/Handle.h"
-#include "core/rules/BarLayout.h"
+#include "core/rules/WindowLayout.h"
 #include "ui/Theme.h"
 
 using layout::Scale;

@@ -14,7 +14,7 @@
 #include "core/ScopeGuard.h"
 #include "core/TestSeams.h"
 #include "core/UpdateHelper.h"
-#include "core/rules/BarLayout.h"
+#include "core/rules/WindowLayout.h"
 #include "resource.h"
 #include "ui/ErrorReport.h"
 #include "ui/ImageButton.h"
@@ -58,7 +58,7 @@ TForm1::TForm1(HWND owner)
     // Owned by the application window, so the bar has no taskbar button of its own.
     CreateBound(kBarClass, WS_EX_TOPMOST | WS_EX_CONTROLPARENT, L".", WS_POPUP | WS_CLIPCHILDREN, 0, 0,
                 layout::kDesignWidth, layout::kDesignHeight, owner);
-    dpi_ = static_cast<int>(::GetDpiForWindow(Handle()));
+    dpi_ = WindowDpi();
     // Tab order: the edit-paths button first, then the menu button.
     btnPaths = CreateImageButton(Handle(), kPathsButtonId);
     btnMenu = CreateImageButton(Handle(), kMenuButtonId);
@@ -320,6 +320,14 @@ void TForm1::DrawItem(const DRAWITEMSTRUCT& item) const
                         static_cast<int>(item.hwndItem == btnMenu ? Glyph::Menu : Glyph::EditPaths), dpi_);
 }
 
+void TForm1::DpiChanged(const RECT&)
+{
+    if (WindowDpi() != dpi_)
+        ApplyDpi(WindowDpi());
+    if (!placing_) // inside PlaceBar's own move, which lays out at this scale already
+        PlaceBar();
+}
+
 LRESULT TForm1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept
 {
     if (LRESULT result = 0; ForwardToShellMenu(message, wParam, lParam, result))
@@ -368,20 +376,6 @@ LRESULT TForm1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept
     case WM_DRAWITEM:
         DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
         return TRUE;
-    case WM_DPICHANGED:
-        RunGuarded([&] {
-            if (HIWORD(wParam) != dpi_)
-                ApplyDpi(HIWORD(wParam));
-            if (!placing_) // inside PlaceBar's own move, which lays out at this scale already
-                PlaceBar();
-        });
-        return 0;
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORSTATIC:
-        if (LRESULT brush = 0; ThemeControlColourMessage(message, wParam, brush))
-            return brush;
-        return DefaultMessage(message, wParam, lParam);
     case kTrayMessage:
         RunGuarded([&] { TrayIconMessage(lParam); });
         return 0;

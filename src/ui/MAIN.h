@@ -41,6 +41,7 @@ public:
 
 protected:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept override;
+    void DpiChanged(const RECT& suggested) override;
 
 private:
     friend void CreateSearchBox();

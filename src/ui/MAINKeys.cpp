@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "core/KeyHookHelper.h"
+#include "core/TypedAhead.h"
 #include "ui/ErrorReport.h"
 #include "ui/SmartCombo.h"
 

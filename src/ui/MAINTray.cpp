@@ -8,7 +8,7 @@
 #include "core/AppPathHelper.h"
 #include "core/FileHelper.h"
 #include "core/GuideFile.h"
-#include "core/KeyHookHelper.h"
+#include "core/HotkeySetting.h"
 #include "core/NotificationCenter.h"
 #include "core/UpdateHelper.h"
 #include "core/rules/Hotkey.h"

@@ -2,7 +2,7 @@
 
 #include <cwchar>
 
-#include "core/rules/BarLayout.h"
+#include "core/rules/WindowLayout.h"
 #include "ui/Theme.h"
 
 using layout::Scale;

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "core/rules/BarLayout.h"
+#include "core/rules/WindowLayout.h"
 #include "core/rules/ResultRow.h"
 #include "ui/Theme.h"
 

@@ -23,6 +23,9 @@ constexpr UINT kRestoreListMessage = WM_APP + 1;
 constexpr UINT kIconsArrivedMessage = WM_APP + 2;
 constexpr int kComboId = 1;
 constexpr int kVisibleRows = 8;
+// The box's height until its first font sets it, and the combo's height with its list dropped
+// down (the list's own height follows kVisibleRows once the rows are measured).
+constexpr int kFirstBoxHeight = 24, kDroppedComboHeight = 400;
 constexpr wchar_t kCtrlC = 3;
 constexpr wchar_t kEscape = 27;
 // Beyond this many rows a list is not emptied while the user waits.
@@ -36,8 +39,8 @@ TSmartComboBox::TSmartComboBox(HWND owner, int x, int y, int width) : width_(wid
 {
     RegisterWindowClass(kSearchBoxClass);
     // The box is a thin container so that the combo's notifications come back to the box itself.
-    CreateBound(kSearchBoxClass, WS_EX_CONTROLPARENT, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, x, y, width, 24,
-                owner);
+    CreateBound(kSearchBoxClass, WS_EX_CONTROLPARENT, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, x, y, width,
+                kFirstBoxHeight, owner);
     rows_ = std::make_unique<TResultRows>(Handle(), kIconsArrivedMessage);
     RecreateCombo(true, false);
 }
@@ -90,9 +93,7 @@ void TSmartComboBox::SetRowHeights(HWND combo) noexcept
 void TSmartComboBox::DrawRow(const DRAWITEMSTRUCT& item)
 {
     // The row's entry from the box's own list: the control's copy of the text is the same.
-    const bool known = item.itemID != static_cast<UINT>(-1) && item.itemID < displayed_.size();
-    static const std::wstring none;
-    rows_->Draw(item, known ? (*FStoredItems)[displayed_[item.itemID]] : none, Dpi());
+    rows_->Draw(item, FStoredItems.EntryOfRow(item.itemID), Dpi());
 }
 
 // The box is as tall as its combo, whose height follows the font; it stays where it is.
@@ -125,72 +126,33 @@ std::wstring TSmartComboBox::Text() const
         text.resize(static_cast<size_t>(::GetWindowTextW(edit_, text.data(), static_cast<int>(text.size()))));
         return text;
     }
-    const int index = ItemIndex();
-    return index >= 0 && static_cast<size_t>(index) < displayed_.size() ? (*FStoredItems)[displayed_[index]]
-                                                                        : std::wstring();
+    return FStoredItems.EntryOfRow(ItemIndex());
 }
 
 void TSmartComboBox::SetStoredItems(const std::vector<std::wstring>& list)
 {
     // No copy of a list held already.
-    if (list != *FStoredItems)
-        ReplaceItems(std::make_shared<const std::vector<std::wstring>>(list));
+    if (list != FStoredItems.Stored())
+        FStoredItems.Replace(std::make_shared<const std::vector<std::wstring>>(list));
     StoredItemsChanged();
 }
 
 void TSmartComboBox::SetStoredItems(std::shared_ptr<const std::vector<std::wstring>> list)
 {
-    AdoptItems(std::move(list));
+    FStoredItems.Adopt(std::move(list));
     StoredItemsChanged();
-}
-
-bool TSmartComboBox::AdoptItems(std::shared_ptr<const std::vector<std::wstring>> list)
-{
-    if (!list || list == FStoredItems)
-        return false;
-    // Each showing of the bar hands over a list that is usually the same as the last one:
-    // then the rows already in the control can stay.
-    if (*list == *FStoredItems) {
-        FStoredItems = std::move(list); // one copy kept, not two
-        return false;
-    }
-    ReplaceItems(std::move(list));
-    return true;
-}
-
-// The rows still in the control name entries of the old list: with no rows known as shown, the
-// next ShowItems fills the control anew.
-void TSmartComboBox::ReplaceItems(std::shared_ptr<const std::vector<std::wstring>> list)
-{
-    FStoredItems = std::move(list);
-    index_ = search::CompactEntryIndex<wchar_t>(*FStoredItems);
-    displayed_.clear();
-    firsts_.resize(FStoredItems->size());
-    for (size_t i = 0; i < firsts_.size(); ++i) {
-        const std::wstring& entry = (*FStoredItems)[i];
-        const wchar_t first = entry.empty() ? L'\0' : ascii::Upper(entry[0]);
-        firsts_[i] = first == L'[' || first >= 128 ? kOpenFirst : static_cast<uint8_t>(first);
-    }
-}
-
-std::vector<uint32_t> TSmartComboBox::AllRows() const
-{
-    std::vector<uint32_t> all(FStoredItems->size());
-    for (uint32_t i = 0; i < all.size(); ++i)
-        all[i] = i;
-    return all;
 }
 
 void TSmartComboBox::UpdateStoredItems(std::shared_ptr<const std::vector<std::wstring>> list)
 {
     const std::wstring selected = SelectedEntry();
-    if (!AdoptItems(std::move(list)))
+    if (!FStoredItems.Adopt(std::move(list)))
         return;
     if (typing_) {
         FilterItems(); // the typed text, matched against the new list
         return;
     }
-    ShowItems(AllRows());
+    ShowItems(FStoredItems.AllRows());
     SelectEntry(selected);
 }
 
@@ -201,9 +163,7 @@ void TSmartComboBox::ResetToFullList()
 
 std::wstring TSmartComboBox::SelectedEntry() const
 {
-    const int index = ItemIndex();
-    return index >= 0 && static_cast<size_t>(index) < displayed_.size() ? (*FStoredItems)[displayed_[index]]
-                                                                        : std::wstring();
+    return FStoredItems.EntryOfRow(ItemIndex());
 }
 
 void TSmartComboBox::SelectEntry(const std::wstring& entry)
@@ -221,7 +181,7 @@ void TSmartComboBox::StoredItemsChanged()
     // selected: reach that state directly rather than filling the control twice.
     if (typing_)
         RecreateCombo(false, false);
-    ShowItems(AllRows());
+    ShowItems(FStoredItems.AllRows());
     ::SendMessageW(combo_, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
 }
 
@@ -231,7 +191,7 @@ void TSmartComboBox::RestoreList()
         return;
     const std::wstring remembered = SelectedEntry();
     RecreateCombo(false, false);
-    ShowItems(AllRows());
+    ShowItems(FStoredItems.AllRows());
     SelectEntry(remembered);
 }
 
@@ -244,7 +204,7 @@ void TSmartComboBox::FilterItems()
     const std::wstring text = Text();
     auto words = search::SplitWords(std::wstring_view(text));
     // An empty text shows every entry; a text of blanks has no words, which matches every entry too.
-    ShowItems(index_.Match(words));
+    ShowItems(FStoredItems.Matching(words));
     rows_->SetWords(std::move(words));
     AnnounceCountSoon();
     if (ItemIndex() != CB_ERR) {
@@ -260,14 +220,21 @@ void TSmartComboBox::FilterItems()
 
 void TSmartComboBox::ShowItems(const std::vector<uint32_t>& indexes)
 {
-    if (indexes == displayed_ && static_cast<size_t>(::SendMessageW(combo_, CB_GETCOUNT, 0, 0)) == indexes.size())
-        return; // the rows already shown are the rows wanted
-    if (TryDeleteRows(indexes))
+    const auto rowsInControl = static_cast<size_t>(::SendMessageW(combo_, CB_GETCOUNT, 0, 0));
+    const auto change = FStoredItems.PlanRows(indexes, rowsInControl);
+    if (change.kind == search::SearchList::RowChange::Kind::Keep)
         return;
+    if (change.kind == search::SearchList::RowChange::Kind::Remove) {
+        const auto edit = Deeper(programEdit_);
+        for (const size_t row : change.remove)
+            ::SendMessageW(combo_, CB_DELETESTRING, row, 0);
+        FStoredItems.SetShown(indexes);
+        return;
+    }
     // Emptying a long list costs a message per row: a fresh combo takes the rows instead, and the
     // old one is emptied later.
     bool dropAgain = false;
-    if (::SendMessageW(combo_, CB_GETCOUNT, 0, 0) > kRowsWorthAFreshCombo) {
+    if (static_cast<LRESULT>(rowsInControl) > kRowsWorthAFreshCombo) {
         dropAgain = ::SendMessageW(combo_, CB_GETDROPPEDSTATE, 0, 0) != 0;
         RecreateCombo(typing_, false);
     }
@@ -283,18 +250,19 @@ void TSmartComboBox::ShowItems(const std::vector<uint32_t>& indexes)
     {
         const auto edit = Deeper(programEdit_);
         ::SendMessageW(combo_, CB_RESETCONTENT, 0, 0);
+        const auto& stored = FStoredItems.Stored();
         size_t characters = 0;
         for (uint32_t i : indexes)
-            characters += (*FStoredItems)[i].size() + 1;
+            characters += stored[i].size() + 1;
         ::SendMessageW(combo_, CB_INITSTORAGE, indexes.size(), characters * sizeof(wchar_t));
         // The combo hands each row on to its list: given to the list itself, 100,000 rows are
         // added in half the time.
         const HWND list = info.hwndList ? info.hwndList : combo_;
         const UINT add = info.hwndList ? LB_ADDSTRING : CB_ADDSTRING;
         for (uint32_t i : indexes)
-            ::SendMessageW(list, add, 0, reinterpret_cast<LPARAM>((*FStoredItems)[i].c_str()));
+            ::SendMessageW(list, add, 0, reinterpret_cast<LPARAM>(stored[i].c_str()));
     }
-    displayed_ = indexes;
+    FStoredItems.SetShown(indexes);
     if (info.hwndList) {
         ::SendMessageW(info.hwndList, WM_SETREDRAW, TRUE, 0);
         ::InvalidateRect(info.hwndList, nullptr, TRUE);
@@ -305,34 +273,6 @@ void TSmartComboBox::ShowItems(const std::vector<uint32_t>& indexes)
     }
     if (dropAgain)
         OpenListKeepingText();
-}
-
-bool TSmartComboBox::TryDeleteRows(const std::vector<uint32_t>& indexes)
-{
-    // A narrower list that keeps its rows in order (the usual next keystroke) loses a few rows
-    // faster than the whole list is added again; each removal moves the rows after it.
-    constexpr size_t kMoveBudget = 5'000'000;
-    const size_t shown = displayed_.size();
-    if (shown == 0 || indexes.size() >= shown || (shown - indexes.size()) * shown > kMoveBudget ||
-        static_cast<size_t>(::SendMessageW(combo_, CB_GETCOUNT, 0, 0)) != shown)
-        return false;
-    size_t k = 0;
-    for (size_t j = 0; j < shown && k < indexes.size(); ++j)
-        if (displayed_[j] == indexes[k])
-            ++k;
-    if (k != indexes.size())
-        return false; // not a subsequence of the rows shown
-
-    const auto edit = Deeper(programEdit_);
-    size_t keep = indexes.size();
-    for (size_t j = shown; j-- > 0;) {
-        if (keep > 0 && displayed_[j] == indexes[keep - 1])
-            --keep;
-        else
-            ::SendMessageW(combo_, CB_DELETESTRING, j, 0);
-    }
-    displayed_ = indexes;
-    return true;
 }
 
 void TSmartComboBox::SelectRow(int index)
@@ -385,7 +325,7 @@ bool TSmartComboBox::KeyPress(wchar_t ch)
         ::SendMessageW(combo_, CB_SHOWDROPDOWN, FALSE, 0);
         // The rows go over only where the character may complete one or an entry is chosen: else
         // the filter fills the new list with the matching rows alone, and it opens once they are in.
-        const bool carry = !Text().empty() || FirstRowThatMayBegin(std::wstring(1, ch)) != CB_ERR;
+        const bool carry = !Text().empty() || FStoredItems.FirstRowThatMayBegin(std::wstring_view(&ch, 1)) >= 0;
         RecreateCombo(true, carry);
         {
             holdList_ = !carry;
@@ -429,63 +369,32 @@ bool TSmartComboBox::PrefixComplete(wchar_t ch)
     const std::wstring text = Text();
     DWORD start = 0, end = 0;
     ::SendMessageW(combo_, CB_GETEDITSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
-    start = std::min<DWORD>(start, static_cast<DWORD>(text.size()));
-    end = std::min<DWORD>(std::max(start, end), static_cast<DWORD>(text.size()));
 
     if (ch == L'\b') {
-        std::wstring shortened = text;
-        DWORD caret = start;
-        if (start != end) {
-            shortened.erase(start, end - start);
-        } else if (start > 0) {
-            const bool pair =
-                start >= 2 && utf16::IsLowSurrogate(text[start - 1]) && utf16::IsHighSurrogate(text[start - 2]);
-            caret = start - (pair ? 2 : 1);
-            shortened.erase(caret, start - caret);
-        }
+        const search::EditedText shortened = search::Backspace(text, start, end);
         SelectRow(-1);
-        SetEditText(shortened);
-        ::SendMessageW(combo_, CB_SETEDITSEL, 0, MAKELPARAM(caret, caret));
+        SetEditText(shortened.text);
+        ::SendMessageW(combo_, CB_SETEDITSEL, 0, MAKELPARAM(shortened.selStart, shortened.selEnd));
         return true;
     }
     if (ch == L'\t' || ch == kEscape)
         return false;
 
-    const std::wstring candidate = text.substr(0, start) + ch + text.substr(end);
-    if (candidate.empty())
-        return false;
+    const std::wstring candidate = search::TypedOver(text, start, end, ch);
     // The platform's search compares every row from the first (milliseconds with 100,000 of
     // them): it starts where a row may begin with the text, and is not asked when none can.
-    const int from = FirstRowThatMayBegin(candidate);
-    if (from == CB_ERR)
+    const long long from = FStoredItems.FirstRowThatMayBegin(candidate);
+    if (from < 0)
         return false;
     const auto found = ::SendMessageW(combo_, CB_FINDSTRING, static_cast<WPARAM>(from - 1),
                                       reinterpret_cast<LPARAM>(candidate.c_str()));
-    if (found == CB_ERR || static_cast<size_t>(found) >= displayed_.size())
+    if (found == CB_ERR || static_cast<size_t>(found) >= FStoredItems.Shown().size())
         return false;
-    const std::wstring& entry = (*FStoredItems)[displayed_[static_cast<size_t>(found)]];
+    const search::EditedText completed = search::Completed(candidate, FStoredItems.EntryOfRow(found));
     SelectRow(static_cast<int>(found));
-    const std::wstring completed = candidate + entry.substr(std::min(candidate.size(), entry.size()));
-    SetEditText(completed);
-    ::SendMessageW(combo_, CB_SETEDITSEL, 0, MAKELPARAM(candidate.size(), completed.size()));
+    SetEditText(completed.text);
+    ::SendMessageW(combo_, CB_SETEDITSEL, 0, MAKELPARAM(completed.selStart, completed.selEnd));
     return true;
-}
-
-// The platform's prefix search folds case beyond ASCII and looks behind a row's opening "[":
-// such rows are left to it.
-int TSmartComboBox::FirstRowThatMayBegin(const std::wstring& text) const
-{
-    const std::wstring folded = search::Folded(std::wstring_view(text));
-    // A typed ASCII first character rules out, a byte each, the entries that begin with another.
-    const bool byFirst = !folded.empty() && folded[0] < 128;
-    for (size_t row = 0; row < displayed_.size(); ++row) {
-        const uint32_t entry = displayed_[row];
-        if (byFirst && firsts_[entry] != folded[0] && firsts_[entry] != kOpenFirst)
-            continue;
-        if (index_.MayBeginWith(entry, folded) || (*FStoredItems)[entry].starts_with(L'['))
-            return static_cast<int>(row);
-    }
-    return CB_ERR;
 }
 
 void TSmartComboBox::CloseUp()
@@ -572,7 +481,7 @@ HWND TSmartComboBox::MakeCombo(bool typing)
 {
     const DWORD style = WS_CHILD | WS_VSCROLL | WS_TABSTOP | CBS_AUTOHSCROLL | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS |
                         (typing ? CBS_DROPDOWN : CBS_DROPDOWNLIST);
-    const HWND combo = ::CreateWindowExW(0, WC_COMBOBOXW, L"", style, 0, 0, width_, 400, Handle(),
+    const HWND combo = ::CreateWindowExW(0, WC_COMBOBOXW, L"", style, 0, 0, width_, kDroppedComboHeight, Handle(),
                                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(kComboId)),
                                          ::GetModuleHandleW(nullptr), nullptr);
     if (!combo)
@@ -650,14 +559,12 @@ void TSmartComboBox::RecreateCombo(bool typing, bool carryItems)
     ::SetWindowPos(combo, HWND_TOP, 0, 0, width_, face.bottom - face.top, SWP_NOMOVE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
 
     if (carryItems) {
-        const std::vector<uint32_t> rows = std::move(displayed_);
-        displayed_.clear();
-        ShowItems(rows);
+        ShowItems(FStoredItems.TakeShown());
         SelectRow(selected);
         if (typing)
             SetEditText(text);
     } else {
-        displayed_.clear();
+        FStoredItems.TakeShown();
     }
     if (old) {
         if (hadFocus)
@@ -667,6 +574,12 @@ void TSmartComboBox::RecreateCombo(bool typing, bool carryItems)
     FitToCombo();
     switching_ = false;
     PrepareSpareSoon();
+}
+
+LRESULT TSmartComboBox::ControlColours(UINT message, WPARAM wParam, LPARAM lParam) noexcept
+{
+    // Colours are the owner's business (the theme lives there).
+    return ::SendMessageW(::GetParent(Handle()), message, wParam, lParam);
 }
 
 LRESULT TSmartComboBox::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept
@@ -705,11 +618,6 @@ LRESULT TSmartComboBox::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) no
     case WM_SETFOCUS:
         FocusBox();
         return 0;
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORSTATIC:
-        // Colours are the owner's business (the theme lives there).
-        return ::SendMessageW(::GetParent(Handle()), message, wParam, lParam);
     default:
         return DefaultMessage(message, wParam, lParam);
     }

@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/rules/SearchFilter.h"
+#include "core/rules/SearchList.h"
 #include "ui/ResultRows.h"
 #include "ui/Window.h"
 
@@ -24,7 +24,7 @@ public:
     TSmartComboBox(HWND owner, int x, int y, int width);
     ~TSmartComboBox() override;
 
-    const std::vector<std::wstring>& StoredItems() const noexcept { return *FStoredItems; }
+    const std::vector<std::wstring>& StoredItems() const noexcept { return FStoredItems.Stored(); }
     // Copies `list` (the caller keeps its own) and shows all of it, in list style, nothing selected.
     void SetStoredItems(const std::vector<std::wstring>& list);
     // The same for a list nobody changes any more: the box keeps it rather than a copy.
@@ -59,13 +59,10 @@ public:
 
 protected:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept override;
+    LRESULT ControlColours(UINT message, WPARAM wParam, LPARAM lParam) noexcept override;
 
 private:
     void StoredItemsChanged();
-    // Takes `list` as the stored items; false when it holds what they hold already.
-    bool AdoptItems(std::shared_ptr<const std::vector<std::wstring>> list);
-    void ReplaceItems(std::shared_ptr<const std::vector<std::wstring>> list);
-    std::vector<uint32_t> AllRows() const;
     std::wstring SelectedEntry() const;
     void SelectEntry(const std::wstring& entry);
     // Key-press handler: true when the character was consumed.
@@ -82,7 +79,6 @@ private:
     // keyboard (-1), of the action target; false when the control's own menu should show.
     bool ContextMenu(HWND from, LPARAM where);
     bool PrefixComplete(wchar_t ch);
-    int FirstRowThatMayBegin(const std::wstring& text) const;
     void CloseUp();
     void Exit();
     void CommandNotification(WORD code, HWND from);
@@ -104,7 +100,6 @@ private:
     std::vector<HWND> retired_;
     void FitToCombo() noexcept;
     void ShowItems(const std::vector<uint32_t>& indexes);
-    bool TryDeleteRows(const std::vector<uint32_t>& indexes);
     void SetEditText(const std::wstring& text);
     void OpenListKeepingText();
     bool IsOwnControl(HWND hwnd) const noexcept;
@@ -124,12 +119,8 @@ private:
     WNDPROC OriginalProc(HWND child) const noexcept;
     static LRESULT CALLBACK ChildProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
 
-    std::shared_ptr<const std::vector<std::wstring>> FStoredItems = std::make_shared<std::vector<std::wstring>>();
-    search::CompactEntryIndex<wchar_t> index_;
-    std::vector<uint32_t> displayed_; // stored index of each displayed row
-    // Each stored entry's first character, folded, where ASCII; kOpenFirst for "[" or beyond ASCII.
-    std::vector<uint8_t> firsts_;
-    static constexpr uint8_t kOpenFirst = 0x80;
+    // The stored entries, their index and the rows shown: the rules of the list, kept apart.
+    search::SearchList FStoredItems;
     HWND combo_ = nullptr;
     HWND edit_ = nullptr;
     HWND list_ = nullptr; // the drop-down list

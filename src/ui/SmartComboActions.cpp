@@ -78,9 +78,9 @@ bool TSmartComboBox::ContextMenu(HWND from, LPARAM where)
         const auto hit = static_cast<DWORD>(::SendMessageW(
             list_, LB_ITEMFROMPOINT, 0, MAKELPARAM(static_cast<WORD>(client.x), static_cast<WORD>(client.y))));
         const size_t row = LOWORD(hit);
-        if (HIWORD(hit) != 0 || row >= displayed_.size())
+        if (HIWORD(hit) != 0 || row >= FStoredItems.Shown().size())
             return true; // below the last row: no entry, no menu
-        target = (*FStoredItems)[displayed_[row]];
+        target = FStoredItems.EntryOfRow(static_cast<long long>(row));
     } else if (from == combo_ && !typing_) {
         target = SelectedEntry(); // the closed list's face shows the selected entry
     } else {

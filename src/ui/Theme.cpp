@@ -8,7 +8,7 @@
 #include "core/AppInfo.h"
 #include "core/Handle.h"
 #include "core/TestSeams.h"
-#include "core/rules/BarLayout.h"
+#include "core/rules/WindowLayout.h"
 
 namespace {
 
@@ -156,11 +156,4 @@ HBRUSH ThemeControlColours(UINT message, HDC dc) noexcept
     ::SetTextColor(dc, ToColorRef(field ? Active->editText : Active->faceText));
     ::SetBkColor(dc, ToColorRef(field ? Active->edit : Active->face));
     return field ? EditBrush() : FaceBrush();
-}
-
-bool ThemeControlColourMessage(UINT message, WPARAM wParam, LRESULT& result) noexcept
-{
-    const HBRUSH brush = ThemeControlColours(message, reinterpret_cast<HDC>(wParam));
-    result = reinterpret_cast<LRESULT>(brush);
-    return brush != nullptr;
 }

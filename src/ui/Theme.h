@@ -41,9 +41,6 @@ HBRUSH EditBrush() noexcept;
 // Returns null when there is no theme (the caller then leaves it to the platform).
 HBRUSH ThemeControlColours(UINT message, HDC dc) noexcept;
 
-// A window's WM_CTLCOLOR* in the theme: true with `result` set when the theme answered.
-bool ThemeControlColourMessage(UINT message, WPARAM wParam, LRESULT& result) noexcept;
-
 // A top-level window's answer to WM_SETTINGCHANGE and WM_SYSCOLORCHANGE: the look chosen again and,
 // when it is not the one the window was drawn in (`drawn`; any window may be told first), the
 // window class's background taken from it, `remake` run (fonts, pictures) and everything drawn

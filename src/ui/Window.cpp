@@ -1,6 +1,8 @@
 #include "ui/Window.h"
 
 #include "core/WinError.h"
+#include "ui/ErrorReport.h"
+#include "ui/Theme.h"
 
 Window::~Window()
 {
@@ -33,11 +35,41 @@ void Window::CreateBound(const wchar_t* className, DWORD exStyle, const wchar_t*
     if (!::CreateWindowExW(exStyle, className, title, style, x, y, width, height, parent, menuOrId,
                            ::GetModuleHandleW(nullptr), this))
         ThrowLastError(L"CreateWindowEx");
+    windowDpi_ = static_cast<int>(::GetDpiForWindow(hwnd_));
 }
 
 LRESULT Window::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept
 {
     return DefaultMessage(message, wParam, lParam);
+}
+
+void Window::DpiChanged(const RECT&) {}
+
+LRESULT Window::ControlColours(UINT message, WPARAM wParam, LPARAM lParam) noexcept
+{
+    if (message != WM_CTLCOLORBTN)
+        if (const HBRUSH brush = ThemeControlColours(message, reinterpret_cast<HDC>(wParam)))
+            return reinterpret_cast<LRESULT>(brush);
+    return DefaultMessage(message, wParam, lParam);
+}
+
+bool Window::CommonMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) noexcept
+{
+    switch (message) {
+    case WM_DPICHANGED:
+        windowDpi_ = HIWORD(wParam);
+        RunGuarded([&] { DpiChanged(*reinterpret_cast<const RECT*>(lParam)); });
+        result = 0;
+        return true;
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+        result = ControlColours(message, wParam, lParam);
+        return true;
+    default:
+        return false;
+    }
 }
 
 LRESULT CALLBACK Window::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept
@@ -53,7 +85,9 @@ LRESULT CALLBACK Window::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
     if (!self)
         return ::DefWindowProcW(hwnd, message, wParam, lParam);
 
-    const LRESULT result = self->OnMessage(message, wParam, lParam);
+    LRESULT result = 0;
+    if (!self->CommonMessage(message, wParam, lParam, result))
+        result = self->OnMessage(message, wParam, lParam);
     if (message == WM_NCDESTROY) {
         ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
         self->hwnd_ = nullptr;

@@ -12,6 +12,8 @@ public:
     virtual ~Window();
 
     HWND Handle() const noexcept { return hwnd_; }
+    // The scale of the monitor the window is on, as the platform last told it (96 before it exists).
+    int WindowDpi() const noexcept { return windowDpi_; }
 
 protected:
     Window() = default;
@@ -24,6 +26,14 @@ protected:
                      int width, int height, HWND parent, HMENU menuOrId = nullptr);
 
     virtual LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+
+    // Moved to a monitor of another scale: WindowDpi() already holds it and `suggested` is the
+    // rectangle the platform proposes. A failure is reported to the user, never thrown on.
+    virtual void DpiChanged(const RECT& suggested);
+    // The colours of a control of this window (WM_CTLCOLOR*): the theme's fields and faces, or the
+    // platform's where no theme is on. Buttons keep the platform's unless a window says otherwise.
+    virtual LRESULT ControlColours(UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+
     LRESULT DefaultMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept
     {
         return ::DefWindowProcW(hwnd_, message, wParam, lParam);
@@ -32,5 +42,9 @@ protected:
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
 
+    // Answers what every window answers alike; false leaves the message to OnMessage.
+    bool CommonMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) noexcept;
+
     HWND hwnd_ = nullptr;
+    int windowDpi_ = 96;
 };

@@ -8,7 +8,7 @@
 #include <uxtheme.h>
 
 #include "core/SettingsFile.h"
-#include "core/rules/BarLayout.h"
+#include "core/rules/WindowLayout.h"
 #include "resource.h"
 #include "ui/ErrorReport.h"
 #include "ui/Modal.h"
@@ -16,13 +16,11 @@
 #include "ui/Theme.h"
 
 using layout::Scale;
+using namespace layout::tutorial;
 
 namespace {
 
 constexpr const wchar_t* kTutorialClass = L"TformTutorial";
-// The layout at 96 DPI: the client area, the button row below the picture, the controls in it.
-constexpr int kClientWidth = 583, kClientHeight = 447, kRowHeight = 50;
-constexpr int kButtonWidth = 93, kCheckLeft = 100, kCheckWidth = 381;
 constexpr int kPictureId = 304;
 
 // What each picture shows, in words: the picture's name to assistive technology.
@@ -68,8 +66,7 @@ TformTutorial::TformTutorial(HWND owner) : owner_(owner)
                 WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, 0, 0, kClientWidth, kClientHeight, owner);
     // The class keeps the brush of the look it was first made in.
     ::SetClassLongPtrW(Handle(), GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(FaceBrush()));
-    windowDpi_ = static_cast<int>(::GetDpiForWindow(Handle()));
-    dpi_ = TextLayoutDpi(Handle(), windowDpi_, kClientWidth, kClientHeight);
+    dpi_ = TextLayoutDpi(Handle(), WindowDpi(), kClientWidth, kClientHeight);
     font_.reset(SegoeUi(dpi_));
     const HINSTANCE instance = ::GetModuleHandleW(nullptr);
     auto make = [&](const wchar_t* cls, const wchar_t* text, DWORD style, int id) {
@@ -98,7 +95,7 @@ TformTutorial::TformTutorial(HWND owner) : owner_(owner)
     // The client area of the layout, at this DPI.
     RECT frame{0, 0, Scale(kClientWidth, dpi_), Scale(kClientHeight, dpi_)};
     ::AdjustWindowRectExForDpi(&frame, WS_POPUP | WS_CAPTION | WS_SYSMENU, FALSE, WS_EX_TOOLWINDOW,
-                               static_cast<UINT>(windowDpi_));
+                               static_cast<UINT>(WindowDpi()));
     ::SetWindowPos(Handle(), nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     Layout();
@@ -122,9 +119,6 @@ void TformTutorial::Layout()
 {
     RECT client{};
     ::GetClientRect(Handle(), &client);
-    const int row = Scale(kRowHeight, dpi_);
-    const int top = client.bottom - row;
-    const int button = Scale(kButtonWidth, dpi_);
     // The right button grows to show "Start using zarvi" whole: its 93 pixels hold "Next" only.
     SIZE caption{};
     {
@@ -134,15 +128,11 @@ void TformTutorial::Layout()
         const SelectedObject font(dc.get(), font_.get());
         ::GetTextExtentPoint32W(dc.get(), text, static_cast<int>(wcslen(text)), &caption);
     }
-    const int next = std::max(button, static_cast<int>(caption.cx) + Scale(24, dpi_));
-    ::MoveWindow(btnPrevious, 0, top, button, row, TRUE);
-    ::MoveWindow(btnNExt, client.right - next, top, next, row, TRUE);
-    const int checkLeft = Scale(kCheckLeft, dpi_);
-    const int checkWidth = std::max(
-        0, std::min(static_cast<int>(client.right) - checkLeft - Scale(kClientWidth - kCheckLeft - kCheckWidth, dpi_),
-                    static_cast<int>(client.right) - next - checkLeft));
-    ::MoveWindow(chkDontShowTutorial, checkLeft, top, checkWidth, row, TRUE);
-    ::MoveWindow(VirtualImage1, 0, 0, client.right, top, TRUE);
+    const Tutorial placed = PlaceTutorial(client.right, client.bottom, dpi_, static_cast<int>(caption.cx));
+    for (const auto& [control, r] :
+         {std::pair{btnPrevious, placed.previous}, std::pair{btnNExt, placed.next},
+          std::pair{chkDontShowTutorial, placed.check}, std::pair{VirtualImage1, placed.picture}})
+        ::MoveWindow(control, r.left, r.top, r.Width(), r.Height(), TRUE);
     ::InvalidateRect(Handle(), nullptr, TRUE);
 }
 
@@ -244,6 +234,20 @@ void TformTutorial::FormClose()
     ModalRun::EndModal(Handle(), IDCANCEL);
 }
 
+void TformTutorial::DpiChanged(const RECT& suggested)
+{
+    ApplyDpi(TextLayoutDpi(Handle(), WindowDpi(), kClientWidth, kClientHeight), suggested);
+}
+
+LRESULT TformTutorial::ControlColours(UINT message, WPARAM wParam, LPARAM lParam) noexcept
+{
+    // The flat buttons stand on the face like the check box: they take the face's colours.
+    if (message == WM_CTLCOLORBTN)
+        if (const HBRUSH brush = ThemeControlColours(WM_CTLCOLORSTATIC, reinterpret_cast<HDC>(wParam)))
+            return reinterpret_cast<LRESULT>(brush);
+    return Window::ControlColours(message, wParam, lParam);
+}
+
 LRESULT TformTutorial::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept
 {
     switch (message) {
@@ -271,11 +275,6 @@ LRESULT TformTutorial::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) noe
             return TRUE;
         }
         return DefaultMessage(message, wParam, lParam);
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORBTN:
-        if (const HBRUSH brush = ThemeControlColours(WM_CTLCOLORSTATIC, reinterpret_cast<HDC>(wParam)))
-            return reinterpret_cast<LRESULT>(brush);
-        return DefaultMessage(message, wParam, lParam);
     case WM_CLOSE:
         FormClose();
         return 0;
@@ -283,13 +282,6 @@ LRESULT TformTutorial::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) noe
     case WM_SYSCOLORCHANGE:
         FollowLook(Handle(), lookDrawn_, [] {});
         return DefaultMessage(message, wParam, lParam);
-    case WM_DPICHANGED:
-        RunGuarded([&] {
-            windowDpi_ = HIWORD(wParam);
-            ApplyDpi(TextLayoutDpi(Handle(), windowDpi_, kClientWidth, kClientHeight),
-                     *reinterpret_cast<const RECT*>(lParam));
-        });
-        return 0;
     default:
         return DefaultMessage(message, wParam, lParam);
     }

@@ -41,6 +41,8 @@ public:
 
 protected:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept override;
+    void DpiChanged(const RECT& suggested) override;
+    LRESULT ControlColours(UINT message, WPARAM wParam, LPARAM lParam) noexcept override;
 
 private:
     void FormShow();
@@ -58,8 +60,7 @@ private:
     HWND owner_;
     std::wstring toldFailure_;
     unsigned lookDrawn_ = LookGeneration();
-    int windowDpi_ = 96; // the monitor's
-    int dpi_ = 96;       // the layout's: the monitor's enlarged by the platform's text size
+    int dpi_ = 96; // the layout's: the monitor's enlarged by the platform's text size
     int page_ = 0;
     GdiHandle font_;
     struct Picture {

@@ -8,7 +8,7 @@
 
 #include "core/AppPathHelper.h"
 #include "core/Handle.h"
-#include "core/KeyHookHelper.h"
+#include "core/HotkeySetting.h"
 #include "core/SettingsFile.h"
 #include "core/WindowsSpecialFolderHelper.h"
 #include "core/rules/AppError.h"

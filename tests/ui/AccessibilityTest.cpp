@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "core/Handle.h"
-#include "core/rules/BarLayout.h"
+#include "core/rules/WindowLayout.h"
 #include "core/rules/TextConv.h"
 #include "support/AppFolderSandbox.h"
 #include "support/TestFiles.h"

@@ -17,7 +17,7 @@
 #include "support/Probe.h"
 #include "support/TestFiles.h"
 #include "core/KeyHookHelper.h"
-#include "core/rules/BarLayout.h"
+#include "core/rules/WindowLayout.h"
 #include "support/AppFolderSandbox.h"
 #include "support/DpiChild.h"
 #include "support/SearchHost.h"
@@ -90,8 +90,7 @@ TEST_F(BarShow, ASlowFolderDelaysNeitherTheBarNorTheTypingAndItsEntriesJoinTheSe
     testfiles::Touch(dir / L"slow\\settings.txt");
     testfiles::Touch(dir / L"plain\\notes.txt");
     testfiles::Touch(dir / L"plain\\songs.txt");
-    testfiles::WriteBytes(GetPathListFile(),
-                          "\xEF\xBB\xBF" + WideToUtf8((dir / L"slow") + L"\r\n" + (dir / L"plain") + L"\r\n"));
+    testfiles::WritePathList(GetPathListFile(), (dir / L"slow") + L"\r\n" + (dir / L"plain") + L"\r\n");
     Scanner().SetScanFunction(&SlowScan);
     const DWORD start = ::GetTickCount();
     bar->ShowBar();

@@ -10,7 +10,7 @@
 
 #include "core/AppPathHelper.h"
 #include "core/AutostartHelper.h"
-#include "core/KeyHookHelper.h"
+#include "core/HotkeySetting.h"
 #include "core/MiniLogHelper.h"
 #include "core/SettingsFile.h"
 #include "core/UpdateHelper.h"

@@ -10,6 +10,7 @@
 
 #include "core/Handle.h"
 #include "core/KeyHookHelper.h"
+#include "core/TypedAhead.h"
 #include "core/Lock.h"
 #include "core/rules/Typeahead.h"
 #include "support/AppFolderSandbox.h"
@@ -57,16 +58,8 @@ protected:
     }
     std::wstring Typed()
     {
-        Pump();
+        probe::PumpMessages();
         return probe::WindowText(edit);
-    }
-    void Pump()
-    {
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
     }
 
     static constexpr UINT kShow = WM_APP + 5;
@@ -95,7 +88,7 @@ TEST_F(TypeaheadWithoutABar, KeysNoBarTakesAreDroppedAfterFiveSecondsAndTheLogIs
 
     ASSERT_TRUE(probe::WaitUntil(
         [&] {
-            Pump();
+            probe::PumpMessages();
             return !notices.empty();
         },
         kHungBarMs * 2))
@@ -202,7 +195,7 @@ TEST_F(TypeaheadWithoutABar, TheBarTakesTheKeysTypedForItAndOnlyThose)
             2000);
         EXPECT_EQ(taken, c.taken) << c.name;
         EXPECT_TRUE(EndTypeaheadInOrder()) << c.name;
-        Pump();
+        probe::PumpMessages();
     }
 }
 
@@ -287,7 +280,7 @@ TEST_F(TypeaheadWithoutABar, TheWindowsKeysReleaseComesAfterAKeyOfOursWhateverTh
     EXPECT_TRUE((ours + 1)->up && (ours + 1)->vk == ours->vk);
     EXPECT_TRUE(probe::WaitUntil(
         [&] {
-            Pump();
+            probe::PumpMessages();
             return shows == 1;
         },
         2000));
@@ -309,7 +302,7 @@ TEST_F(TypeaheadWithoutABar, AHookThePlatformRemovedIsInstalledAgain)
     ASSERT_TRUE(probe::RunHostCommand(L"/usr/bin/xdotool keydown super sleep 0.1 keydown space"));
     EXPECT_TRUE(probe::WaitUntil(
         [&] {
-            Pump();
+            probe::PumpMessages();
             return !notices.empty();
         },
         3000))
@@ -319,7 +312,7 @@ TEST_F(TypeaheadWithoutABar, AHookThePlatformRemovedIsInstalledAgain)
     ASSERT_TRUE(probe::RunHostCommand(L"/usr/bin/xdotool keyup space sleep 0.1 key space sleep 0.1 keyup super"));
     EXPECT_TRUE(probe::WaitUntil(
         [&] {
-            Pump();
+            probe::PumpMessages();
             return shows == 1;
         },
         2000))

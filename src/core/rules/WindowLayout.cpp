@@ -1,4 +1,4 @@
-#include "core/rules/BarLayout.h"
+#include "core/rules/WindowLayout.h"
 
 #include <algorithm>
 
@@ -60,5 +60,53 @@ Rect CentreOnScreen(const Rect& bar, int screenWidth, int screenHeight, int virt
     const int top = std::max((screenHeight - bar.Height()) / 2, virtualTop);
     return {left, top, left + bar.Width(), top + bar.Height()};
 }
+
+namespace settings {
+
+Frame PlaceFrame(int clientWidth, int clientHeight, int dpi) noexcept
+{
+    const int ok = Scale(kOkHeight, dpi);
+    const int tabs = Scale(kTabsHeight, dpi); // one row: the three tabs fit in the narrowest window
+    const int margin = Scale(kPageMargin, dpi);
+    return {{0, 0, clientWidth, tabs},
+            {0, clientHeight - ok, clientWidth, clientHeight},
+            {margin, tabs + margin, clientWidth - margin, clientHeight - ok}};
+}
+
+Rect PlaceControl(const Place& place, const Rect& page, int dpi) noexcept
+{
+    if (place.anchor == Anchor::Fill)
+        return page;
+    Rect r{page.left + Scale(place.at.left, dpi), page.top + Scale(place.at.top, dpi),
+           page.left + Scale(place.at.right, dpi), page.top + Scale(place.at.bottom, dpi)};
+    if (place.anchor == Anchor::AllSides) {
+        r.right = page.right;
+        r.bottom = page.bottom;
+    }
+    return r;
+}
+
+} // namespace settings
+
+namespace tutorial {
+
+Tutorial PlaceTutorial(int clientWidth, int clientHeight, int dpi, int nextCaptionWidth) noexcept
+{
+    const int row = Scale(kRowHeight, dpi);
+    const int top = clientHeight - row;
+    const int button = Scale(kButtonWidth, dpi);
+    const int next = std::max(button, nextCaptionWidth + Scale(kCaptionSpace, dpi));
+    const int checkLeft = Scale(kCheckLeft, dpi);
+    // The design's room right of the check box, unless "Next" needs more of it.
+    const int checkWidth =
+        std::max(0, std::min(clientWidth - checkLeft - Scale(kClientWidth - kCheckLeft - kCheckWidth, dpi),
+                             clientWidth - next - checkLeft));
+    return {{0, 0, clientWidth, top},
+            {0, top, button, top + row},
+            {clientWidth - next, top, clientWidth, top + row},
+            {checkLeft, top, checkLeft + checkWidth, top + row}};
+}
+
+} // namespace tutorial
 
 } // namespace layout
