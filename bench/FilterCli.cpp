@@ -19,24 +19,21 @@ class Filter {
 public:
     explicit Filter(const char* typed) : words_(search::SplitWords(std::string_view(typed))) {}
 
-    // Whole lines (the last one may lack its line break).
+    // Whole lines (the last one may lack its line break), looked for where they stand.
     void Lines(std::string_view lines)
     {
-        index_.AssignText(lines, '\n');
         out_.clear();
-        for (uint32_t i : index_.Match(words_)) {
-            std::string_view line = index_.Original(lines, i);
+        search::ForEachLineContaining(lines, '\n', words_, [this](std::string_view line) {
             if (!line.empty() && line.back() == '\r')
                 line.remove_suffix(1);
             out_.append(line);
             out_.push_back('\n');
-        }
+        });
         std::fwrite(out_.data(), 1, out_.size(), stdout);
     }
 
 private:
     std::vector<std::string> words_;
-    search::EntryIndex<char> index_;
     std::string out_;
 };
 

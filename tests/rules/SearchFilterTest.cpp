@@ -252,6 +252,44 @@ TEST(EntryIndex, LinesOfOneTextAgreeWithTheSlowRule)
     ExpectAgreesWithTheSlowRule<LinesIndex>(random, alphabet, alphabet, 60, 300, 40, 4);
 }
 
+// The lines found in the raw text, without an index, as the command-line filter finds them.
+class LinesFound {
+public:
+    explicit LinesFound(const std::vector<std::wstring>& entries) : count_(entries.size())
+    {
+        for (const auto& e : entries)
+            text_ += std::string(e.begin(), e.end()) + "\n"; // ASCII only
+    }
+    size_t Size() const noexcept { return count_; }
+    std::vector<uint32_t> Match(const std::vector<std::wstring>& words) const
+    {
+        std::vector<std::string> narrow;
+        for (const auto& w : words)
+            narrow.emplace_back(w.begin(), w.end());
+        std::vector<uint32_t> lines;
+        search::ForEachLineContaining(text_, '\n', narrow, [&](std::string_view line) {
+            const auto offset = static_cast<size_t>(line.data() - text_.data());
+            lines.push_back(static_cast<uint32_t>(
+                std::count(text_.begin(), text_.begin() + static_cast<std::ptrdiff_t>(offset), '\n')));
+        });
+        return lines;
+    }
+
+private:
+    std::string text_;
+    size_t count_;
+};
+
+TEST(LinesContaining, AgreeWithTheSlowRuleWithoutAnIndex)
+{
+    // Lines around the sixteen places compared at once, repeated letters that start false
+    // candidates, and words of one character (no second to compare).
+    const std::wstring alphabet = L"abAB\\ .z09";
+    std::mt19937 random(20261214);
+    ExpectAgreesWithTheSlowRule<LinesFound>(random, alphabet, alphabet, 120, 300, 40, 4);
+    ExpectAgreesWithTheSlowRule<LinesFound>(random, L"aAbB", L"ab", 120, 50, 60, 3);
+}
+
 TEST(CompactEntryIndex, MayBeginWithLeavesAllButAsciiDifferencesOpen)
 {
     struct Case {

@@ -465,4 +465,104 @@ private:
     EntryIndex<WideChar> wideIndex_;
 };
 
+// Every line of `text` (lines end at `separator`; the last may lack it) that contains every
+// folded word, in order, given to `take` as a view into `text`. Looked for in the text as it
+// stands, without a folded copy of it: the longest word's places by its first two characters in
+// either case, sixteen at a time, each then compared where it stands; the other words only in
+// the lines it is found in. Answers as EntryIndex does for the same lines.
+template <typename Take>
+void ForEachLineContaining(std::string_view text, char separator, const std::vector<std::string>& words, Take&& take)
+{
+    const auto lineEndFrom = [&](size_t from) {
+        const size_t end = text.find(separator, from);
+        return end == std::string_view::npos ? text.size() : end;
+    };
+    if (words.empty()) {
+        for (size_t start = 0; start < text.size();) {
+            const size_t end = lineEndFrom(start);
+            take(text.substr(start, end - start));
+            start = end + 1;
+        }
+        return;
+    }
+    for (const std::string& w : words)
+        if (w.empty() || w.find(separator) != std::string::npos)
+            return; // an empty word matches nothing; no word spans two lines
+    const std::string& key = *std::max_element(
+        words.begin(), words.end(), [](const std::string& a, const std::string& b) { return a.size() < b.size(); });
+    const auto foldedAt = [](std::string_view where, const std::string& word) {
+        for (size_t k = 0; k < word.size(); ++k)
+            if (FoldAscii(where[k]) != word[k])
+                return false;
+        return true;
+    };
+    const auto containsFolded = [&](std::string_view line, const std::string& word) {
+        for (size_t at = 0; at + word.size() <= line.size(); ++at)
+            if (foldedAt(line.substr(at), word))
+                return true;
+        return false;
+    };
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+    const char first[2] = {key[0], lower(key[0])};
+    const char second[2] = {key.size() > 1 ? key[1] : '\0', key.size() > 1 ? lower(key[1]) : '\0'};
+    const size_t last = text.size() >= key.size() ? text.size() - key.size() : 0;
+    size_t lineStart = 0; // of the line `at` is in, or a line before it
+    size_t at = 0;
+    const auto found = [&](size_t place) {
+        // The line holding `place`: its start is after the last separator before it.
+        size_t start = place;
+        while (start > lineStart && text[start - 1] != separator)
+            --start;
+        const size_t end = lineEndFrom(place);
+        const std::string_view line = text.substr(start, end - start);
+        bool all = true;
+        for (const std::string& w : words)
+            if (&w != &key && !containsFolded(line, w)) {
+                all = false;
+                break;
+            }
+        if (all)
+            take(line);
+        lineStart = end + 1;
+        at = end + 1; // one answer per line
+    };
+    if (text.size() < key.size())
+        return;
+#if ZARVI_SEARCH_SSE2
+    if (key.size() > 1) {
+        const __m128i f0 = _mm_set1_epi8(first[0]), f1 = _mm_set1_epi8(first[1]);
+        const __m128i s0 = _mm_set1_epi8(second[0]), s1 = _mm_set1_epi8(second[1]);
+        while (at + 16 + 1 <= text.size() && at <= last) {
+            const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + at));
+            const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + at + 1));
+            unsigned mask = static_cast<unsigned>(
+                _mm_movemask_epi8(_mm_and_si128(_mm_or_si128(_mm_cmpeq_epi8(a, f0), _mm_cmpeq_epi8(a, f1)),
+                                                _mm_or_si128(_mm_cmpeq_epi8(b, s0), _mm_cmpeq_epi8(b, s1)))));
+            const size_t base = at;
+            bool jumped = false;
+            while (mask) {
+                const size_t place = base + static_cast<size_t>(std::countr_zero(mask));
+                mask &= mask - 1;
+                if (place < at || place > last)
+                    continue;
+                if (foldedAt(text.substr(place), key)) {
+                    found(place);
+                    jumped = true;
+                    break;
+                }
+            }
+            if (!jumped)
+                at = base + 16;
+        }
+    }
+#endif
+    for (; at <= last && at < text.size(); ++at) {
+        const char c = text[at];
+        if ((c == first[0] || c == first[1]) && foldedAt(text.substr(at), key)) {
+            found(at);
+            --at; // the loop steps on to `at` itself, the next line's start
+        }
+    }
+}
+
 } // namespace search
