@@ -87,21 +87,27 @@ wchar_t CharacterMatching(const std::vector<std::wstring>& entries, double share
     return best;
 }
 
+// The time from the character given to `to` until the box, whichever combo now shows it, and its
+// list are drawn.
+double TypedAndDrawnMs(const TSmartComboBox& box, HWND to, wchar_t ch)
+{
+    const double start = NowMs();
+    ::SendMessageW(to, WM_CHAR, ch, 0);
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof(info);
+    ::GetComboBoxInfo(box.Combo(), &info);
+    ::UpdateWindow(box.Combo());
+    ::UpdateWindow(info.hwndList);
+    return NowMs() - start;
+}
+
 double KeystrokeMs(Host& host, wchar_t ch, int runs)
 {
     TSmartComboBox& box = *host.box;
     std::vector<double> times;
     for (int run = 0; run < runs; ++run) {
         ClearTyping(box);
-        COMBOBOXINFO info{};
-        info.cbSize = sizeof(info);
-        ::GetComboBoxInfo(box.Combo(), &info);
-        const double start = NowMs();
-        ::SendMessageW(box.EditField(), WM_CHAR, ch, 0);
-        ::GetComboBoxInfo(box.Combo(), &info);
-        ::UpdateWindow(box.Combo());
-        ::UpdateWindow(info.hwndList);
-        times.push_back(NowMs() - start);
+        times.push_back(TypedAndDrawnMs(box, box.EditField(), ch));
         Pump(&box);
     }
     return Median(times);
@@ -116,14 +122,7 @@ double FirstKeystrokeMs(Host& host, wchar_t ch, int runs)
         box.ResetToFullList();
         box.FocusBox();
         Pump(&box);
-        const double start = NowMs();
-        ::SendMessageW(box.Combo(), WM_CHAR, ch, 0);
-        COMBOBOXINFO info{};
-        info.cbSize = sizeof(info);
-        ::GetComboBoxInfo(box.Combo(), &info);
-        ::UpdateWindow(box.Combo());
-        ::UpdateWindow(info.hwndList);
-        times.push_back(NowMs() - start);
+        times.push_back(TypedAndDrawnMs(box, box.Combo(), ch));
         Pump(&box);
     }
     return Median(times);
