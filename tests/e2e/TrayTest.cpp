@@ -177,7 +177,7 @@ TEST_F(Tray, AddAFolderAppendsItsPathAndShowsItsEntries)
     // "é" is one byte, 0xE9, in code page 1252.
     EXPECT_EQ(testfiles::ReadBytes(appFolder + L"\\zarvi.txt"), before + dir.Path().string() + "\\Caf\xE9\r\n");
     const HWND combo =
-        ::FindWindowExW(::FindWindowExW(bar, nullptr, L"TSmartComboBox", nullptr), nullptr, L"ComboBox", nullptr);
+        ::FindWindowExW(::FindWindowExW(bar, nullptr, kSearchBoxClass, nullptr), nullptr, L"ComboBox", nullptr);
     const auto items = probe::ComboItems(combo);
     EXPECT_NE(std::find(items.begin(), items.end(), dir / L"Caf\u00e9\\menu.zarvitest"), items.end());
 }
