@@ -1,13 +1,12 @@
 #include "core/KeyHookHelper.h"
 
 #include <array>
+#include <atomic>
 #include <utility>
-#include <vector>
 
 #include "core/HotkeySetting.h"
 #include "core/TypedAhead.h"
 #include "core/rules/Hotkey.h"
-#include "core/rules/Typeahead.h"
 #include "core/rules/Typeahead.h"
 
 HookHandle KeyHookHandle;

@@ -78,11 +78,7 @@ TAboutBox::TAboutBox(HWND owner) : owner_(owner)
     // The class keeps the brush of the look it was first made in.
     ::SetClassLongPtrW(Handle(), GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(FaceBrush()));
     dpi_ = TextLayoutDpi(Handle(), WindowDpi(), kClientWidth, kClientHeight);
-    RECT frame{0, 0, Scale(kClientWidth, dpi_), Scale(kClientHeight, dpi_)};
-    ::AdjustWindowRectExForDpi(&frame, WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME, FALSE,
-                               WS_EX_TOOLWINDOW | WS_EX_TOPMOST, static_cast<UINT>(WindowDpi()));
-    ::SetWindowPos(Handle(), nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
-                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SizeClient(Scale(kClientWidth, dpi_), Scale(kClientHeight, dpi_));
     CreateControls();
     RunGuarded([this] { FormCreate(); });
     if (!open_)
@@ -450,12 +446,8 @@ LRESULT TAboutBox::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcep
     case WM_GETMINMAXINFO:
         if (PageControl1) {
             const SIZE least = MinimumClient();
-            RECT frame{0, 0, least.cx, least.cy};
-            ::AdjustWindowRectExForDpi(&frame, static_cast<DWORD>(::GetWindowLongW(Handle(), GWL_STYLE)), FALSE,
-                                       static_cast<DWORD>(::GetWindowLongW(Handle(), GWL_EXSTYLE)),
-                                       static_cast<UINT>(WindowDpi()));
-            auto& info = *reinterpret_cast<MINMAXINFO*>(lParam);
-            info.ptMinTrackSize = {frame.right - frame.left, frame.bottom - frame.top};
+            const SIZE frame = FrameForClient(least.cx, least.cy);
+            reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {frame.cx, frame.cy};
         }
         return 0;
     case WM_CLOSE:

@@ -7,10 +7,8 @@
 
 #include "core/FileHelper.h"
 #include "core/ScopeGuard.h"
-#include "core/rules/Ascii.h"
 #include "core/rules/AppError.h"
 #include "core/rules/ResultRow.h"
-#include "core/rules/Utf16.h"
 #include "ui/Accessible.h"
 #include "ui/Announce.h"
 #include "ui/BarIds.h"

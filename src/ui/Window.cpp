@@ -43,6 +43,20 @@ LRESULT Window::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept
     return DefaultMessage(message, wParam, lParam);
 }
 
+SIZE Window::FrameForClient(int width, int height) const noexcept
+{
+    RECT frame{0, 0, width, height};
+    ::AdjustWindowRectExForDpi(&frame, static_cast<DWORD>(::GetWindowLongW(hwnd_, GWL_STYLE)), FALSE,
+                               static_cast<DWORD>(::GetWindowLongW(hwnd_, GWL_EXSTYLE)), static_cast<UINT>(windowDpi_));
+    return {frame.right - frame.left, frame.bottom - frame.top};
+}
+
+void Window::SizeClient(int width, int height) noexcept
+{
+    const SIZE frame = FrameForClient(width, height);
+    ::SetWindowPos(hwnd_, nullptr, 0, 0, frame.cx, frame.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void Window::DpiChanged(const RECT&) {}
 
 LRESULT Window::ControlColours(UINT message, WPARAM wParam, LPARAM lParam) noexcept

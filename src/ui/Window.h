@@ -27,6 +27,12 @@ protected:
 
     virtual LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept;
 
+    // The window's outer size for a client area of `width` by `height` pixels, at its DPI and
+    // for its styles.
+    SIZE FrameForClient(int width, int height) const noexcept;
+    // Gives the window a client area of `width` by `height` pixels, where it stands.
+    void SizeClient(int width, int height) noexcept;
+
     // Moved to a monitor of another scale: WindowDpi() already holds it and `suggested` is the
     // rectangle the platform proposes. A failure is reported to the user, never thrown on.
     virtual void DpiChanged(const RECT& suggested);

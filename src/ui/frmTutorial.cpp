@@ -93,11 +93,7 @@ TformTutorial::TformTutorial(HWND owner) : owner_(owner)
             LoadPngResource(name.c_str(), ImageCollection1[static_cast<size_t>(i)].size);
     }
     // The client area of the layout, at this DPI.
-    RECT frame{0, 0, Scale(kClientWidth, dpi_), Scale(kClientHeight, dpi_)};
-    ::AdjustWindowRectExForDpi(&frame, WS_POPUP | WS_CAPTION | WS_SYSMENU, FALSE, WS_EX_TOOLWINDOW,
-                               static_cast<UINT>(WindowDpi()));
-    ::SetWindowPos(Handle(), nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
-                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SizeClient(Scale(kClientWidth, dpi_), Scale(kClientHeight, dpi_));
     Layout();
 }
 

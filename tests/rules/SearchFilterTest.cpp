@@ -216,42 +216,6 @@ TEST(CompactEntryIndex, LongListsAgreeWithTheSlowRuleWhenRareWordsAreLookedForBy
     }
 }
 
-// An index read from one text of lines, as the command-line filter reads its input (ASCII
-// entries, so that every character is one byte): the same answers as entry by entry.
-class LinesIndex {
-public:
-    explicit LinesIndex(const std::vector<std::wstring>& entries)
-    {
-        for (const auto& e : entries)
-            text_ += Narrow(e) + "\n";
-        index_ = search::EntryIndex<char>::FromText(text_, '\n');
-    }
-    size_t Size() const noexcept { return index_.Size(); }
-    std::vector<uint32_t> Match(const std::vector<std::wstring>& words) const
-    {
-        std::vector<std::string> narrow;
-        for (const auto& w : words)
-            narrow.push_back(Narrow(w));
-        return index_.Match(narrow);
-    }
-
-private:
-    static std::string Narrow(const std::wstring& text)
-    {
-        return std::string(text.begin(), text.end()); // ASCII only
-    }
-    std::string text_;
-    search::EntryIndex<char> index_;
-};
-
-TEST(EntryIndex, LinesOfOneTextAgreeWithTheSlowRule)
-{
-    // Lines of every length around the sixteen places looked at once, empty ones among them.
-    const std::wstring alphabet = L"abAB\\ .z09";
-    std::mt19937 random(20261213);
-    ExpectAgreesWithTheSlowRule<LinesIndex>(random, alphabet, alphabet, 60, 300, 40, 4);
-}
-
 // The lines found in the raw text, without an index, as the command-line filter finds them.
 class LinesFound {
 public:

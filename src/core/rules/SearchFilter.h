@@ -85,76 +85,10 @@ public:
         CountFrequencies();
     }
 
-    // From one text whose entries are separated by `separator` (a file read whole, say).
-    // A final separator ends the last entry rather than starting an empty one.
-    static EntryIndex FromText(View text, CharT separator)
-    {
-        EntryIndex index;
-        index.AssignText(text, separator);
-        return index;
-    }
-
-    // The same, reusing this index's memory: for reading a long list piece by piece.
-    void AssignText(View text, CharT separator)
-    {
-        masks_.clear(); // kinds are kept for lists given entry by entry only
-        const bool closed = !text.empty() && text.back() == separator;
-        folded_.resize(text.size() + (closed ? 0 : 1));
-        starts_.clear();
-        starts_.push_back(0);
-        CharT* const base = folded_.data();
-        size_t pos = 0;
-#ifdef ZARVI_SEARCH_SSE2
-        // Lines are short: sixteen places folded and tested at once, in one pass, beat a search
-        // call per line after a pass that folds.
-        if constexpr (sizeof(CharT) == 1) {
-            const __m128i ends = Splat(separator), beforeA = Splat(CharT('a' - 1)), afterZ = Splat(CharT('z' + 1)),
-                          gap = Splat(CharT(32));
-            for (; pos + 16 <= text.size(); pos += 16) {
-                const __m128i in = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + pos));
-                // Signed compares: bytes from 0x80 up are below "a" and stay as they are.
-                const __m128i lower = _mm_and_si128(_mm_cmpgt_epi8(in, beforeA), _mm_cmplt_epi8(in, afterZ));
-                const __m128i end = Equal(in, ends);
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(base + pos),
-                                 _mm_andnot_si128(end, _mm_sub_epi8(in, _mm_and_si128(lower, gap))));
-                for (auto mask = static_cast<unsigned>(_mm_movemask_epi8(end)); mask; mask &= mask - 1)
-                    starts_.push_back(pos + static_cast<size_t>(std::countr_zero(mask)) + 1);
-            }
-        }
-#endif
-        FoldInto(text.data() + pos, text.size() - pos, base + pos);
-        if (!closed)
-            base[text.size()] = separator;
-        const size_t size = folded_.size();
-        while (pos < size) {
-            const CharT* hit = std::char_traits<CharT>::find(base + pos, size - pos, separator);
-            if (!hit)
-                break;
-            const size_t end = static_cast<size_t>(hit - base);
-            base[end] = CharT(0);
-            pos = end + 1;
-            starts_.push_back(pos);
-        }
-        frequency_.fill(0);
-        CountFrequencies();
-    }
-
-    size_t Size() const noexcept
-    {
-        return starts_.empty() ? 0 : starts_.size() - 1;
-    }
+    size_t Size() const noexcept { return starts_.empty() ? 0 : starts_.size() - 1; }
 
     // Entry `i` as folded.
-    View FoldedEntry(uint32_t i) const noexcept
-    {
-        return EntryView(i);
-    }
-
-    // Entry `i` of the text an index was made from with FromText, as it stands there.
-    View Original(View text, uint32_t i) const noexcept
-    {
-        return text.substr(starts_[i], starts_[i + 1] - starts_[i] - 1);
-    }
+    View FoldedEntry(uint32_t i) const noexcept { return EntryView(i); }
 
     // Indexes of the entries that contain every word, in stored order. No words: every entry.
     std::vector<uint32_t> Match(const std::vector<String>& words) const
@@ -333,7 +267,7 @@ private:
     // qualify for that to pay.
     bool FirstWordByKinds(const Needle& needle, std::vector<uint32_t>& result) const
     {
-        if (masks_.size() != Size() || Size() < kKindsWorthIt)
+        if (Size() < kKindsWorthIt)
             return false;
         const uint64_t need = MaskOf(needle.text);
         const size_t most = Size() / 8;
@@ -389,7 +323,7 @@ private:
 
     String folded_;
     std::vector<size_t> starts_;
-    std::vector<uint64_t> masks_; // kinds of character per entry (lists given entry by entry)
+    std::vector<uint64_t> masks_; // kinds of character per entry
     std::array<size_t, 256> frequency_{};
 };
 
@@ -502,9 +436,8 @@ void ForEachLineContaining(std::string_view text, char separator, const std::vec
                 return true;
         return false;
     };
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-    const char first[2] = {key[0], lower(key[0])};
-    const char second[2] = {key.size() > 1 ? key[1] : '\0', key.size() > 1 ? lower(key[1]) : '\0'};
+    const char first[2] = {key[0], ascii::Lower(key[0])};
+    const char second[2] = {key.size() > 1 ? key[1] : '\0', key.size() > 1 ? ascii::Lower(key[1]) : '\0'};
     const size_t last = text.size() >= key.size() ? text.size() - key.size() : 0;
     size_t lineStart = 0; // of the line `at` is in, or a line before it
     size_t at = 0;
@@ -556,12 +489,12 @@ void ForEachLineContaining(std::string_view text, char separator, const std::vec
         }
     }
 #endif
-    for (; at <= last && at < text.size(); ++at) {
+    while (at <= last) {
         const char c = text[at];
-        if ((c == first[0] || c == first[1]) && foldedAt(text.substr(at), key)) {
-            found(at);
-            --at; // the loop steps on to `at` itself, the next line's start
-        }
+        if ((c == first[0] || c == first[1]) && foldedAt(text.substr(at), key))
+            found(at); // on to the next line's start
+        else
+            ++at;
     }
 }
 
