@@ -410,7 +410,8 @@ std::wstring JoinPath(const std::wstring& folder, const std::wstring& name)
     return folder + L"\\" + name;
 }
 
-unsigned long ScanFolder(const std::wstring& folder, std::vector<std::wstring>& list, bool deeper)
+unsigned long ScanFolder(const std::wstring& folder, std::vector<std::wstring>& list, bool deeper,
+                         ScanProgress* progress)
 {
     const std::wstring pattern = folder + L"\\*";
     WIN32_FIND_DATAW data{};
@@ -430,8 +431,11 @@ unsigned long ScanFolder(const std::wstring& folder, std::vector<std::wstring>& 
         std::wstring path = JoinPath(folder, data.cFileName);
         list.push_back(path);
         // Not list.back(): the nested scan grows the list and would move the string under it.
-        if (deeper)
+        if (deeper) {
             ScanFolder(path, list, false);
+            if (progress)
+                progress->Reached(list);
+        }
     } while (::FindNextFileW(search.get(), &data));
     return 0;
 }

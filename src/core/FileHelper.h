@@ -71,10 +71,21 @@ std::vector<std::wstring> ReadPathListRows(const std::wstring& path);
 // Raises AppError when either part holds characters that no path may hold.
 std::wstring JoinPath(const std::wstring& folder, const std::wstring& name);
 
+// Told by a deep scan after each subfolder's children: it may take the entries found so far
+// (moved out, `list` left empty), and the scan goes on appending after them.
+class ScanProgress {
+public:
+    virtual void Reached(std::vector<std::wstring>& list) = 0;
+
+protected:
+    ~ScanProgress() = default;
+};
+
 // Appends the visible children of `folder` (files and folders); with `deeper`, only its visible
 // subfolders, each followed at once by its own visible children. Returns the first search's
 // error code, 0 on success.
-unsigned long ScanFolder(const std::wstring& folder, std::vector<std::wstring>& list, bool deeper);
+unsigned long ScanFolder(const std::wstring& folder, std::vector<std::wstring>& list, bool deeper,
+                         ScanProgress* progress = nullptr);
 
 // Asks the shell to open `path` ("OPEN", normal window); the shell's answer is not examined.
 void OpenPath(const std::wstring& path);

@@ -32,10 +32,16 @@ constexpr DWORD kLaneIdleMs = 5000;
 // What a volume's root tells (its serial number, whether its folder times vouch) is asked again
 // after this long: a drive letter may come back as another disk.
 constexpr DWORD kVolumeFactsMs = 10000;
+// A first look hands on what it has found once this many entries wait, so that a long first scan
+// (a deep row over a whole drive) fills the box while it runs.
+constexpr size_t kEarlyBatch = 1024;
+// The version given in a list's shape to a folder's entries found so far in its first look.
+constexpr uint64_t kEarlyVersion = uint64_t{1} << 63;
 
-void ScanWithScanFolder(const std::wstring& folder, std::vector<std::wstring>& list, bool deeper)
+void ScanWithScanFolder(const std::wstring& folder, std::vector<std::wstring>& list, bool deeper,
+                        ScanProgress* progress)
 {
-    ScanFolder(folder, list, deeper);
+    ScanFolder(folder, list, deeper, progress);
 }
 
 uint64_t FileTimeValue(const FILETIME& t) noexcept
@@ -196,6 +202,11 @@ struct FolderScanner::Watched {
     size_t publishedAt = 0;
     size_t count = 0;
 
+    // A first look's entries found so far (nothing known stands for the folder meanwhile): the
+    // lane only appends to them, the worker reads them and takes them over when the look ends.
+    mutable SRWLOCK earlyLock = SRWLOCK_INIT;
+    std::vector<std::wstring> early;
+
     // The look under way, if any: its request, and what it found (the lane's until it ends).
     bool looking = false;
     uint64_t lookedFor = 0;
@@ -243,15 +254,55 @@ struct FolderScanner::Watched {
             return;
         found.scanned = true;
         found.scannedAt = tick;
+        HandOnEarly early(*this, !there);
         try {
-            scan(folder, found.entries, deeper);
+            scan(folder, found.entries, deeper, &early);
         } catch (...) {
             found.problem = CurrentErrorMessage();
         }
         if (deeper) {
-            found.subfolders = SubfolderNames(folder, found.entries);
+            found.subfolders = std::move(early.subfolders);
+            std::ranges::move(SubfolderNames(folder, found.entries), std::back_inserter(found.subfolders));
             found.subfoldersVouch = ReadSubfolderTimes(folder, found.subfolders, lookStart, found.subfolderTimes);
         }
+    }
+
+    // On a lane, during a first look: moves the entries found so far to `early` in batches.
+    class HandOnEarly final : public ScanProgress {
+    public:
+        HandOnEarly(Watched& w, bool firstLook) : w_(w), firstLook_(firstLook) {}
+        void Reached(std::vector<std::wstring>& list) override
+        {
+            if (!firstLook_ || list.size() < kEarlyBatch)
+                return;
+            // The subfolders among them are told apart now: the look's end sees only the rest.
+            if (w_.deeper)
+                std::ranges::move(SubfolderNames(w_.folder, list), std::back_inserter(subfolders));
+            const ExclusiveLock hold(w_.earlyLock);
+            w_.early.insert(w_.early.end(), std::make_move_iterator(list.begin()), std::make_move_iterator(list.end()));
+            list.clear();
+        }
+        std::vector<std::wstring> subfolders;
+
+    private:
+        Watched& w_;
+        const bool firstLook_;
+    };
+
+    // On the worker: how many entries a first look has found so far.
+    size_t EarlyCount() const
+    {
+        const ExclusiveLock hold(earlyLock);
+        return early.size();
+    }
+    // On the worker, once the look has ended: what it found, the early entries first.
+    void TakeEarly()
+    {
+        const ExclusiveLock hold(earlyLock);
+        if (early.empty())
+            return;
+        std::ranges::move(found.entries, std::back_inserter(early));
+        found.entries = std::exchange(early, {});
     }
 };
 
@@ -314,6 +365,10 @@ struct FolderScanner::Lanes {
             try {
                 w->Look(volumes, fullLookAfterMs);
             } catch (...) {
+                {
+                    const ExclusiveLock early(w->earlyLock);
+                    w->early.clear();
+                }
                 w->found = {};
                 w->found.there = true;
                 w->found.scanned = true;
@@ -491,7 +546,9 @@ void FolderScanner::Work()
                 completePublished = false;
                 unpublished = true;
             }
-            unpublished = MergeLooks() || unpublished;
+            // A first look under way has more to show as it goes.
+            unpublished = MergeLooks() || unpublished ||
+                          std::ranges::any_of(watched_, [](const auto& w) { return InFirstLook(*w); });
             if (AllLooked()) {
                 if (!completePublished) {
                     PublishComplete();
@@ -648,6 +705,7 @@ bool FolderScanner::ForgetIfRetired(const Watched& w)
 bool FolderScanner::TakeFound(Watched& w)
 {
     bool changed = false;
+    w.TakeEarly();
     Watched::Found& found = w.found;
     if (!found.there) {
         if (w.there || w.contentVersion == 0) {
@@ -686,20 +744,29 @@ bool FolderScanner::AllLooked() const
 // entries, and the problem that stops it.
 struct FolderScanner::Shape {
     std::vector<std::pair<const Watched*, uint64_t>> madeOf;
+    std::vector<size_t> taken; // how many of each folder's entries
     std::wstring problem;
     size_t count = 0;
-    size_t lastTaken = 0; // of the last folder's entries
 };
+
+// A folder in its first look stands in a partial list with what that look has found so far.
+bool FolderScanner::InFirstLook(const Watched& w) noexcept
+{
+    return w.looking && !w.there;
+}
 
 FolderScanner::Shape FolderScanner::MeasureList() const
 {
     Shape shape;
     shape.problem = listProblem_;
     for (const Watched* w : plan_) {
-        shape.madeOf.emplace_back(w, w->contentVersion);
-        shape.lastTaken = std::min(w->count, pathlist::kMaxEntries - shape.count);
-        shape.count += shape.lastTaken;
-        if (shape.lastTaken < w->count) {
+        const bool early = InFirstLook(*w);
+        const size_t count = early ? w->EarlyCount() : w->count;
+        shape.madeOf.emplace_back(w, early ? kEarlyVersion | count : w->contentVersion);
+        const size_t taken = std::min(count, pathlist::kMaxEntries - shape.count);
+        shape.taken.push_back(taken);
+        shape.count += taken;
+        if (taken < count) {
             shape.problem = pathlist::TooManyEntriesText(w->folder);
             break;
         }
@@ -728,8 +795,14 @@ std::shared_ptr<const std::vector<std::wstring>> FolderScanner::AssembleList(con
     list->emplace_back();
     for (size_t i = 0; i < shape.madeOf.size(); ++i) {
         Watched& w = *plan_[i];
-        const size_t taken = i + 1 < shape.madeOf.size() ? w.count : shape.lastTaken;
+        const size_t taken = shape.taken[i];
         const size_t at = list->size();
+        if (InFirstLook(w)) {
+            // Copied: the look goes on appending to them.
+            const ExclusiveLock hold(w.earlyLock);
+            list->insert(list->end(), w.early.begin(), w.early.begin() + static_cast<std::ptrdiff_t>(taken));
+            continue;
+        }
         if (w.published == list) {
             // Listed twice: its entries stand in this list already (room is reserved).
             for (size_t k = 0; k < taken; ++k)

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "core/FileHelper.h"
 #include "core/Handle.h"
 #include "core/rules/FolderStamp.h"
 #include "core/rules/PathListText.h"
@@ -35,8 +36,10 @@ struct EntrySnapshot {
 
 class FolderScanner {
 public:
-    // How one folder is scanned: ScanFolder, or a stand-in (a test's slow folder).
-    using ScanFunction = void (*)(const std::wstring& folder, std::vector<std::wstring>& list, bool deeper);
+    // How one folder is scanned: ScanFolder, or a stand-in (a test's slow folder). `progress`
+    // is handed on to ScanFolder.
+    using ScanFunction = void (*)(const std::wstring& folder, std::vector<std::wstring>& list, bool deeper,
+                                  ScanProgress* progress);
 
     // `fullLookAfterMs`: how long a folder's times may vouch for its entries before it is scanned
     // again anyway (a child hidden or shown leaves the folder's time alone).
@@ -78,6 +81,7 @@ private:
     bool Publish(bool complete);
     void PublishComplete();
     Shape MeasureList() const;
+    static bool InFirstLook(const Watched& w) noexcept;
     bool HoldBackPartial(size_t count);
     std::shared_ptr<const std::vector<std::wstring>> AssembleList(const Shape& shape);
     size_t nextPartialCount_ = 0; // a partial list smaller than this waits

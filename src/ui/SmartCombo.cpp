@@ -4,6 +4,7 @@
 #include <uxtheme.h>
 
 #include <algorithm>
+#include <span>
 
 #include "core/FileHelper.h"
 #include "core/ScopeGuard.h"
@@ -144,14 +145,17 @@ void TSmartComboBox::SetStoredItems(std::shared_ptr<const std::vector<std::wstri
 void TSmartComboBox::UpdateStoredItems(std::shared_ptr<const std::vector<std::wstring>> list)
 {
     const std::wstring selected = SelectedEntry();
-    if (!FStoredItems.Adopt(std::move(list)))
+    const auto adopted = FStoredItems.Adopt(std::move(list));
+    if (adopted == search::SearchList::Adopted::Same)
         return;
     if (typing_) {
         FilterItems(); // the typed text, matched against the new list
         return;
     }
     ShowItems(FStoredItems.AllRows());
-    SelectEntry(selected);
+    // Rows appended leave the chosen one where it was.
+    if (adopted == search::SearchList::Adopted::Replaced)
+        SelectEntry(selected);
 }
 
 void TSmartComboBox::ResetToFullList()
@@ -222,6 +226,11 @@ void TSmartComboBox::ShowItems(const std::vector<uint32_t>& indexes)
     const auto change = FStoredItems.PlanRows(indexes, rowsInControl);
     if (change.kind == search::SearchList::RowChange::Kind::Keep)
         return;
+    if (change.kind == search::SearchList::RowChange::Kind::Append) {
+        AddRows(indexes, rowsInControl); // a list handed over in parts: only what it adds
+        FStoredItems.SetShown(indexes);
+        return;
+    }
     if (change.kind == search::SearchList::RowChange::Kind::Remove) {
         const auto edit = Deeper(programEdit_);
         for (const size_t row : change.remove)
@@ -236,6 +245,15 @@ void TSmartComboBox::ShowItems(const std::vector<uint32_t>& indexes)
         dropAgain = ::SendMessageW(combo_, CB_GETDROPPEDSTATE, 0, 0) != 0;
         RecreateCombo(typing_, false);
     }
+    AddRows(indexes, 0);
+    FStoredItems.SetShown(indexes);
+    if (dropAgain)
+        OpenListKeepingText();
+}
+
+void TSmartComboBox::AddRows(const std::vector<uint32_t>& indexes, size_t from)
+{
+    // From 0 the control is emptied first.
     // The opened list is a window of its own: without this it updates its scroll bar per item.
     COMBOBOXINFO info{};
     info.cbSize = sizeof(info);
@@ -247,20 +265,21 @@ void TSmartComboBox::ShowItems(const std::vector<uint32_t>& indexes)
         ::SendMessageW(info.hwndList, WM_SETREDRAW, FALSE, 0);
     {
         const auto edit = Deeper(programEdit_);
-        ::SendMessageW(combo_, CB_RESETCONTENT, 0, 0);
+        if (from == 0)
+            ::SendMessageW(combo_, CB_RESETCONTENT, 0, 0);
         const auto& stored = FStoredItems.Stored();
+        const auto added = std::span(indexes).subspan(from);
         size_t characters = 0;
-        for (uint32_t i : indexes)
+        for (uint32_t i : added)
             characters += stored[i].size() + 1;
-        ::SendMessageW(combo_, CB_INITSTORAGE, indexes.size(), characters * sizeof(wchar_t));
+        ::SendMessageW(combo_, CB_INITSTORAGE, added.size(), characters * sizeof(wchar_t));
         // The combo hands each row on to its list: given to the list itself, 100,000 rows are
         // added in half the time.
         const HWND list = info.hwndList ? info.hwndList : combo_;
         const UINT add = info.hwndList ? LB_ADDSTRING : CB_ADDSTRING;
-        for (uint32_t i : indexes)
+        for (uint32_t i : added)
             ::SendMessageW(list, add, 0, reinterpret_cast<LPARAM>(stored[i].c_str()));
     }
-    FStoredItems.SetShown(indexes);
     if (info.hwndList) {
         ::SendMessageW(info.hwndList, WM_SETREDRAW, TRUE, 0);
         ::InvalidateRect(info.hwndList, nullptr, TRUE);
@@ -269,8 +288,6 @@ void TSmartComboBox::ShowItems(const std::vector<uint32_t>& indexes)
         ::SendMessageW(combo_, WM_SETREDRAW, TRUE, 0);
         ::InvalidateRect(combo_, nullptr, TRUE);
     }
-    if (dropAgain)
-        OpenListKeepingText();
 }
 
 void TSmartComboBox::SelectRow(int index)

@@ -100,6 +100,8 @@ private:
     std::vector<HWND> retired_;
     void FitToCombo() noexcept;
     void ShowItems(const std::vector<uint32_t>& indexes);
+    // Puts the entries of `indexes` from `from` on into the control after its first `from` rows.
+    void AddRows(const std::vector<uint32_t>& indexes, size_t from);
     void SetEditText(const std::wstring& text);
     void OpenListKeepingText();
     bool IsOwnControl(HWND hwnd) const noexcept;

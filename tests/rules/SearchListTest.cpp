@@ -12,6 +12,7 @@ namespace {
 using search::SearchList;
 using Rows = std::vector<uint32_t>;
 using Kind = SearchList::RowChange::Kind;
+using Adopted = SearchList::Adopted;
 
 std::shared_ptr<const SearchList::Entries> Share(SearchList::Entries entries)
 {
@@ -50,10 +51,13 @@ TEST(SearchList, RowsShownBecomeTheRowsWantedByRemovalOnlyWhereThatIsCheap)
         {"narrowed to none", {0, 1}, {}, 2, 100, Kind::Remove},
         {"another order", {0, 1, 2, 3}, {3, 1}, 4, 100, Kind::Refill},
         {"a row the list lacks", {0, 2, 4}, {0, 3}, 3, 100, Kind::Refill},
-        {"grown", {0, 1, 2}, {0, 1, 2, 3}, 3, 100, Kind::Refill},
+        {"grown after the rows shown", {0, 1, 2}, {0, 1, 2, 3}, 3, 100, Kind::Append},
+        {"grown, a row shown left out", {0, 1, 2}, {0, 2, 3}, 3, 100, Kind::Refill},
+        {"grown between the rows shown", {0, 2}, {0, 1, 2}, 2, 100, Kind::Refill},
+        {"grown, the control holds other rows", {0, 1}, {0, 1, 2}, 5, 100, Kind::Refill},
         {"the control holds other rows", {0, 1, 2}, {0, 1, 2}, 2, 100, Kind::Refill},
         {"the control holds other rows, narrowed", {0, 1, 2}, {1}, 7, 100, Kind::Refill},
-        {"nothing shown yet", {}, {0, 1}, 0, 100, Kind::Refill},
+        {"nothing shown yet", {}, {0, 1}, 0, 100, Kind::Append},
         {"removals moving too many rows", {0, 1, 2, 3, 4}, {2}, 5, 19, Kind::Refill},
         {"removals within the budget", {0, 1, 2, 3, 4}, {2}, 5, 20, Kind::Remove},
     };
@@ -92,8 +96,11 @@ TEST(SearchList, PlannedRemovalsAgreeWithTheSlowRuleOnRandomLists)
         const auto change = list.PlanRows(wanted, shown.size());
         const bool subsequence = std::includes(shown.begin(), shown.end(), wanted.begin(), wanted.end()) &&
                                  std::is_sorted(wanted.begin(), wanted.end());
+        const bool grown = wanted.size() > shown.size() && std::equal(shown.begin(), shown.end(), wanted.begin());
         if (wanted == shown)
             EXPECT_EQ(change.kind, Kind::Keep);
+        else if (grown)
+            EXPECT_EQ(change.kind, Kind::Append) << "round " << round;
         else if (subsequence && !shown.empty())
             EXPECT_EQ(AfterRemoval(shown, change.remove), wanted) << "round " << round;
         else
@@ -106,16 +113,52 @@ TEST(SearchList, ASameListKeepsTheRowsShownAndOneCopy)
     SearchList list;
     list.Replace(Share({L"", L"C:\\a", L"C:\\b"}));
     list.SetShown({0, 1, 2});
-    EXPECT_FALSE(list.Adopt(nullptr));
+    EXPECT_EQ(list.Adopt(nullptr), Adopted::Same);
     const auto same = Share({L"", L"C:\\a", L"C:\\b"});
-    EXPECT_FALSE(list.Adopt(same));
+    EXPECT_EQ(list.Adopt(same), Adopted::Same);
     EXPECT_EQ(&list.Stored(), same.get()) << "the new copy is kept, the old one goes";
     EXPECT_EQ(list.Shown(), (Rows{0, 1, 2}));
 
-    EXPECT_TRUE(list.Adopt(Share({L"", L"C:\\b"})));
+    EXPECT_EQ(list.Adopt(Share({L"", L"C:\\b"})), Adopted::Replaced);
     EXPECT_TRUE(list.Shown().empty()) << "no row of the old list is known as shown";
     EXPECT_EQ(list.AllRows(), (Rows{0, 1}));
     EXPECT_EQ(list.Matching({L"B"}), (Rows{1}));
+}
+
+// A first scan hands the list over as it grows: each part is indexed alone, and the list answers
+// as one given whole, whatever the parts, a character wider than a byte arriving late included.
+TEST(SearchList, AListGrownInPartsAnswersAsTheWholeListAndKeepsItsRows)
+{
+    const SearchList::Entries whole = {L"",
+                                       L"C:\\Docs",
+                                       L"C:\\Docs\\plan.txt",
+                                       L"C:\\Music",
+                                       L"C:\\Music\\song.mp3",
+                                       L"C:\\Docs\\\u00e9t\u00e9.txt",
+                                       L"C:\\Docs\\\u0436\u0443\u043a.txt",
+                                       L"[C:\\Open]",
+                                       L"C:\\x.txt"};
+    const std::vector<std::vector<std::wstring>> searches = {
+        {}, {L"DOCS"}, {L"TXT", L"C:"}, {L"\u00c9T\u00c9"}, {L"\u0436\u0443"}, {L"MUSIC", L"SONG"}, {L"ZZZ"}};
+    SearchList fresh;
+    fresh.Replace(Share(whole));
+    for (const std::vector<size_t>& cuts : {std::vector<size_t>{9}, {3, 6, 9}, {6, 7, 9}, {2, 4, 5, 8, 9}}) {
+        SearchList grown = Holding({L""}, {0});
+        for (const size_t cut : cuts) {
+            EXPECT_EQ(grown.Adopt(Share(SearchList::Entries(whole.begin(), whole.begin() + cut))), Adopted::Extended);
+            EXPECT_EQ(grown.Shown(), (Rows{0})) << "the rows shown stand";
+        }
+        for (const auto& words : searches)
+            EXPECT_EQ(grown.Matching(words), fresh.Matching(words)) << "cut before " << cuts.front();
+        grown.SetShown(grown.AllRows());
+        fresh.SetShown(fresh.AllRows());
+        for (const std::wstring typed : {L"c", L"[", L"m", L"x"})
+            EXPECT_EQ(grown.FirstRowThatMayBegin(typed), fresh.FirstRowThatMayBegin(typed)) << typed;
+    }
+    SearchList list = Holding({L"", L"C:\\a", L"C:\\b"}, {0, 1, 2});
+    EXPECT_EQ(list.Adopt(Share({L"", L"C:\\a", L"C:\\c", L"C:\\b"})), Adopted::Replaced)
+        << "an entry put between those held is no growth";
+    EXPECT_TRUE(list.Shown().empty());
 }
 
 TEST(SearchList, EntryOfARowShownAndNothingBeyond)

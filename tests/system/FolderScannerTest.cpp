@@ -26,27 +26,27 @@ using Items = std::vector<std::wstring>;
 
 std::atomic<int> Scans{0};
 
-void CountingScan(const std::wstring& folder, std::vector<std::wstring>& list, bool deeper)
+void CountingScan(const std::wstring& folder, std::vector<std::wstring>& list, bool deeper, ScanProgress* progress)
 {
     ++Scans;
-    ScanFolder(folder, list, deeper);
+    ScanFolder(folder, list, deeper, progress);
 }
 
 // A folder whose name ends in "slow" answers after seconds, as an unreachable share would.
 constexpr DWORD kSlowScanMs = 3000;
-void SlowScan(const std::wstring& folder, std::vector<std::wstring>& list, bool deeper)
+void SlowScan(const std::wstring& folder, std::vector<std::wstring>& list, bool deeper, ScanProgress* progress)
 {
     if (folder.ends_with(L"slow"))
         ::Sleep(kSlowScanMs);
-    ScanFolder(folder, list, deeper);
+    ScanFolder(folder, list, deeper, progress);
 }
 
 // A folder whose name ends in "big" holds 600,000 entries, more than half of what a list takes.
 constexpr size_t kBigFolderEntries = 600000;
-void BigScan(const std::wstring& folder, std::vector<std::wstring>& list, bool deeper)
+void BigScan(const std::wstring& folder, std::vector<std::wstring>& list, bool deeper, ScanProgress* progress)
 {
     if (!folder.ends_with(L"big")) {
-        ScanFolder(folder, list, deeper);
+        ScanFolder(folder, list, deeper, progress);
         return;
     }
     for (size_t i = 0; i < kBigFolderEntries; ++i)
@@ -187,6 +187,57 @@ TEST_F(FolderScannerTest, ASlowFolderHoldsUpNoOtherAndItsEntriesFollow)
     ASSERT_TRUE(scanner.WaitComplete(kSlowScanMs * 3));
     EXPECT_EQ(*scanner.Current().entries,
               (Items{L"", dir / L"slow\\s1.txt", dir / L"plain\\p1.txt", dir / L"plain\\p2.txt"}));
+}
+
+// A scan that pauses after each subfolder of a deep row, as a slow disk would.
+constexpr DWORD kSubfolderPauseMs = 30;
+class PausingProgress final : public ScanProgress {
+public:
+    explicit PausingProgress(ScanProgress* next) : next_(next) {}
+    void Reached(std::vector<std::wstring>& list) override
+    {
+        ::Sleep(kSubfolderPauseMs);
+        if (next_)
+            next_->Reached(list);
+    }
+
+private:
+    ScanProgress* next_;
+};
+void PausingScan(const std::wstring& folder, std::vector<std::wstring>& list, bool deeper, ScanProgress* progress)
+{
+    PausingProgress pausing(progress);
+    ScanFolder(folder, list, deeper, &pausing);
+}
+
+// The first look at a deep row over many folders shows what it has found while it runs: each list
+// the one before with more after it, the last the whole collection.
+TEST_F(FolderScannerTest, ALongFirstLookShowsWhatItFoundSoFarEachListGrowingTheOneBefore)
+{
+    for (int f = 0; f < 40; ++f)
+        for (int i = 0; i < 80; ++i)
+            testfiles::Touch(dir / (L"many\\folder " + std::to_wstring(f) + L"\\file " + std::to_wstring(i) + L".txt"));
+    WriteList((dir / L"plain") + L"\r\n*" + (dir / L"many") + L"\r\n");
+    FolderScanner scanner(&PausingScan);
+    scanner.Request(pathList, nullptr, 0);
+    std::vector<Items> partials;
+    uint64_t seen = 0;
+    while (!scanner.WaitComplete(5)) {
+        const EntrySnapshot now = scanner.Current();
+        if (now.version != seen && now.entries && !now.complete) {
+            seen = now.version;
+            partials.push_back(*now.entries);
+        }
+    }
+    const Items whole = *scanner.Current().entries;
+    EXPECT_EQ(whole, CollectEntries(pathList).entries);
+    ASSERT_GE(partials.size(), 2u) << "the deep row's entries arrive in parts";
+    EXPECT_GT(partials.back().size(), partials.front().size());
+    for (size_t k = 0; k < partials.size(); ++k) {
+        const Items& next = k + 1 < partials.size() ? partials[k + 1] : whole;
+        ASSERT_LT(partials[k].size(), next.size()) << "list " << k;
+        EXPECT_TRUE(std::equal(partials[k].begin(), partials[k].end(), next.begin())) << "list " << k;
+    }
 }
 
 TEST_F(FolderScannerTest, ANewerRequestIsNeverAnsweredWithAnOlderList)

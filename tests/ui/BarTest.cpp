@@ -74,11 +74,11 @@ TEST_F(BarLook, SearchBoxCarriesSegoeUi14PointsAndTheBarIsSizedByIt)
 
 // A folder whose name ends in "slow" answers after seconds, as an unreachable share would.
 constexpr DWORD kSlowScanMs = 2500;
-void SlowScan(const std::wstring& folder, std::vector<std::wstring>& list, bool deeper)
+void SlowScan(const std::wstring& folder, std::vector<std::wstring>& list, bool deeper, ScanProgress* progress)
 {
     if (folder.ends_with(L"slow"))
         ::Sleep(kSlowScanMs);
-    ScanFolder(folder, list, deeper);
+    ScanFolder(folder, list, deeper, progress);
 }
 
 // The bar shown in this process, with folders that answer as slowly as a test makes them.

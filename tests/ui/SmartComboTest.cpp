@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <memory>
+
 #include "support/OpenedLog.h"
 #include "support/SearchHost.h"
 #include "support/TestFiles.h"
@@ -332,6 +334,38 @@ TEST_F(SearchBox, LongListsNarrowInAFreshComboThatKeepsTheSearchAsTheUserLeftIt)
     }
     SettleIdleWork(host);
     EXPECT_EQ(ShownAndAllCombos(host.box->Handle()), std::make_pair(1, 2)) << "the box's combo and one made ahead";
+}
+
+// A first scan hands its list over as it grows: the rows there stay, in the same control (a long
+// list is otherwise filled anew in a fresh one), with the one chosen; the new ones follow. While
+// the user types, the search takes the new entries in and the text stays.
+TEST_F(SearchBox, AListHandedOverAsItGrowsAddsItsRowsAfterThoseShown)
+{
+    const auto share = [](const Items& items) { return std::make_shared<const Items>(items); };
+    Items grown = kEntries;
+    for (int i = 0; i < 25'000; ++i)
+        grown.push_back(L"C:\\data\\entry-" + std::to_wstring(i));
+    host.box->UpdateStoredItems(share(grown));
+    host.Settle();
+    const HWND combo = host.box->Combo();
+    ::SendMessageW(combo, CB_SETCURSEL, 2, 0);
+
+    grown.push_back(L"F:\\Ann\\later.txt");
+    host.box->UpdateStoredItems(share(grown));
+    host.Settle();
+    EXPECT_EQ(host.Shown(), grown);
+    EXPECT_EQ(host.box->Combo(), combo) << "the rows shown were kept";
+    EXPECT_EQ(host.box->Text(), kEntries[2]) << "the chosen row stays chosen";
+
+    ::SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+    host.Type(L"ann");
+    grown.push_back(L"F:\\Bob\\x.txt");
+    grown.push_back(L"F:\\Ann\\last.txt");
+    host.box->UpdateStoredItems(share(grown));
+    host.Settle();
+    EXPECT_EQ(host.Shown(),
+              (Items{kEntries[1], kEntries[2], kEntries[3], kEntries[4], L"F:\\Ann\\later.txt", L"F:\\Ann\\last.txt"}));
+    EXPECT_EQ(probe::WindowText(host.box->EditField()), L"ann");
 }
 
 class SearchBoxEnter : public SearchBox {

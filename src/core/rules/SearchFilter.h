@@ -9,6 +9,7 @@
 #include <array>
 #include <bit>
 #include <cstdint>
+#include <iterator>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -65,24 +66,39 @@ public:
     EntryIndex() = default;
 
     // Entries of this character type, or of a wider one whose every character fits in this.
-    template <typename Range> explicit EntryIndex(const Range& entries)
+    template <typename Range> explicit EntryIndex(const Range& entries) { Append(entries, 0); }
+
+    // Indexes the entries of `entries` from `from` on, after those held (its first `from`).
+    template <typename Range> void Append(const Range& entries, size_t from)
     {
-        size_t total = 0;
-        for (const auto& e : entries)
-            total += std::size(e) + 1;
+        const auto first = std::next(std::begin(entries), static_cast<std::ptrdiff_t>(from));
+        const size_t added = std::size(entries) - from;
+        const size_t had = folded_.size();
+        size_t total = had;
+        for (auto e = first; e != std::end(entries); ++e)
+            total += std::size(*e) + 1;
+        // Grown to the size wanted and no more: a list handed over in parts keeps no slack.
+        if (total > folded_.capacity()) {
+            String grown;
+            grown.reserve(total);
+            grown = folded_;
+            folded_ = std::move(grown);
+        }
         folded_.resize(total);
-        starts_.reserve(std::size(entries) + 1);
-        CharT* out = folded_.data();
-        masks_.reserve(std::size(entries));
-        for (const auto& e : entries) {
+        if (!starts_.empty())
+            starts_.pop_back();
+        starts_.reserve(starts_.size() + added + 1);
+        masks_.reserve(masks_.size() + added);
+        CharT* out = folded_.data() + had;
+        for (auto e = first; e != std::end(entries); ++e) {
             starts_.push_back(static_cast<size_t>(out - folded_.data()));
             CharT* const begin = out;
-            out = FoldInto(std::data(e), std::size(e), out);
+            out = FoldInto(std::data(*e), std::size(*e), out);
             masks_.push_back(MaskOf(View(begin, static_cast<size_t>(out - begin))));
             *out++ = CharT(0);
         }
         starts_.push_back(folded_.size());
-        CountFrequencies();
+        CountFrequencies(had);
     }
 
     size_t Size() const noexcept { return starts_.empty() ? 0 : starts_.size() - 1; }
@@ -135,10 +151,10 @@ private:
     }
 
     // Character counts pick which character of a word to look for first; a sample is enough.
-    void CountFrequencies() noexcept
+    void CountFrequencies(size_t from) noexcept
     {
-        const size_t step = folded_.size() > (1u << 20) ? 61 : 1;
-        for (size_t i = 0; i < folded_.size(); i += step)
+        const size_t step = folded_.size() - from > (1u << 20) ? 61 : 1;
+        for (size_t i = from; i < folded_.size(); i += step)
             ++frequency_[Bucket(folded_[i])];
     }
 
@@ -346,6 +362,18 @@ public:
     }
 
     size_t Size() const noexcept { return narrow_ ? narrowIndex_.Size() : wideIndex_.Size(); }
+
+    // Indexes the entries of `entries` from `from` on, after those held (its first `from`).
+    template <typename Range> void Append(const Range& entries, size_t from)
+    {
+        const auto first = std::next(std::begin(entries), static_cast<std::ptrdiff_t>(from));
+        if (!narrow_)
+            wideIndex_.Append(entries, from);
+        else if (std::all_of(first, std::end(entries), [](const auto& e) { return FitsByte(e); }))
+            narrowIndex_.Append(entries, from);
+        else
+            *this = CompactEntryIndex(entries); // a character wider than a byte: wide from now on
+    }
 
     std::vector<uint32_t> Match(const std::vector<String>& words) const
     {

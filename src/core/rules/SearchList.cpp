@@ -9,18 +9,24 @@ namespace search {
 
 SearchList::SearchList() : stored_(std::make_shared<const Entries>()), index_(*stored_) {}
 
-bool SearchList::Adopt(std::shared_ptr<const Entries> list)
+SearchList::Adopted SearchList::Adopt(std::shared_ptr<const Entries> list)
 {
     if (!list || list == stored_)
-        return false;
+        return Adopted::Same;
     // Each showing of the bar hands over a list that is usually the same as the last one:
     // then the rows already in the control can stay.
-    if (*list == *stored_) {
+    const size_t held = stored_->size();
+    if (list->size() >= held && std::equal(stored_->begin(), stored_->end(), list->begin())) {
         stored_ = std::move(list); // one copy kept, not two
-        return false;
+        if (stored_->size() == held)
+            return Adopted::Same;
+        // A first scan's lists grow this way: only what they add is indexed.
+        index_.Append(*stored_, held);
+        IndexFirsts(held);
+        return Adopted::Extended;
     }
     Replace(std::move(list));
-    return true;
+    return Adopted::Replaced;
 }
 
 void SearchList::Replace(std::shared_ptr<const Entries> list)
@@ -28,8 +34,14 @@ void SearchList::Replace(std::shared_ptr<const Entries> list)
     stored_ = std::move(list);
     index_ = CompactEntryIndex<wchar_t>(*stored_);
     shown_.clear();
+    firsts_.clear();
+    IndexFirsts(0);
+}
+
+void SearchList::IndexFirsts(size_t from)
+{
     firsts_.resize(stored_->size());
-    for (size_t i = 0; i < firsts_.size(); ++i) {
+    for (size_t i = from; i < firsts_.size(); ++i) {
         const std::wstring& entry = (*stored_)[i];
         const wchar_t first = entry.empty() ? L'\0' : ascii::Upper(entry[0]);
         firsts_[i] = first == L'[' || first >= 128 ? kOpenFirst : static_cast<uint8_t>(first);
@@ -59,6 +71,10 @@ SearchList::RowChange SearchList::PlanRows(const std::vector<uint32_t>& wanted, 
         return change; // the control holds other rows than those known: fill it anew
     if (wanted == shown_) {
         change.kind = RowChange::Kind::Keep;
+        return change;
+    }
+    if (wanted.size() > shown && std::equal(shown_.begin(), shown_.end(), wanted.begin())) {
+        change.kind = RowChange::Kind::Append;
         return change;
     }
     // Each removal moves the rows after it.

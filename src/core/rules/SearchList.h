@@ -21,9 +21,13 @@ public:
     SearchList();
 
     const Entries& Stored() const noexcept { return *stored_; }
-    // Takes `list` (null: nothing changes). False when it holds what is held already: the list
-    // held goes, one copy is kept, and the rows shown stand.
-    bool Adopt(std::shared_ptr<const Entries> list);
+    enum class Adopted {
+        Same,     // it holds what is held already: one copy is kept, the rows shown stand
+        Extended, // it holds every entry held, in order, and more after them: the rows shown stand
+        Replaced, // no row is known as shown
+    };
+    // Takes `list` (null: nothing changes, Same).
+    Adopted Adopt(std::shared_ptr<const Entries> list);
     // Takes `list` as it is and indexes it; no row is known as shown.
     void Replace(std::shared_ptr<const Entries> list);
 
@@ -42,12 +46,13 @@ public:
 
     // How the rows shown become `wanted` when the control holds `rowsInControl` rows.
     struct RowChange {
-        enum class Kind { Keep, Remove, Refill } kind = Kind::Refill;
+        enum class Kind { Keep, Remove, Append, Refill } kind = Kind::Refill;
         // Remove: the rows to take out, from the last up, so that no removal moves another.
         std::vector<size_t> remove;
     };
-    // A list that keeps some of its rows in order (the usual next keystroke) loses the others, as
-    // long as the rows moved by the removals stay within `moveBudget`; otherwise it is filled anew.
+    // Rows that follow every row shown (a list handed over in parts) are appended. A list that
+    // keeps some of its rows in order (the usual next keystroke) loses the others, as long as the
+    // rows moved by the removals stay within `moveBudget`; otherwise it is filled anew.
     RowChange PlanRows(const std::vector<uint32_t>& wanted, size_t rowsInControl,
                        size_t moveBudget = kMoveBudget) const;
     static constexpr size_t kMoveBudget = 5'000'000;
@@ -62,6 +67,7 @@ private:
     std::vector<uint32_t> shown_;
     // Each stored entry's first character, folded, where ASCII; kOpenFirst for "[" or beyond ASCII.
     std::vector<uint8_t> firsts_;
+    void IndexFirsts(size_t from);
     static constexpr uint8_t kOpenFirst = 0x80;
 };
 
