@@ -32,8 +32,11 @@ constexpr DWORD kLaneIdleMs = 5000;
 // What a volume's root tells (its serial number, whether its folder times vouch) is asked again
 // after this long: a drive letter may come back as another disk.
 constexpr DWORD kVolumeFactsMs = 10000;
-// A first look hands on what it has found once this many entries wait, so that a long first scan
-// (a deep row over a whole drive) fills the box while it runs.
+// A long first look (a deep row over a whole drive) hands on what it has found while it runs, so
+// that the box fills meanwhile: from this long after its start, once this many entries wait. A
+// short one does not: each list handed over is a copy, and two copies of the entries kept for a
+// moment leave the program that much bigger.
+constexpr DWORD kEarlyAfterMs = 1500;
 constexpr size_t kEarlyBatch = 1024;
 // The version given in a list's shape to a folder's entries found so far in its first look.
 constexpr uint64_t kEarlyVersion = uint64_t{1} << 63;
@@ -273,7 +276,7 @@ struct FolderScanner::Watched {
         HandOnEarly(Watched& w, bool firstLook) : w_(w), firstLook_(firstLook) {}
         void Reached(std::vector<std::wstring>& list) override
         {
-            if (!firstLook_ || list.size() < kEarlyBatch)
+            if (!firstLook_ || list.size() < kEarlyBatch || ::GetTickCount() - start_ < kEarlyAfterMs)
                 return;
             // The subfolders among them are told apart now: the look's end sees only the rest.
             if (w_.deeper)
@@ -287,6 +290,7 @@ struct FolderScanner::Watched {
     private:
         Watched& w_;
         const bool firstLook_;
+        const DWORD start_ = ::GetTickCount();
     };
 
     // On the worker: how many entries a first look has found so far.

@@ -222,13 +222,20 @@ void TSmartComboBox::FilterItems()
 
 void TSmartComboBox::ShowItems(const std::vector<uint32_t>& indexes)
 {
+    pendingRows_.clear(); // these rows take the place of any still to come
     const auto rowsInControl = static_cast<size_t>(::SendMessageW(combo_, CB_GETCOUNT, 0, 0));
     const auto change = FStoredItems.PlanRows(indexes, rowsInControl);
     if (change.kind == search::SearchList::RowChange::Kind::Keep)
         return;
     if (change.kind == search::SearchList::RowChange::Kind::Append) {
-        AddRows(indexes, rowsInControl); // a list handed over in parts: only what it adds
-        FStoredItems.SetShown(indexes);
+        // A list handed over in parts: only what it adds, and no longer at a time than lets the
+        // user's keys through; the rest follows between them.
+        const size_t added = AddRows(indexes, rowsInControl, true);
+        FStoredItems.AppendShown(std::span(indexes).subspan(rowsInControl, added));
+        if (rowsInControl + added < indexes.size()) {
+            pendingRows_ = indexes;
+            ::SetTimer(Handle(), kIdleTimer, USER_TIMER_MINIMUM, nullptr);
+        }
         return;
     }
     if (change.kind == search::SearchList::RowChange::Kind::Remove) {
@@ -245,13 +252,13 @@ void TSmartComboBox::ShowItems(const std::vector<uint32_t>& indexes)
         dropAgain = ::SendMessageW(combo_, CB_GETDROPPEDSTATE, 0, 0) != 0;
         RecreateCombo(typing_, false);
     }
-    AddRows(indexes, 0);
+    AddRows(indexes, 0, false);
     FStoredItems.SetShown(indexes);
     if (dropAgain)
         OpenListKeepingText();
 }
 
-void TSmartComboBox::AddRows(const std::vector<uint32_t>& indexes, size_t from)
+size_t TSmartComboBox::AddRows(const std::vector<uint32_t>& indexes, size_t from, bool yield)
 {
     // From 0 the control is emptied first.
     // The opened list is a window of its own: without this it updates its scroll bar per item.
@@ -263,6 +270,7 @@ void TSmartComboBox::AddRows(const std::vector<uint32_t>& indexes, size_t from)
         ::SendMessageW(combo_, WM_SETREDRAW, FALSE, 0);
     if (info.hwndList)
         ::SendMessageW(info.hwndList, WM_SETREDRAW, FALSE, 0);
+    size_t count = 0;
     {
         const auto edit = Deeper(programEdit_);
         if (from == 0)
@@ -277,8 +285,14 @@ void TSmartComboBox::AddRows(const std::vector<uint32_t>& indexes, size_t from)
         // added in half the time.
         const HWND list = info.hwndList ? info.hwndList : combo_;
         const UINT add = info.hwndList ? LB_ADDSTRING : CB_ADDSTRING;
-        for (uint32_t i : added)
+        const DWORD start = ::GetTickCount();
+        for (uint32_t i : added) {
             ::SendMessageW(list, add, 0, reinterpret_cast<LPARAM>(stored[i].c_str()));
+            ++count;
+            if (yield && count % 256 == 0 &&
+                (::GetTickCount() - start >= kRowsMomentMs || HIWORD(::GetQueueStatus(QS_INPUT)) != 0))
+                break;
+        }
     }
     if (info.hwndList) {
         ::SendMessageW(info.hwndList, WM_SETREDRAW, TRUE, 0);
@@ -288,6 +302,7 @@ void TSmartComboBox::AddRows(const std::vector<uint32_t>& indexes, size_t from)
         ::SendMessageW(combo_, WM_SETREDRAW, TRUE, 0);
         ::InvalidateRect(combo_, nullptr, TRUE);
     }
+    return count;
 }
 
 void TSmartComboBox::SelectRow(int index)
@@ -457,6 +472,12 @@ void TSmartComboBox::Retire(HWND combo)
 
 void TSmartComboBox::IdleWork()
 {
+    if (RowsPending()) {
+        const std::vector<uint32_t> rows = std::exchange(pendingRows_, {});
+        ShowItems(rows);
+        if (RowsPending())
+            return; // more at the next tick
+    }
     if (!EmptyRetired())
         return; // more at the next tick
     if (!spare_ && combo_) {

@@ -48,7 +48,9 @@ public:
     int ItemIndex() const noexcept;
 
     // Work left for the idle moments: replaced combos to empty, the next one to make ahead.
-    bool IsIdleWorkPending() const noexcept { return !retired_.empty() || !spare_; }
+    bool IsIdleWorkPending() const noexcept { return !retired_.empty() || !spare_ || RowsPending(); }
+    // Whether rows of a list handed over are still to go into the control, between the user's keys.
+    bool RowsPending() const noexcept { return !pendingRows_.empty(); }
 
     void SetBounds(int x, int y, int width);
     void SetFont(HFONT font);
@@ -100,8 +102,12 @@ private:
     std::vector<HWND> retired_;
     void FitToCombo() noexcept;
     void ShowItems(const std::vector<uint32_t>& indexes);
-    // Puts the entries of `indexes` from `from` on into the control after its first `from` rows.
-    void AddRows(const std::vector<uint32_t>& indexes, size_t from);
+    // Puts the entries of `indexes` from `from` on into the control after its first `from` rows;
+    // with `yield`, only as many as fit in a moment, or until a key waits. Returns how many.
+    size_t AddRows(const std::vector<uint32_t>& indexes, size_t from, bool yield);
+    // The rows the control is to hold once the rest of them is added (empty: none to come).
+    std::vector<uint32_t> pendingRows_;
+    static constexpr DWORD kRowsMomentMs = 30;
     void SetEditText(const std::wstring& text);
     void OpenListKeepingText();
     bool IsOwnControl(HWND hwnd) const noexcept;

@@ -190,7 +190,7 @@ TEST_F(FolderScannerTest, ASlowFolderHoldsUpNoOtherAndItsEntriesFollow)
 }
 
 // A scan that pauses after each subfolder of a deep row, as a slow disk would.
-constexpr DWORD kSubfolderPauseMs = 30;
+constexpr DWORD kSubfolderPauseMs = 80;
 class PausingProgress final : public ScanProgress {
 public:
     explicit PausingProgress(ScanProgress* next) : next_(next) {}
@@ -210,11 +210,11 @@ void PausingScan(const std::wstring& folder, std::vector<std::wstring>& list, bo
     ScanFolder(folder, list, deeper, &pausing);
 }
 
-// The first look at a deep row over many folders shows what it has found while it runs: each list
-// the one before with more after it, the last the whole collection.
+// The first look at a deep row over many folders, seconds long, shows what it has found while it
+// runs: each list the one before with more after it, the last the whole collection.
 TEST_F(FolderScannerTest, ALongFirstLookShowsWhatItFoundSoFarEachListGrowingTheOneBefore)
 {
-    for (int f = 0; f < 40; ++f)
+    for (int f = 0; f < 50; ++f)
         for (int i = 0; i < 80; ++i)
             testfiles::Touch(dir / (L"many\\folder " + std::to_wstring(f) + L"\\file " + std::to_wstring(i) + L".txt"));
     WriteList((dir / L"plain") + L"\r\n*" + (dir / L"many") + L"\r\n");

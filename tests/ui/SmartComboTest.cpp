@@ -338,7 +338,8 @@ TEST_F(SearchBox, LongListsNarrowInAFreshComboThatKeepsTheSearchAsTheUserLeftIt)
 
 // A first scan hands its list over as it grows: the rows there stay, in the same control (a long
 // list is otherwise filled anew in a fresh one), with the one chosen; the new ones follow. While
-// the user types, the search takes the new entries in and the text stays.
+// the user types, the search takes the new entries in and the text stays. Rows beyond what fits in
+// a moment follow between keys.
 TEST_F(SearchBox, AListHandedOverAsItGrowsAddsItsRowsAfterThoseShown)
 {
     const auto share = [](const Items& items) { return std::make_shared<const Items>(items); };
@@ -346,13 +347,13 @@ TEST_F(SearchBox, AListHandedOverAsItGrowsAddsItsRowsAfterThoseShown)
     for (int i = 0; i < 25'000; ++i)
         grown.push_back(L"C:\\data\\entry-" + std::to_wstring(i));
     host.box->UpdateStoredItems(share(grown));
-    host.Settle();
+    SettleIdleWork(host);
     const HWND combo = host.box->Combo();
     ::SendMessageW(combo, CB_SETCURSEL, 2, 0);
 
     grown.push_back(L"F:\\Ann\\later.txt");
     host.box->UpdateStoredItems(share(grown));
-    host.Settle();
+    SettleIdleWork(host);
     EXPECT_EQ(host.Shown(), grown);
     EXPECT_EQ(host.box->Combo(), combo) << "the rows shown were kept";
     EXPECT_EQ(host.box->Text(), kEntries[2]) << "the chosen row stays chosen";
@@ -362,10 +363,29 @@ TEST_F(SearchBox, AListHandedOverAsItGrowsAddsItsRowsAfterThoseShown)
     grown.push_back(L"F:\\Bob\\x.txt");
     grown.push_back(L"F:\\Ann\\last.txt");
     host.box->UpdateStoredItems(share(grown));
-    host.Settle();
+    SettleIdleWork(host);
     EXPECT_EQ(host.Shown(),
               (Items{kEntries[1], kEntries[2], kEntries[3], kEntries[4], L"F:\\Ann\\later.txt", L"F:\\Ann\\last.txt"}));
     EXPECT_EQ(probe::WindowText(host.box->EditField()), L"ann");
+}
+
+// Rows of a long list handed over go in a moment at a time: the box answers a key typed meanwhile
+// at once, from the whole list, and no row still to come turns up in the search afterwards.
+TEST_F(SearchBox, AKeyTypedWhileRowsAreStillComingIsAnsweredFromTheWholeList)
+{
+    Items grown = kEntries;
+    for (int i = 0; i < 200'000; ++i)
+        grown.push_back(L"C:\\data\\entry-" + std::to_wstring(i));
+    grown.push_back(L"F:\\Ann\\last.txt");
+    host.box->UpdateStoredItems(std::make_shared<const Items>(grown));
+    ASSERT_TRUE(host.box->RowsPending()) << "200,000 rows do not go in at once";
+    EXPECT_LT(host.Shown().size(), grown.size());
+
+    host.Type(L"ann");
+    SettleIdleWork(host);
+    EXPECT_EQ(host.Shown(),
+              (Items{kEntries[1], kEntries[2], kEntries[3], kEntries[4], L"F:\\Ann\\last.txt"}));
+    EXPECT_FALSE(host.box->RowsPending());
 }
 
 class SearchBoxEnter : public SearchBox {

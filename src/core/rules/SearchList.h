@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -39,6 +40,8 @@ public:
     // The stored index of each row shown.
     const std::vector<uint32_t>& Shown() const noexcept { return shown_; }
     void SetShown(std::vector<uint32_t> rows) noexcept { shown_ = std::move(rows); }
+    // Rows added after those shown.
+    void AppendShown(std::span<const uint32_t> rows) { shown_.insert(shown_.end(), rows.begin(), rows.end()); }
     // The rows shown, from now on no longer known as shown (the control that held them is new).
     std::vector<uint32_t> TakeShown() noexcept { return std::exchange(shown_, {}); }
     // The entry of a row shown; empty beyond the rows.
