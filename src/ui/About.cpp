@@ -252,12 +252,11 @@ void TAboutBox::Layout()
 void TAboutBox::SelectPage(SettingsPage page)
 {
     page_ = page;
-    const int index = static_cast<int>(page_);
-    ::SendMessageW(PageControl1, TCM_SETCURSEL, static_cast<WPARAM>(index), 0);
+    ::SendMessageW(PageControl1, TCM_SETCURSEL, static_cast<WPARAM>(page_), 0);
     ::InvalidateRect(PageControl1, nullptr, TRUE);
     for (const Placed& p : placed_)
         if (p.place)
-            ::ShowWindow(p.control, p.place->page == index ? SW_SHOW : SW_HIDE);
+            ::ShowWindow(p.control, p.place->page == page_ ? SW_SHOW : SW_HIDE);
 }
 
 void TAboutBox::SetLog(const std::wstring& text)

@@ -36,8 +36,8 @@ inline constexpr std::array<const wchar_t*, 9> kHotkeyNames = {L"space", L"z", L
 std::wstring AboutHelpText(const std::wstring& hotkeyName);
 
 // The settings window's pages, in the order of their tabs.
-enum class SettingsPage { Settings, Help, Log };
-inline constexpr int kSettingsPageCount = 3;
+using SettingsPage = layout::settings::Page;
+inline constexpr int kSettingsPageCount = layout::settings::kPageCount;
 
 class TAboutBox : public Window {
 public:

@@ -13,7 +13,10 @@
 #include "ui/Window.h"
 
 class TSmartComboBox;
-enum class SettingsPage;
+namespace layout::settings {
+enum class Page;
+}
+using SettingsPage = layout::settings::Page;
 class TTooltips;
 class TTrayIcon;
 

@@ -230,12 +230,8 @@ void TSmartComboBox::ShowItems(const std::vector<uint32_t>& indexes)
     if (change.kind == search::SearchList::RowChange::Kind::Append) {
         // A list handed over in parts: only what it adds, and no longer at a time than lets the
         // user's keys through; the rest follows between them.
-        const size_t added = AddRows(indexes, rowsInControl, true);
-        FStoredItems.AppendShown(std::span(indexes).subspan(rowsInControl, added));
-        if (rowsInControl + added < indexes.size()) {
-            pendingRows_ = indexes;
-            ::SetTimer(Handle(), kIdleTimer, USER_TIMER_MINIMUM, nullptr);
-        }
+        pendingRows_ = indexes;
+        ContinueRows();
         return;
     }
     if (change.kind == search::SearchList::RowChange::Kind::Remove) {
@@ -258,6 +254,21 @@ void TSmartComboBox::ShowItems(const std::vector<uint32_t>& indexes)
         OpenListKeepingText();
 }
 
+void TSmartComboBox::ContinueRows()
+{
+    const auto inControl = static_cast<size_t>(::SendMessageW(combo_, CB_GETCOUNT, 0, 0));
+    if (inControl != FStoredItems.Shown().size() || inControl > pendingRows_.size()) {
+        ShowItems(std::exchange(pendingRows_, {})); // the control changed under them: plan again
+        return;
+    }
+    const size_t added = AddRows(pendingRows_, inControl, true);
+    FStoredItems.AppendShown(std::span(pendingRows_).subspan(inControl, added));
+    if (inControl + added == pendingRows_.size())
+        pendingRows_.clear();
+    else
+        ::SetTimer(Handle(), kIdleTimer, USER_TIMER_MINIMUM, nullptr);
+}
+
 size_t TSmartComboBox::AddRows(const std::vector<uint32_t>& indexes, size_t from, bool yield)
 {
     // From 0 the control is emptied first.
@@ -277,9 +288,12 @@ size_t TSmartComboBox::AddRows(const std::vector<uint32_t>& indexes, size_t from
             ::SendMessageW(combo_, CB_RESETCONTENT, 0, 0);
         const auto& stored = FStoredItems.Stored();
         const auto added = std::span(indexes).subspan(from);
+        // The strings' room is told when the rows go in at once: counted at every moment of a
+        // long list, it would cost a pass over what is still to come each time.
         size_t characters = 0;
-        for (uint32_t i : added)
-            characters += stored[i].size() + 1;
+        if (!yield)
+            for (uint32_t i : added)
+                characters += stored[i].size() + 1;
         ::SendMessageW(combo_, CB_INITSTORAGE, added.size(), characters * sizeof(wchar_t));
         // The combo hands each row on to its list: given to the list itself, 100,000 rows are
         // added in half the time.
@@ -473,8 +487,7 @@ void TSmartComboBox::Retire(HWND combo)
 void TSmartComboBox::IdleWork()
 {
     if (RowsPending()) {
-        const std::vector<uint32_t> rows = std::exchange(pendingRows_, {});
-        ShowItems(rows);
+        ContinueRows();
         if (RowsPending())
             return; // more at the next tick
     }

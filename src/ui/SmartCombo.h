@@ -107,6 +107,8 @@ private:
     size_t AddRows(const std::vector<uint32_t>& indexes, size_t from, bool yield);
     // The rows the control is to hold once the rest of them is added (empty: none to come).
     std::vector<uint32_t> pendingRows_;
+    // Adds the next of them for a moment; the rest waits for the idle timer.
+    void ContinueRows();
     static constexpr DWORD kRowsMomentMs = 30;
     void SetEditText(const std::wstring& text);
     void OpenListKeepingText();

@@ -124,7 +124,7 @@ TEST(SettingsLayout, EachPagesControlsStandApartWithinThePage)
             EXPECT_GE(a.left, frame.page.left) << dpi << " slot " << i;
             EXPECT_LE(a.right, frame.page.right) << dpi << " slot " << i;
             EXPECT_GT(a.Width(), 0) << dpi << " slot " << i;
-            EXPECT_LT(kPlaces[i].page, 3);
+            EXPECT_LT(static_cast<int>(kPlaces[i].page), kPageCount);
             if (kPlaces[i].anchor != Anchor::TopLeft || i == static_cast<size_t>(Slot::Hotkey))
                 continue;
             for (size_t k = i + 1; k < kPlaces.size(); ++k) {

@@ -100,27 +100,31 @@ enum class Slot : std::size_t {
 // How a control follows the page area as the window is sized.
 enum class Anchor { TopLeft, AllSides, Fill };
 
+// The settings window's pages, in the order of their tabs.
+enum class Page { Settings, Help, Log };
+inline constexpr int kPageCount = 3;
+
 struct Place {
-    int page; // 0 Settings, 1 Help, 2 LOG
-    Rect at;  // at 96 DPI, relative to the page's area
+    Page page;
+    Rect at; // at 96 DPI, relative to the page's area
     Anchor anchor = Anchor::TopLeft;
 };
 
 inline constexpr std::array<Place, static_cast<std::size_t>(Slot::Count)> kPlaces = {{
-    {0, {3, 16, 60, 73}},
-    {0, {83, 24, 600, 52}},
-    {0, {83, 52, 600, 78}},
-    {0, {83, 85, 600, 110}},
-    {0, {83, 112, 660, 137}},
-    {0, {79, 139, 281, 175}},
-    {0, {72, 198, 274, 234}},
-    {0, {312, 203, 457, 400}},
-    {0, {3, 241, 274, 277}},
-    {0, {312, 250, 362, 270}},
-    {1, {0, 2, 202, 38}},
-    {1, {202, 2, 404, 38}},
-    {1, {0, 40, 662, 372}, Anchor::AllSides},
-    {2, {0, 0, 0, 0}, Anchor::Fill},
+    {Page::Settings, {3, 16, 60, 73}},
+    {Page::Settings, {83, 24, 600, 52}},
+    {Page::Settings, {83, 52, 600, 78}},
+    {Page::Settings, {83, 85, 600, 110}},
+    {Page::Settings, {83, 112, 660, 137}},
+    {Page::Settings, {79, 139, 281, 175}},
+    {Page::Settings, {72, 198, 274, 234}},
+    {Page::Settings, {312, 203, 457, 400}},
+    {Page::Settings, {3, 241, 274, 277}},
+    {Page::Settings, {312, 250, 362, 270}},
+    {Page::Help, {0, 2, 202, 38}},
+    {Page::Help, {202, 2, 404, 38}},
+    {Page::Help, {0, 40, 662, 372}, Anchor::AllSides},
+    {Page::Log, {0, 0, 0, 0}, Anchor::Fill},
 }};
 
 inline constexpr const Place& PlaceOf(Slot slot) noexcept
